@@ -1,0 +1,31 @@
+# Shared by run.sh and test.sh: install what is missing, then configure and build into build/.
+# shellcheck shell=bash
+
+MARVENTO_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
+  libxkbcommon-dev libgl-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libboost-math-dev)
+
+marvento_install_missing() {
+  local missing=() p
+  for p in "${MARVENTO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "Marvento needs these Debian packages: ${missing[*]}" >&2
+    echo "Install them as root: apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    return 1
+  fi
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq || { echo "apt-get update failed" >&2; return 1; }
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || {
+    echo "Could not install: ${missing[*]}" >&2; return 1; }
+}
+
+marvento_build() {
+  local dir=$1; shift
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARVENTO_WERROR=ON "$@" >/dev/null || return 1
+  fi
+  cmake --build "$dir" --parallel "$(nproc)"
+}

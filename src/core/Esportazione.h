@@ -1,0 +1,20 @@
+#pragma once
+// The tab-delimited export of a grid, and writing a file without ever damaging the one it replaces.
+
+#include "Griglia.h"
+
+#include <string>
+#include <string_view>
+
+namespace marvento {
+
+// The bytes of the export: header line and one line per row, TAB between fields, CR LF after
+// every line, Windows-1252. A grid without columns fails with "Column index, 0, out of bounds".
+std::string TestoTabulato(const Griglia& griglia);
+
+// Writes the bytes to a temporary file in the same folder and renames it over percorso when
+// complete. Fails with "Cannot create file "%s". %s" or "Stream write error"; on failure the
+// existing file keeps its content and no temporary file is left.
+void ScriviFileIntero(const std::string& percorso, std::string_view byte);
+
+} // namespace marvento

@@ -1,0 +1,56 @@
+#pragma once
+// The grid: an ordered list of columns (header, width, read-only flag), a row count and the cell
+// texts. Cells are kept per column in compact storage, so that removing, appending or moving a
+// column costs in the number of columns, never in the number of cells.
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace marvento {
+
+class ColonnaGriglia;
+
+class Griglia
+{
+public:
+    Griglia(); // no columns, 100 rows
+    ~Griglia();
+    Griglia(Griglia&&) noexcept;
+    Griglia& operator=(Griglia&&) noexcept;
+    Griglia(const Griglia&) = delete;
+    Griglia& operator=(const Griglia&) = delete;
+
+    int numeroColonne() const;
+    int numeroRighe() const;
+    // A negative count or the current one changes nothing; lowering drops the texts beyond.
+    void impostaNumeroRighe(int righe);
+
+    // Column access fails with "Column index, %d, out of bounds".
+    const std::string& intestazione(int colonna) const;
+    void impostaIntestazione(int colonna, std::string testo);
+    int larghezza(int colonna) const;
+    void impostaLarghezza(int colonna, int larghezza);
+    bool solaLettura(int colonna) const;
+    void impostaSolaLettura(int colonna, bool valore);
+
+    void rimuoviColonna(int colonna);
+    void aggiungiColonna(); // empty header, width 100, editable
+    // Moves column da to index a; the columns between shift one place towards da.
+    void spostaColonna(int da, int a);
+
+    // Outside the grid: the empty text. The view stays valid until the grid changes.
+    std::string_view cella(int colonna, int riga) const;
+    // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds".
+    void impostaCella(int colonna, int riga, std::string_view testo);
+
+private:
+    std::vector<std::unique_ptr<ColonnaGriglia>> colonne_;
+    int righe_ = 100;
+};
+
+// Empties the grid and gives it the row count (unchanged when negative) and new, empty columns.
+void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura);
+
+} // namespace marvento
