@@ -1,10 +1,261 @@
-// Placeholder until the travel-time importer lands.
-#include "Importazione.h"
+#include "ImportaArchi.h"
+
 #include "Errore.h"
+#include "Importazione.h"
+#include "ListaCampi.h"
+#include "Numeri.h"
+#include "Testo.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace marvento {
-void ImportaArchi(const ListaRighe&, Griglia&, Griglia&, char)
+
+namespace {
+
+// The file holds twelve lines besides its section lines ahead of the data, and the header line is
+// followed by three lines without data.
+constexpr int kRigheAvantiDati = 12;
+constexpr int kRigheDopoIntestazione = 3;
+
+char Maiuscola(char c)
 {
-    throw Errore("Importazione non ancora disponibile");
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
+
+// Position just behind the last occurrence of parola in riga (ASCII letter case ignored),
+// or npos when riga does not hold it.
+std::size_t DopoUltimaOccorrenza(std::string_view riga, std::string_view parola)
+{
+    if (parola.empty() || riga.size() < parola.size())
+        return std::string_view::npos;
+    for (std::size_t i = riga.size() - parola.size() + 1; i-- > 0;) {
+        std::size_t j = 0;
+        while (j < parola.size() && Maiuscola(riga[i + j]) == Maiuscola(parola[j]))
+            ++j;
+        if (j == parola.size())
+            return i + parola.size();
+    }
+    return std::string_view::npos;
+}
+
+bool ERigaIntestazione(std::string_view riga, const ParoleArchi& parole)
+{
+    if (parole.rigaIntestazioneDopoSpazi) {
+        const std::size_t primo = riga.find_first_not_of(' ');
+        riga.remove_prefix(primo == std::string_view::npos ? riga.size() : primo);
+    }
+    return IniziaCon(riga, parole.rigaIntestazione);
+}
+
+// The length of a section line: the text after the length word when the line holds it (real
+// files print it right-aligned, so the blanks before the number vary and the comma before the
+// word may be missing), otherwise field 1. Blanks and unit letters go, "." becomes the separator.
+std::string Lunghezza(std::string_view riga, const ParoleArchi& parole, char separatore,
+                      ListaCampi& campi)
+{
+    std::string_view testo;
+    const std::size_t dopo = DopoUltimaOccorrenza(riga, parole.parolaLunghezza);
+    if (dopo != std::string_view::npos) {
+        testo = riga.substr(dopo);
+    } else {
+        DividiCampi(riga, ',', campi);
+        testo = campi.campo(1);
+    }
+    std::string lunghezza;
+    lunghezza.reserve(testo.size());
+    for (char c : testo) {
+        if (c == ' ' || parole.caratteriUnita.find(c) != std::string_view::npos)
+            continue;
+        lunghezza.push_back(c == '.' ? separatore : c);
+    }
+    return lunghezza;
+}
+
+// A data line without its blanks and with the separator in place of ".", into a buffer that is
+// reused for every line; the final ";" is dropped, any other last character kept.
+void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita)
+{
+    pulita.clear();
+    for (char c : riga) {
+        if (c != ' ')
+            pulita.push_back(c == '.' ? separatore : c);
+    }
+    if (!pulita.empty() && pulita.back() == ';')
+        pulita.pop_back();
+}
+
+} // namespace
+
+const ParoleArchi& ParoleArchiItaliano()
+{
+    static const ParoleArchi italiano;
+    return italiano;
+}
+
+void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore)
+{
+    ImportaArchi(righe, tabella, riepilogo, separatore, ParoleArchiItaliano());
+}
+
+void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
+                  const ParoleArchi& parole)
+{
+    const int numeroRighe = righe.conteggio();
+
+    // Without a header line there is nothing to lay the data out by; refuse before either grid
+    // changes rather than write into whatever table the previous import left.
+    int rigaIntestazione = -1;
+    int sezioniPreviste = 0;
+    for (int r = 0; r < numeroRighe; ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (IniziaCon(riga, parole.rigaSezione))
+            ++sezioniPreviste;
+        if (rigaIntestazione < 0 && ERigaIntestazione(riga, parole))
+            rigaIntestazione = r;
+    }
+    if (rigaIntestazione < 0) {
+        throw Errore("Il file non contiene la riga d'intestazione delle colonne (\"" +
+                     std::string(parole.rigaIntestazione) + "\")");
+    }
+
+    ListaCampi intestazione;
+    {
+        std::string pulita;
+        for (char c : righe.riga(rigaIntestazione)) {
+            if (c != ' ' && c != '#')
+                pulita.push_back(c);
+        }
+        DividiCampi(pulita, ';', intestazione);
+    }
+    const int n = intestazione.conteggio();
+    const int inizioDati = std::max(sezioniPreviste + kRigheAvantiDati,
+                                    rigaIntestazione + 1 + kRigheDopoIntestazione);
+
+    // The size of the detail table is known before anything is allocated: refuse absurd ones.
+    if (sezioniPreviste > 0) {
+        const long long s = (n - 2) / sezioniPreviste;
+        const long long colonne = (s + 1) * sezioniPreviste + 1;
+        const long long righeDati = std::max(0, numeroRighe - inizioDati);
+        if (colonne > kMassimoCelleTabellaArchi ||
+            colonne * righeDati > kMassimoCelleTabellaArchi) {
+            throw Errore("Il file è troppo grande: la tabella avrebbe " + std::to_string(colonne) +
+                         " colonne e " + std::to_string(righeDati) + " righe (al massimo " +
+                         std::to_string(kMassimoCelleTabellaArchi) + " celle)");
+        }
+    }
+
+    // Summary set-up.
+    PreparaGriglia(riepilogo, 0, 6, false);
+    for (int c = 0; c < 6; ++c)
+        riepilogo.impostaIntestazione(c, std::string(parole.riepilogo[c]));
+
+    // Section scan.
+    ListaCampi campi;
+    std::vector<std::string> numeriSezione;
+    int p = 0;
+    for (int r = 0; r < numeroRighe; ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (!IniziaCon(riga, parole.rigaSezione))
+            continue;
+        ++p;
+        std::string lunghezza = Lunghezza(riga, parole, separatore, campi);
+        numeriSezione.push_back(FormattaIntero(p));
+        riepilogo.impostaNumeroRighe(p);
+        riepilogo.impostaCella(0, p - 1, numeriSezione.back());
+        riepilogo.impostaCella(1, p - 1, lunghezza);
+    }
+
+    // Header.
+    if (p == 0)
+        throw Errore("Division by zero");
+    const int s = (n - 2) / p;
+    PreparaGriglia(tabella, 0, (s + 1) * p + 1, false);
+    tabella.impostaIntestazione(0, std::string(parole.colonnaIntervallo));
+    for (int k = 0; k < p; ++k) {
+        const int o = (s + 1) * k;
+        tabella.impostaIntestazione(o + 1, std::string(parole.colonnaSezione));
+        // Every block takes the names of the last section.
+        int f = n - 2;
+        for (int c = o + s + 1; c >= o + 2; --c, --f)
+            tabella.impostaIntestazione(c, std::string(intestazione.campo(f)));
+    }
+    for (int c = 0; c < tabella.numeroColonne(); ++c) {
+        if (tabella.intestazione(c) == parole.nomeTempo)
+            tabella.impostaIntestazione(c, std::string(parole.colonnaTempo));
+        if (tabella.intestazione(c) == parole.nomeVeicoli)
+            tabella.impostaIntestazione(c, std::string(parole.colonnaVeicoli));
+        tabella.impostaLarghezza(c, 60);
+    }
+
+    // Data: one row per line, rows appended in order.
+    std::string pulita;
+    for (int r = inizioDati; r < numeroRighe; ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (riga.find_first_not_of(' ') == std::string_view::npos)
+            continue; // a blank line (real files may end with one) is no interval
+        PulisciRigaDati(riga, separatore, pulita);
+        DividiCampi(pulita, ';', campi);
+        const int R = tabella.numeroRighe();
+        tabella.impostaNumeroRighe(R + 1);
+        tabella.impostaCella(0, R, campi.campo(0));
+        int f = 1;
+        for (int k = 0; k < p; ++k) {
+            const int o = (s + 1) * k;
+            tabella.impostaCella(o + 1, R, numeriSezione[static_cast<std::size_t>(k)]);
+            for (int c = o + 2; c <= o + s + 1; ++c, ++f)
+                tabella.impostaCella(c, R, campi.campo(f));
+        }
+    }
+
+    // Column search.
+    int T = -1;
+    int V = -1;
+    for (int c = 0; c < tabella.numeroColonne(); ++c) {
+        if (T < 0 && tabella.intestazione(c) == parole.colonnaTempo)
+            T = c;
+        if (V < 0 && tabella.intestazione(c) == parole.colonnaVeicoli)
+            V = c;
+    }
+
+    // Figures: vehicle-weighted mean travel time and total of vehicles. A missing column leaves
+    // the figures that need it empty.
+    const int righeTabella = tabella.numeroRighe();
+    for (int k = 0; k < p; ++k) {
+        const int o = (s + 1) * k;
+        if (V >= 0) {
+            std::int64_t totale = 0;
+            double somma = 0.0;
+            for (int riga = 0; riga < righeTabella; ++riga) {
+                totale += LeggiIntero(tabella.cella(o + V, riga));
+                if (totale > std::numeric_limits<std::int32_t>::max() ||
+                    totale < std::numeric_limits<std::int32_t>::min())
+                    throw Errore("Integer overflow");
+                if (T >= 0) {
+                    const double t = LeggiDecimale(tabella.cella(o + T, riga), separatore);
+                    const double v = LeggiDecimale(tabella.cella(o + V, riga), separatore);
+                    somma += t * v;
+                }
+            }
+            if (T >= 0) {
+                if (totale == 0) {
+                    riepilogo.impostaCella(2, k, "0");
+                } else {
+                    const long double media =
+                        static_cast<long double>(somma) / static_cast<long double>(totale);
+                    riepilogo.impostaCella(2, k, FormattaDecimale(media, separatore));
+                }
+            }
+            riepilogo.impostaCella(3, k, FormattaIntero(static_cast<std::int32_t>(totale)));
+        }
+        riepilogo.impostaCella(4, k, "");
+        riepilogo.impostaCella(5, k, "");
+    }
+}
+
 } // namespace marvento

@@ -1,0 +1,50 @@
+#pragma once
+// The link travel-time importer with its words: the keywords of the .rsz file and the headers that
+// the import writes, gathered in one table so that another language is read by the same algorithm.
+
+#include "Griglia.h"
+#include "ListaRighe.h"
+
+#include <string_view>
+
+namespace marvento {
+
+struct ParoleArchi
+{
+    // A section line begins with this prefix (exact, at the first character).
+    std::string_view rigaSezione = "Num.";
+    // The section's length follows the last occurrence of this word (letter case ignored).
+    std::string_view parolaLunghezza = "Distanza";
+    // Every one of these characters is removed from the length (its unit).
+    std::string_view caratteriUnita = "m";
+    // The column header line begins with this prefix; with rigaIntestazioneDopoSpazi the prefix
+    // may stand after leading blanks.
+    std::string_view rigaIntestazione = "Intervallo;";
+    bool rigaIntestazioneDopoSpazi = false;
+    // Column names of the file (after its spaces and "#" are removed) and how the table shows them.
+    std::string_view nomeTempo = "TdP";
+    std::string_view nomeVeicoli = "Veic.";
+    std::string_view colonnaTempo = "TdP [s]";
+    std::string_view colonnaVeicoli = "Veicoli";
+    // The detail table's own headers.
+    std::string_view colonnaIntervallo = "Intervallo [s]";
+    std::string_view colonnaSezione = "Sezione";
+    // The six summary headers, column 0 to 5.
+    std::string_view riepilogo[6] = {"Sezione", "Lunghezza [m]", "TempoMedio [s]",
+                                     "Veicoli", "Lung.Arco Reale", "Tempo Corretto"};
+};
+
+// The words of the Italian file.
+const ParoleArchi& ParoleArchiItaliano();
+
+// Refuses a detail table of more cells than this (a 100 MB file of 1000 sections gives about 27 million).
+inline constexpr long long kMassimoCelleTabellaArchi = 100'000'000;
+
+// ImportaArchi (Importazione.h) with the words of the given table. Fails with the messages of the
+// text, number and grid rules, "Division by zero" for a header line without section lines,
+// "Integer overflow" for a vehicle total beyond 32 bits, and an Italian message (both grids
+// untouched) when the file has no header line or its detail table would be too large.
+void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
+                  const ParoleArchi& parole);
+
+} // namespace marvento
