@@ -1,10 +1,199 @@
-// Placeholder until the section-speed importer lands.
-#include "Importazione.h"
+#include "ParoleVelocita.h"
+
 #include "Errore.h"
+#include "Importazione.h"
+#include "ListaCampi.h"
+#include "Numeri.h"
+#include "Testo.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <string>
 
 namespace marvento {
-void ImportaVelocita(const ListaRighe&, Griglia&, Griglia&, char)
+
+const ParoleVelocita& ParoleVelocitaItaliano()
 {
-    throw Errore("Importazione non ancora disponibile");
+    static const ParoleVelocita parole;
+    return parole;
 }
+
+void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore)
+{
+    ImportaVelocita(righe, tabella, riepilogo, separatore, ParoleVelocitaItaliano());
+}
+
+namespace {
+
+constexpr int kLarghezzaColonna = 60;
+
+bool SoloSpazi(std::string_view riga)
+{
+    return riga.find_first_not_of(' ') == std::string_view::npos;
+}
+
+// The file's column name as the detail table shows it; the interval and speed columns get their unit.
+std::string_view NomeColonna(std::string_view nome, const ParoleVelocita& parole)
+{
+    if (nome == parole.nomeDa)
+        return parole.colonnaDa;
+    if (nome == parole.nomeA)
+        return parole.colonnaA;
+    if (nome == parole.nomeVelocita)
+        return parole.colonnaVelocita;
+    if (nome == parole.nomeVeicoli)
+        return parole.colonnaVeicoli;
+    if (nome == parole.nomeMisura)
+        return parole.colonnaMisura;
+    return nome;
+}
+
+int CercaColonna(const Griglia& griglia, std::string_view intestazione)
+{
+    for (int c = 0; c < griglia.numeroColonne(); ++c)
+        if (griglia.intestazione(c) == intestazione)
+            return c;
+    return -1;
+}
+
+} // namespace
+
+void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
+                     const ParoleVelocita& parole)
+{
+    // Everything that can refuse the file is decided here, before either grid is touched.
+    const int n = righe.conteggio();
+    int p = 0;
+    int misurePrimaIntestazione = 0;
+    int intestazione = -1;
+    for (int r = 0; r < n; ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (IniziaCon(riga, parole.rigaMisura))
+            ++p;
+        if (IniziaCon(riga, parole.rigaIntestazione)) {
+            intestazione = r;
+            misurePrimaIntestazione = p;
+        }
+    }
+    if (intestazione < 0)
+        throw Errore("Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
+                     std::string(parole.rigaIntestazione) + "\"): non e' un file di velocita' sezioni");
+
+    // Trailing empty or blank lines are not data: real files end on their last data line or after
+    // a few blank lines, and neither may lose or invent an interval.
+    long long fineDati = n;
+    while (fineDati > 0 && SoloSpazi(righe.riga(static_cast<int>(fineDati - 1))))
+        --fineDati;
+    const long long inizioDati = static_cast<long long>(intestazione) + 3;
+    if (p == 0 && inizioDati < fineDati)
+        throw Errore("Il file contiene dati ma nessuna riga di misura (una riga che inizia con \"" +
+                     std::string(parole.rigaMisura) + "\"): i dati non si possono attribuire alle misure");
+
+    ListaCampi campi;
+    DividiCampi(righe.riga(intestazione), ';', campi);
+    const int q = campi.conteggio();
+    const long long colonne = static_cast<long long>(q) * misurePrimaIntestazione;
+    const long long gruppi = inizioDati < fineDati ? (fineDati - 1 - inizioDati) / p + 1 : 0;
+    if (colonne > kMassimoColonneTabellaVelocita ||
+        colonne * gruppi > kMassimoCelleTabellaVelocita)
+        throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) + " colonne per " +
+                     std::to_string(gruppi) + " intervalli (al massimo " +
+                     std::to_string(kMassimoColonneTabellaVelocita) + " colonne e " +
+                     std::to_string(kMassimoCelleTabellaVelocita) + " celle)");
+
+    // Detail table: one block of q columns per measurement met before the header line.
+    PreparaGriglia(tabella, 0, static_cast<int>(colonne), false);
+    for (int d = 0; d < misurePrimaIntestazione; ++d)
+        for (int j = 0; j < q; ++j)
+            tabella.impostaIntestazione(d * q + j, std::string(NomeColonna(campi.campo(j), parole)));
+    for (int c = 0; c < static_cast<int>(colonne); ++c)
+        tabella.impostaLarghezza(c, kLarghezzaColonna);
+
+    // One row per group of p lines, line d of the group into block d. The line is copied into one
+    // reused buffer so that a large file costs no allocation per line or per cell.
+    std::string riga;
+    for (long long r = inizioDati; r < fineDati; r += p) {
+        const int nuovaRiga = tabella.numeroRighe();
+        tabella.impostaNumeroRighe(nuovaRiga + 1);
+        for (int d = 0; d < p; ++d) {
+            if (r + d >= n)
+                ErroreIndiceLista(r + d);
+            riga.assign(righe.riga(static_cast<int>(r + d)));
+            if (separatore != '.')
+                std::replace(riga.begin(), riga.end(), '.', separatore);
+            DividiCampi(riga, ';', campi);
+            for (int j = 0; j < q; ++j)
+                tabella.impostaCella(d * q + j, nuovaRiga, campi.campo(j));
+        }
+    }
+
+    // Only the first measurement keeps its interval columns; from the last block down, so that
+    // the indices still to be removed stay valid.
+    for (int b = p - 1; b >= 1; --b) {
+        tabella.rimuoviColonna(b * q + 2);
+        tabella.rimuoviColonna(b * q + 1);
+    }
+
+    PreparaGriglia(riepilogo, p, 5, false);
+    for (int c = 0; c < 5; ++c)
+        riepilogo.impostaIntestazione(c, std::string(parole.riepilogo[c]));
+
+    // A missing column leaves the figures that need it empty rather than failing on its absence.
+    const int veicoli = CercaColonna(tabella, parole.colonnaVeicoli);
+    const int velocita = CercaColonna(tabella, parole.colonnaVelocita);
+
+    double intervallo = 0;
+    const int righeTabella = tabella.numeroRighe();
+    for (int b = 0; b < p; ++b) {
+        const int o = (q - 2) * b;
+        long long totale = 0;
+        double sommaPesata = 0;
+        for (int j = 0; j < righeTabella; ++j) {
+            if (veicoli >= 0) {
+                totale += LeggiIntero(tabella.cella(o + veicoli, j));
+                if (totale > std::numeric_limits<std::int32_t>::max() ||
+                    totale < std::numeric_limits<std::int32_t>::min())
+                    throw Errore("Integer overflow");
+                if (velocita >= 0) {
+                    const double v = LeggiDecimale(tabella.cella(o + velocita, j), separatore);
+                    const double w = LeggiDecimale(tabella.cella(o + veicoli, j), separatore);
+                    sommaPesata += v * w;
+                }
+            }
+            if (b == 0) {
+                if (j == 0)
+                    intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
+                if (j == righeTabella - 1)
+                    intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - intervallo;
+            }
+        }
+        riepilogo.impostaCella(0, b, FormattaIntero(b + 1));
+        if (veicoli >= 0) {
+            riepilogo.impostaCella(1, b, FormattaIntero(static_cast<std::int32_t>(totale)));
+            if (velocita >= 0) {
+                // The quotient stays in extended precision up to the formatting: rounding it to a
+                // double first can move the third decimal.
+                riepilogo.impostaCella(
+                    2, b,
+                    totale == 0 ? std::string("0")
+                                : FormattaDecimale(static_cast<long double>(sommaPesata) /
+                                                       static_cast<long double>(totale),
+                                                   separatore));
+            }
+        }
+        riepilogo.impostaCella(3, b, FormattaDecimale(intervallo, separatore));
+    }
+
+    int k = 0;
+    for (int r = 0; r < n; ++r) {
+        const std::string_view linea = righe.riga(r);
+        if (!IniziaCon(linea, parole.rigaMisura))
+            continue;
+        DividiCampi(linea, ':', campi);
+        riepilogo.impostaCella(4, k, SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
+        ++k;
+    }
+}
+
 } // namespace marvento
