@@ -1,4 +1,4 @@
-#include "ParoleVelocita.h"
+#include "ImportaVelocita.h"
 
 #include "Errore.h"
 #include "Importazione.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The words of the section-speed file (.mes) and the headers that the import writes, gathered in
-// one table so that a file written in another language is read by the same algorithm.
+// The section-speed importer with its words: the keywords of the .mes file and the headers that
+// the import writes, gathered in one table so that another language is read by the same algorithm.
 
 #include "Griglia.h"
 #include "ListaRighe.h"
