@@ -1,0 +1,137 @@
+#include "Diagramma.h"
+
+#include "Errore.h"
+#include "Numeri.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace marvento {
+
+const char* const MessaggioNienteDaDisegnare =
+    "Niente da disegnare: scegli una misura o sezione e un parametro";
+
+ListeDiagramma RiempiListe(const Griglia& tabella, const Griglia& riepilogo)
+{
+    ListeDiagramma liste;
+    const int righe = riepilogo.numeroRighe();
+    liste.sezioni.reserve(static_cast<std::size_t>(std::max(righe, 0)));
+    for (int r = 0; r < righe; ++r)
+        liste.sezioni.emplace_back(riepilogo.cella(0, r));
+    for (int c = tabella.numeroColonne() - 1; c >= 0; --c) {
+        const std::string& intestazione = tabella.intestazione(c);
+        if (intestazione == "Misura" || intestazione == "Sezione")
+            break;
+        liste.parametri.push_back(intestazione);
+    }
+    return liste;
+}
+
+namespace {
+
+struct Disposizione
+{
+    int colonnaX;
+    const char* marcatore;
+    const char* testoTitolo;
+    const char* nomeBlocco; // for the message when the selection is not in the table
+};
+
+Disposizione DisposizioneDi(const Griglia& tabella)
+{
+    if (tabella.intestazione(0) == "Intervallo [s]")
+        return {0, "Sezione", " - Sezione ", "della sezione"};
+    return {2, "Misura", " - Misura ", "della misura"};
+}
+
+} // namespace
+
+EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
+                     const std::optional<std::string>& sezione,
+                     const std::optional<std::string>& parametro, char separatore)
+{
+    const Disposizione disposizione = DisposizioneDi(tabella);
+    if (!sezione || !parametro)
+        return EsitoDisegno::NienteSelezionato;
+
+    // The parameter's column in the block whose marker cell holds the selected measurement or
+    // section; a later matching block wins, as the walk goes on to the last column.
+    const int colonne = tabella.numeroColonne();
+    int colonnaY = -1;
+    for (int i = 0; i < colonne; ++i) {
+        if (tabella.intestazione(i) != disposizione.marcatore || tabella.cella(i, 0) != *sezione)
+            continue;
+        for (int j = i + 1; j < colonne; ++j) {
+            if (tabella.intestazione(j) == *parametro) {
+                colonnaY = j;
+                break;
+            }
+        }
+    }
+    // Plotting some other column instead would draw a line that looks like data and is not.
+    if (colonnaY < 0)
+        throw Errore("Il parametro \"" + *parametro + "\" " + disposizione.nomeBlocco + " \"" +
+                     *sezione + "\" non si trova nella tabella");
+
+    modello.serie.svuota();
+    modello.legendaVisibile = true;
+    modello.impostaTitolo(*parametro + disposizione.testoTitolo + *sezione);
+    modello.asseInferiore.impostaAutomatico(true);
+    modello.asseInferiore.impostaAutomaticoMassimo(true);
+    modello.asseInferiore.impostaAutomaticoMinimo(true);
+    modello.asseSinistro.impostaAutomatico(true);
+    modello.asseSinistro.impostaAutomaticoMassimo(true);
+    modello.asseSinistro.impostaAutomaticoMinimo(false);
+    modello.asseSinistro.impostaTitolo(*parametro);
+    modello.serie.impostaTitolo(modello.testoTitolo());
+
+    const int righe = tabella.numeroRighe();
+    for (int r = 0; r < righe; ++r) {
+        const double x = LeggiDecimale(tabella.cella(disposizione.colonnaX, r), separatore);
+        const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
+        modello.serie.aggiungi(x, y);
+    }
+
+    modello.asseSinistro.impostaAutomaticoMassimo(true);
+    modello.AzzeraAssi();
+    return EsitoDisegno::Disegnato;
+}
+
+void AsseSinistroInZero(ModelloGrafico& modello)
+{
+    modello.asseSinistro.impostaAutomaticoMinimo(false);
+    modello.asseSinistro.impostaMinimo(0.0);
+}
+
+void AsseSinistroInAuto(ModelloGrafico& modello)
+{
+    modello.asseSinistro.impostaAutomaticoMinimo(true);
+}
+
+std::string TestoLegenda(double valore, char separatore)
+{
+    if (!std::isfinite(valore)) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%g", valore);
+        return buffer;
+    }
+    // to_chars ignores the C locale, which the toolkit sets from the environment.
+    char buffer[400];
+    const auto risultato =
+        std::to_chars(buffer, buffer + sizeof buffer, valore, std::chars_format::fixed, 3);
+    std::string testo(buffer, risultato.ptr);
+    while (!testo.empty() && testo.back() == '0')
+        testo.pop_back();
+    if (!testo.empty() && testo.back() == '.')
+        testo.pop_back();
+    if (testo == "-0")
+        testo = "0";
+    const std::size_t punto = testo.find('.');
+    if (punto != std::string::npos)
+        testo[punto] = separatore;
+    return testo;
+}
+
+} // namespace marvento
