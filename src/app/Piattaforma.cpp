@@ -1,0 +1,37 @@
+#include "Piattaforma.h"
+
+#include <utility>
+
+namespace marvento {
+
+Piattaforma::Piattaforma(std::string titoloProgramma) : titolo_(std::move(titoloProgramma)) {}
+
+Piattaforma::~Piattaforma() = default;
+
+std::string Piattaforma::apriFile(DialogoFile& dialogo)
+{
+    std::string percorso = mostraDialogoApri(dialogo);
+    if (!percorso.empty())
+        dialogo.ultimoPercorso = percorso;
+    return percorso;
+}
+
+std::string Piattaforma::salvaFile(DialogoFile& dialogo)
+{
+    std::string percorso = mostraDialogoSalva(dialogo);
+    if (!percorso.empty())
+        dialogo.ultimoPercorso = percorso;
+    return percorso;
+}
+
+void Piattaforma::messaggio(const std::string& testo)
+{
+    mostraBox({titolo_, testo, IconaBox::Nessuna});
+}
+
+void Piattaforma::boxErrore(const std::string& testo)
+{
+    mostraBox({"Error", testo, IconaBox::Errore});
+}
+
+} // namespace marvento

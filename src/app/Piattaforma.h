@@ -1,0 +1,62 @@
+#pragma once
+// The platform seam of the windows: file dialogs and message boxes. The windows talk only to
+// Piattaforma, so that tests can replace the real dialogs with scripted answers.
+
+#include <string>
+
+namespace marvento {
+
+// One file dialog of a window: a single file type and the path chosen last. The window owns it;
+// the dialog itself is built anew each time it opens. Paths are UTF-8.
+struct DialogoFile
+{
+    std::string descrizione;       // the file type's description, e.g. "File di testo ..."
+    std::string modello;           // its pattern, e.g. "*.txt"
+    std::string estensione;        // default extension without the dot, added to names typed without one
+    bool confermaSovrascrittura = false; // save dialogs: ask before replacing an existing file
+    std::string ultimoPercorso;    // offered as the initial name; updated on every choice
+};
+
+enum class IconaBox { Nessuna, Errore };
+
+// A modal message box with one OK button.
+struct BoxMessaggio
+{
+    std::string titolo;
+    std::string testo;
+    IconaBox icona = IconaBox::Nessuna;
+};
+
+class Piattaforma
+{
+public:
+    // titoloProgramma is the caption of the plain message box.
+    explicit Piattaforma(std::string titoloProgramma);
+    virtual ~Piattaforma();
+    Piattaforma(const Piattaforma&) = delete;
+    Piattaforma& operator=(const Piattaforma&) = delete;
+
+    // Show the dialog and return the full path of the chosen file, or the empty text when the user
+    // cancels. A choice is remembered in dialogo.ultimoPercorso; a cancel leaves it as it was.
+    std::string apriFile(DialogoFile& dialogo);
+    std::string salvaFile(DialogoFile& dialogo);
+
+    // The plain message box: caption = program title, no icon. Returns when dismissed.
+    void messaggio(const std::string& testo);
+    // The error box: caption "Error", error icon. Returns when dismissed.
+    void boxErrore(const std::string& testo);
+
+    const std::string& titoloProgramma() const { return titolo_; }
+
+protected:
+    // The open dialog returns a typed name of a missing file unchanged.
+    virtual std::string mostraDialogoApri(const DialogoFile& dialogo) = 0;
+    // The save dialog asks before replacing a file when dialogo.confermaSovrascrittura is set.
+    virtual std::string mostraDialogoSalva(const DialogoFile& dialogo) = 0;
+    virtual void mostraBox(const BoxMessaggio& box) = 0;
+
+private:
+    std::string titolo_;
+};
+
+} // namespace marvento

@@ -1,0 +1,19 @@
+#pragma once
+// The real platform: Qt's own file dialogs and QMessageBox, all modal.
+
+#include "Piattaforma.h"
+
+namespace marvento {
+
+class PiattaformaQt : public Piattaforma
+{
+public:
+    using Piattaforma::Piattaforma;
+
+protected:
+    std::string mostraDialogoApri(const DialogoFile& dialogo) override;
+    std::string mostraDialogoSalva(const DialogoFile& dialogo) override;
+    void mostraBox(const BoxMessaggio& box) override;
+};
+
+} // namespace marvento

@@ -1,0 +1,74 @@
+#pragma once
+// The main window: six buttons in a strip, the detail table above the splitter and the summary
+// below it. It owns the program's two grids, the only store of data of the run.
+
+#include "Griglia.h"
+#include "ModelloGriglia.h"
+#include "Piattaforma.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace Ui {
+class TMenuGEN;
+}
+
+namespace marvento {
+
+class VistaGriglia;
+
+class TMenuGEN : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // separatore is the run's decimal separator; piattaforma shows dialogs and boxes and must
+    // outlive the window.
+    TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent = nullptr);
+    ~TMenuGEN() override;
+
+    Griglia& tabella() { return tabella_; }
+    const Griglia& tabella() const { return tabella_; }
+    Griglia& riepilogo() { return riepilogo_; }
+    const Griglia& riepilogo() const { return riepilogo_; }
+    char separatore() const { return separatore_; }
+    Piattaforma& piattaforma() { return piattaforma_; }
+
+    VistaGriglia* Tabella_TXT() const;
+    VistaGriglia* Riepilogo_TXT() const;
+
+    // Makes both views show the grids' current state; needed after changing a grid directly.
+    void aggiornaGriglie();
+
+public slots:
+    void ApriFile_Velocita_BTNClick();
+    void ApriFile_ArchiClick();
+    void CorreggiTempi_BTNClick();
+    void Diagrammi_BTNClick();
+    void SalvaTabella_BTNClick();
+    void SalvaRiepilogo_BTNClick();
+
+private:
+    // Runs a handler: first stores any text still being typed into a cell, then shows a failure
+    // that escapes the handler in the error box; the program goes on. The views are refreshed in
+    // any case, so that a partial state left by a failure stays visible.
+    void esegui(const std::function<void()>& gestore);
+    void SalvaGriglia(Griglia& griglia);
+
+    std::unique_ptr<Ui::TMenuGEN> ui_;
+    char separatore_;
+    Piattaforma& piattaforma_;
+    Griglia tabella_;
+    Griglia riepilogo_;
+    ModelloGriglia modelloTabella_;
+    ModelloGriglia modelloRiepilogo_;
+
+    DialogoFile DialogoApri_Velocita_{"File velocita' sezioni", "*.mes", "mes", false, {}};
+    DialogoFile DialogoApri_TempiArchi_{"File tempi archi", "*.rsz", "rsz", false, {}};
+    // Both export buttons share this one, so the path chosen for one table is offered for the other.
+    DialogoFile DialogoSalva_{"File di testo delimitato da tabulatura", "*.txt", "txt", true, {}};
+};
+
+} // namespace marvento
