@@ -3,6 +3,7 @@
 // texts. Cells are kept per column in compact storage, so that removing, appending or moving a
 // column costs in the number of columns, never in the number of cells.
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -37,13 +38,20 @@ public:
 
     void rimuoviColonna(int colonna);
     void aggiungiColonna(); // empty header, width 100, editable
-    // Moves column da to index a; the columns between shift one place towards da.
+    // Moves column da to index a, with its texts; the columns between shift one place towards da.
+    // Fails with "Column index, %d, out of bounds" for da, then for a.
     void spostaColonna(int da, int a);
 
     // Outside the grid: the empty text. The view stays valid until the grid changes.
     std::string_view cella(int colonna, int riga) const;
     // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds".
     void impostaCella(int colonna, int riga, std::string_view testo);
+
+    // An upper bound of the bytes of all cell texts, headers excluded (for sizing an output).
+    std::size_t byteTesti() const;
+    // Folds pending out-of-order writes and gives back spare capacity; worth calling once a bulk
+    // fill (an import) is done. The texts stay the same; views returned earlier become invalid.
+    void compatta();
 
 private:
     std::vector<std::unique_ptr<ColonnaGriglia>> colonne_;

@@ -1,0 +1,153 @@
+#include "Griglia.h"
+
+#include "ColonnaGriglia.h"
+#include "Errore.h"
+
+#include <algorithm>
+
+namespace marvento {
+
+namespace {
+
+[[noreturn]] void ErroreColonna(int colonna)
+{
+    throw Errore(Messaggio("Column index, %d, out of bounds", colonna));
+}
+
+} // namespace
+
+Griglia::Griglia() = default;
+Griglia::~Griglia() = default;
+Griglia::Griglia(Griglia&&) noexcept = default;
+Griglia& Griglia::operator=(Griglia&&) noexcept = default;
+
+int Griglia::numeroColonne() const
+{
+    return static_cast<int>(colonne_.size());
+}
+
+int Griglia::numeroRighe() const
+{
+    return righe_;
+}
+
+void Griglia::impostaNumeroRighe(int righe)
+{
+    if (righe < 0 || righe == righe_)
+        return;
+    // Raising only moves the limit: the columns hold nothing at or beyond the old count.
+    if (righe < righe_)
+        for (auto& colonna : colonne_)
+            colonna->tronca(righe);
+    righe_ = righe;
+}
+
+const std::string& Griglia::intestazione(int colonna) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)]->intestazione();
+}
+
+void Griglia::impostaIntestazione(int colonna, std::string testo)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    colonne_[static_cast<std::size_t>(colonna)]->impostaIntestazione(std::move(testo));
+}
+
+int Griglia::larghezza(int colonna) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)]->larghezza();
+}
+
+void Griglia::impostaLarghezza(int colonna, int larghezza)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    colonne_[static_cast<std::size_t>(colonna)]->impostaLarghezza(larghezza);
+}
+
+bool Griglia::solaLettura(int colonna) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)]->solaLettura();
+}
+
+void Griglia::impostaSolaLettura(int colonna, bool valore)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    colonne_[static_cast<std::size_t>(colonna)]->impostaSolaLettura(valore);
+}
+
+void Griglia::rimuoviColonna(int colonna)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    colonne_.erase(colonne_.begin() + colonna);
+}
+
+void Griglia::aggiungiColonna()
+{
+    colonne_.push_back(std::make_unique<ColonnaGriglia>());
+}
+
+void Griglia::spostaColonna(int da, int a)
+{
+    if (da < 0 || da >= numeroColonne())
+        ErroreColonna(da);
+    if (a < 0 || a >= numeroColonne())
+        ErroreColonna(a);
+    auto inizio = colonne_.begin();
+    if (da < a)
+        std::rotate(inizio + da, inizio + da + 1, inizio + a + 1);
+    else if (a < da)
+        std::rotate(inizio + a, inizio + da, inizio + da + 1);
+}
+
+std::string_view Griglia::cella(int colonna, int riga) const
+{
+    if (colonna < 0 || colonna >= numeroColonne() || riga < 0 || riga >= righe_)
+        return {};
+    return colonne_[static_cast<std::size_t>(colonna)]->testo(riga);
+}
+
+void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    if (riga < 0 || riga >= righe_)
+        throw Errore(Messaggio("Row index, %d, out of bounds", riga));
+    colonne_[static_cast<std::size_t>(colonna)]->imposta(riga, testo);
+}
+
+std::size_t Griglia::byteTesti() const
+{
+    std::size_t totale = 0;
+    for (const auto& colonna : colonne_)
+        totale += colonna->byteTesti();
+    return totale;
+}
+
+void Griglia::compatta()
+{
+    for (auto& colonna : colonne_)
+        colonna->compatta();
+}
+
+void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)
+{
+    for (int colonna = griglia.numeroColonne() - 1; colonna >= 0; --colonna)
+        griglia.rimuoviColonna(colonna);
+    griglia.impostaNumeroRighe(righe);
+    for (int colonna = 0; colonna < colonne; ++colonna)
+        griglia.aggiungiColonna();
+    for (int colonna = 0; colonna < colonne; ++colonna)
+        griglia.impostaSolaLettura(colonna, solaLettura);
+}
+
+} // namespace marvento

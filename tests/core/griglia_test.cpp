@@ -1,0 +1,334 @@
+#include "ColonnaGriglia.h"
+#include "Errore.h"
+#include "Griglia.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace marvento;
+
+namespace {
+
+// A grid whose cell (c, r) holds "c:r" and whose headers are "H<c>".
+Griglia GrigliaNumerata(int colonne, int righe)
+{
+    Griglia griglia;
+    griglia.impostaNumeroRighe(righe);
+    for (int c = 0; c < colonne; ++c) {
+        griglia.aggiungiColonna();
+        griglia.impostaIntestazione(c, "H" + std::to_string(c));
+        for (int r = 0; r < righe; ++r)
+            griglia.impostaCella(c, r, std::to_string(c) + ":" + std::to_string(r));
+    }
+    return griglia;
+}
+
+std::string Etichetta(int c, int r)
+{
+    return std::to_string(c) + ":" + std::to_string(r);
+}
+
+std::string MessaggioDi(const std::function<void()>& azione)
+{
+    try {
+        azione();
+    } catch (const Errore& errore) {
+        return errore.what();
+    }
+    return "(no failure)";
+}
+
+} // namespace
+
+TEST(Griglia, NewGridHasNoColumnsAndHundredEmptyRows)
+{
+    Griglia griglia;
+    EXPECT_EQ(griglia.numeroColonne(), 0);
+    EXPECT_EQ(griglia.numeroRighe(), 100);
+    for (auto [c, r] : std::vector<std::pair<int, int>>{{0, 0}, {-1, 0}, {0, -1}, {3, 99}, {0, 100}})
+        EXPECT_EQ(griglia.cella(c, r), "") << c << "," << r;
+}
+
+TEST(Griglia, ReadsOutsideTheGridGiveTheEmptyText)
+{
+    Griglia griglia = GrigliaNumerata(3, 4);
+    for (auto [c, r] : std::vector<std::pair<int, int>>{{-1, 0}, {0, -1}, {3, 0}, {0, 4}, {3, 4}, {-5, -5}})
+        EXPECT_EQ(griglia.cella(c, r), "") << c << "," << r;
+    EXPECT_EQ(griglia.cella(2, 3), "2:3");
+}
+
+TEST(Griglia, WritesOutsideFailColumnFirstAndStoreNothing)
+{
+    struct Caso
+    {
+        int colonna, riga;
+        const char* messaggio;
+    };
+    const Caso casi[] = {
+        {3, 0, "Column index, 3, out of bounds"},  {3, 9, "Column index, 3, out of bounds"},
+        {-1, -1, "Column index, -1, out of bounds"}, {0, 4, "Row index, 4, out of bounds"},
+        {2, -1, "Row index, -1, out of bounds"},
+    };
+    for (const Caso& caso : casi) {
+        Griglia griglia = GrigliaNumerata(3, 4);
+        EXPECT_EQ(MessaggioDi([&] { griglia.impostaCella(caso.colonna, caso.riga, "x"); }), caso.messaggio);
+        EXPECT_EQ(griglia.numeroColonne(), 3);
+        EXPECT_EQ(griglia.numeroRighe(), 4);
+        for (int c = 0; c < 3; ++c)
+            for (int r = 0; r < 4; ++r)
+                EXPECT_EQ(griglia.cella(c, r), Etichetta(c, r));
+    }
+}
+
+TEST(Griglia, ColumnAccessOutOfRangeFails)
+{
+    Griglia griglia = GrigliaNumerata(2, 1);
+    const std::vector<std::function<void(int)>> accessi = {
+        [&](int c) { griglia.intestazione(c); },
+        [&](int c) { griglia.impostaIntestazione(c, "x"); },
+        [&](int c) { griglia.larghezza(c); },
+        [&](int c) { griglia.impostaLarghezza(c, 5); },
+        [&](int c) { griglia.solaLettura(c); },
+        [&](int c) { griglia.impostaSolaLettura(c, true); },
+        [&](int c) { griglia.rimuoviColonna(c); },
+        [&](int c) { griglia.spostaColonna(c, 0); },
+        [&](int c) { griglia.spostaColonna(0, c); },
+    };
+    for (std::size_t i = 0; i < accessi.size(); ++i) {
+        EXPECT_EQ(MessaggioDi([&] { accessi[i](2); }), "Column index, 2, out of bounds") << i;
+        EXPECT_EQ(MessaggioDi([&] { accessi[i](-1); }), "Column index, -1, out of bounds") << i;
+    }
+    EXPECT_EQ(griglia.numeroColonne(), 2);
+    EXPECT_EQ(griglia.cella(1, 0), "1:0");
+    EXPECT_EQ(griglia.intestazione(1), "H1");
+}
+
+TEST(Griglia, NewColumnDefaultsAndProgramWritesIgnoreReadOnly)
+{
+    Griglia griglia = GrigliaNumerata(1, 2);
+    griglia.impostaSolaLettura(0, true);
+    griglia.impostaCella(0, 1, "scritto");
+    EXPECT_EQ(griglia.cella(0, 1), "scritto");
+
+    griglia.aggiungiColonna();
+    EXPECT_EQ(griglia.intestazione(1), "");
+    EXPECT_EQ(griglia.larghezza(1), 100);
+    EXPECT_FALSE(griglia.solaLettura(1));
+    EXPECT_EQ(griglia.cella(1, 0), "");
+    EXPECT_EQ(griglia.cella(0, 0), "0:0");
+}
+
+TEST(Griglia, RowCountRules)
+{
+    struct Caso
+    {
+        const char* nome;
+        std::vector<int> conteggi;     // applied in order to a 2 x 5 numbered grid
+        int righeAttese;
+        std::vector<int> righeConTesto; // rows that still hold their texts; the others read empty
+    };
+    const Caso casi[] = {
+        {"negative changes nothing", {-1}, 5, {0, 1, 2, 3, 4}},
+        {"same count keeps every text", {5}, 5, {0, 1, 2, 3, 4}},
+        {"lowering then raising does not restore", {3, 5}, 5, {0, 1, 2}},
+        {"raising appends empty rows", {8}, 8, {0, 1, 2, 3, 4}},
+        {"zero keeps no texts", {0, 5}, 5, {}},
+        {"negative after lowering keeps the lower count", {2, -7}, 2, {0, 1}},
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        Griglia griglia = GrigliaNumerata(2, 5);
+        for (int conteggio : caso.conteggi)
+            griglia.impostaNumeroRighe(conteggio);
+        EXPECT_EQ(griglia.numeroRighe(), caso.righeAttese);
+        for (int r = 0; r < 8; ++r) {
+            bool conTesto = std::find(caso.righeConTesto.begin(), caso.righeConTesto.end(), r) !=
+                            caso.righeConTesto.end();
+            for (int c = 0; c < 2; ++c)
+                EXPECT_EQ(griglia.cella(c, r), conTesto ? Etichetta(c, r) : "") << c << "," << r;
+        }
+    }
+}
+
+TEST(Griglia, RowsRaisedAgainCanBeWrittenAfterTheDroppedOnes)
+{
+    Griglia griglia = GrigliaNumerata(1, 5);
+    griglia.impostaNumeroRighe(2);
+    griglia.impostaNumeroRighe(6);
+    griglia.impostaCella(0, 4, "nuovo");
+    EXPECT_EQ(griglia.cella(0, 2), "");
+    EXPECT_EQ(griglia.cella(0, 3), "");
+    EXPECT_EQ(griglia.cella(0, 4), "nuovo");
+    EXPECT_EQ(griglia.cella(0, 1), "0:1");
+}
+
+TEST(Griglia, RemovingAColumnMovesTheTextsLeft)
+{
+    Griglia griglia = GrigliaNumerata(4, 3);
+    griglia.impostaLarghezza(2, 60);
+    griglia.rimuoviColonna(1);
+    ASSERT_EQ(griglia.numeroColonne(), 3);
+    EXPECT_EQ(griglia.numeroRighe(), 3);
+    const int origine[] = {0, 2, 3};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(griglia.intestazione(c), "H" + std::to_string(origine[c]));
+        for (int r = 0; r < 3; ++r)
+            EXPECT_EQ(griglia.cella(c, r), Etichetta(origine[c], r));
+    }
+    EXPECT_EQ(griglia.larghezza(1), 60);
+    EXPECT_EQ(griglia.cella(3, 0), "");
+}
+
+TEST(Griglia, MovingAColumnCarriesItsTextsAndShiftsTheOthers)
+{
+    struct Caso
+    {
+        int da, a;
+        std::vector<int> ordine; // former index of the column now at each position
+    };
+    const Caso casi[] = {
+        {2, 0, {2, 0, 1, 3}}, {0, 3, {1, 2, 3, 0}}, {1, 2, {0, 2, 1, 3}}, {3, 1, {0, 3, 1, 2}}, {2, 2, {0, 1, 2, 3}},
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(std::to_string(caso.da) + " -> " + std::to_string(caso.a));
+        Griglia griglia = GrigliaNumerata(4, 2);
+        griglia.impostaLarghezza(caso.da, 33);
+        griglia.spostaColonna(caso.da, caso.a);
+        for (int c = 0; c < 4; ++c) {
+            EXPECT_EQ(griglia.intestazione(c), "H" + std::to_string(caso.ordine[c]));
+            for (int r = 0; r < 2; ++r)
+                EXPECT_EQ(griglia.cella(c, r), Etichetta(caso.ordine[c], r));
+        }
+        EXPECT_EQ(griglia.larghezza(caso.a), 33);
+    }
+}
+
+TEST(PreparaGriglia, RebuildsColumnsRowsAndEmptiesEveryCell)
+{
+    struct Caso
+    {
+        int colonnePrima, righePrima, righe, colonne;
+        bool solaLettura;
+        int righeAttese, colonneAttese;
+    };
+    const Caso casi[] = {
+        {5, 40, 0, 3, false, 0, 3},  {5, 2, 2, 5, false, 2, 5}, {3, 7, -1, 2, false, 7, 2},
+        {2, 4, 10, 0, false, 10, 0}, {2, 4, 6, -3, false, 6, 0},     {0, 100, 5, 6, true, 5, 6},
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(testing::Message() << caso.colonnePrima << "x" << caso.righePrima << " -> " << caso.righe
+                                        << " rows, " << caso.colonne << " columns");
+        Griglia griglia = GrigliaNumerata(caso.colonnePrima, caso.righePrima);
+        if (caso.colonnePrima > 0)
+            griglia.impostaLarghezza(0, 60);
+        PreparaGriglia(griglia, caso.righe, caso.colonne, caso.solaLettura);
+        EXPECT_EQ(griglia.numeroRighe(), caso.righeAttese);
+        ASSERT_EQ(griglia.numeroColonne(), caso.colonneAttese);
+        for (int c = 0; c < caso.colonneAttese; ++c) {
+            EXPECT_EQ(griglia.intestazione(c), "");
+            EXPECT_EQ(griglia.larghezza(c), 100);
+            EXPECT_EQ(griglia.solaLettura(c), caso.solaLettura);
+            for (int r = 0; r < std::max(caso.righePrima, caso.righeAttese); ++r)
+                EXPECT_EQ(griglia.cella(c, r), "") << c << "," << r;
+        }
+    }
+}
+
+// Random writes in any order, row-count changes and folds, checked against a plain map.
+TEST(ColonnaGriglia, AnyOrderOfWritesReadsBackLikeAPlainTable)
+{
+    std::mt19937 caso(12345);
+    ColonnaGriglia colonna;
+    std::map<int, std::string> atteso;
+    auto verifica = [&](int passo) {
+        for (int r = -1; r < 420; ++r) {
+            auto trovato = atteso.find(r);
+            ASSERT_EQ(colonna.testo(r), trovato == atteso.end() ? "" : trovato->second)
+                << "row " << r << " after step " << passo;
+        }
+    };
+    for (int passo = 0; passo < 20000; ++passo) {
+        int scelta = static_cast<int>(caso() % 1000);
+        if (scelta < 1) {
+            int righe = static_cast<int>(caso() % 400);
+            colonna.tronca(righe);
+            atteso.erase(atteso.lower_bound(righe), atteso.end());
+        } else if (scelta < 2) {
+            colonna.compatta();
+        } else {
+            // Mostly the next row (as an import does), sometimes anywhere (as the user does).
+            int riga = scelta < 500 ? (atteso.empty() ? 0 : atteso.rbegin()->first + 1)
+                                   : static_cast<int>(caso() % 400);
+            std::string testo(caso() % 4 == 0 ? 0 : caso() % 12, static_cast<char>('a' + passo % 26));
+            colonna.imposta(riga, testo);
+            if (testo.empty())
+                atteso.erase(riga);
+            else
+                atteso[riga] = testo;
+        }
+        if (passo % 500 == 0)
+            verifica(passo);
+    }
+    verifica(-1);
+    colonna.compatta();
+    verifica(-2);
+}
+
+TEST(ColonnaGriglia, ManyRewritesOfEarlierRowsKeepTheStorageBounded)
+{
+    ColonnaGriglia colonna;
+    for (int r = 0; r < 1000; ++r)
+        colonna.imposta(r, "0123456789");
+    // The user retypes the same early cells over and over: overridden texts must not pile up.
+    for (int volta = 0; volta < 20000; ++volta)
+        colonna.imposta(volta % 50, std::string(20, static_cast<char>('a' + volta % 26)));
+    EXPECT_LT(colonna.byteTesti(), 3 * 1000 * 20u);
+    EXPECT_EQ(colonna.testo(999), "0123456789");
+    EXPECT_EQ(colonna.testo((20000 - 1) % 50), std::string(20, static_cast<char>('a' + (20000 - 1) % 26)));
+}
+
+TEST(ColonnaGriglia, ByteCapFailsCleanlyInsteadOfWrapping)
+{
+    ColonnaGriglia colonna(10);
+    colonna.imposta(0, "12345");
+    colonna.imposta(1, "678");
+    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(2, "abc"); }), "Too much text in one grid column");
+    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(0, "abcdefgh"); }), "Too much text in one grid column");
+    EXPECT_EQ(colonna.testo(0), "12345");
+    EXPECT_EQ(colonna.testo(1), "678");
+    EXPECT_EQ(colonna.testo(2), "");
+    // Rewriting the last row reuses its room; a fold frees the room of an overridden text.
+    colonna.imposta(1, "abcde");
+    colonna.imposta(0, "x");
+    colonna.imposta(2, "yyyy");
+    EXPECT_EQ(colonna.testo(0), "x");
+    EXPECT_EQ(colonna.testo(1), "abcde");
+    EXPECT_EQ(colonna.testo(2), "yyyy");
+}
+
+TEST(Griglia, LargeTableFilledRowByRowReadsBackAndMovesColumnsCheaply)
+{
+    const int colonne = 500, righe = 4200;
+    Griglia griglia;
+    PreparaGriglia(griglia, 0, colonne, false);
+    for (int r = 0; r < righe; ++r) {
+        griglia.impostaNumeroRighe(r + 1);
+        for (int c = 0; c < colonne; ++c)
+            griglia.impostaCella(c, r, std::to_string(c * 7 + r));
+    }
+    griglia.compatta();
+    for (int c = 0; c < colonne; c += 37)
+        for (int r = 0; r < righe; r += 211)
+            ASSERT_EQ(griglia.cella(c, r), std::to_string(c * 7 + r));
+    for (int i = 0; i < 200; ++i)
+        griglia.rimuoviColonna(0);
+    griglia.spostaColonna(0, colonne - 201);
+    EXPECT_EQ(griglia.cella(colonne - 201, righe - 1), std::to_string(200 * 7 + righe - 1));
+    EXPECT_EQ(griglia.cella(0, 0), std::to_string(201 * 7));
+}
