@@ -120,8 +120,8 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             rigaIntestazione = r;
     }
     if (rigaIntestazione < 0) {
-        throw Errore("Il file non contiene la riga d'intestazione delle colonne (\"" +
-                     std::string(parole.rigaIntestazione) + "\")");
+        throw Errore("Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
+                     std::string(parole.rigaIntestazione) + "\"): non e' un file di tempi archi");
     }
 
     ListaCampi intestazione;
@@ -144,8 +144,8 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         const long long righeDati = std::max(0, numeroRighe - inizioDati);
         if (colonne > kMassimoCelleTabellaArchi ||
             colonne * righeDati > kMassimoCelleTabellaArchi) {
-            throw Errore("Il file è troppo grande: la tabella avrebbe " + std::to_string(colonne) +
-                         " colonne e " + std::to_string(righeDati) + " righe (al massimo " +
+            throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) +
+                         " colonne per " + std::to_string(righeDati) + " intervalli (al massimo " +
                          std::to_string(kMassimoCelleTabellaArchi) + " celle)");
         }
     }
