@@ -1,0 +1,198 @@
+#include "Comune.h"
+
+#include "Errore.h"
+#include "Esportazione.h"
+#include "Griglia.h"
+#include "SeparatoreSistema.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <vector>
+
+namespace marvento::cli {
+
+void AggiungiOpzioniImportazione(QCommandLineParser& parser)
+{
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({"detail", "Salva la tabella di dettaglio in OUT (testo tabulato).", "OUT"});
+    parser.addOption({"summary", "Salva il riepilogo in OUT (testo tabulato).", "OUT"});
+    parser.addOption({"decimal-separator",
+                      "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
+                      "SEP"});
+    parser.addPositionalArgument("FILE", "Il file da importare.");
+}
+
+namespace {
+
+// The parser names only the program; the usage line also needs the subcommand, which the
+// dispatch guarantees to be the first argument.
+std::string TestoAiuto(const QCommandLineParser& parser)
+{
+    QString testo = parser.helpText();
+    const QStringList argomenti = QCoreApplication::arguments();
+    const int opzioni = testo.indexOf(QLatin1String(" [options]"));
+    if (opzioni >= 0 && argomenti.size() > 1)
+        testo.insert(opzioni, QLatin1Char(' ') + argomenti.at(1));
+    return testo.toStdString();
+}
+
+} // namespace
+
+int ErroreUso(const QCommandLineParser& parser, const QString& problema)
+{
+    std::cerr << problema.toStdString() << '\n' << TestoAiuto(parser);
+    return kUscitaUso;
+}
+
+std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringList& argomenti,
+                                     OpzioniImportazione& opzioni)
+{
+    if (!parser.parse(argomenti))
+        return ErroreUso(parser, parser.errorText());
+    if (parser.isSet("help")) {
+        std::cout << TestoAiuto(parser);
+        return kUscitaRiuscita;
+    }
+    if (parser.isSet("version")) {
+        std::cout << QCoreApplication::applicationName().toStdString() << ' '
+                  << QCoreApplication::applicationVersion().toStdString() << '\n';
+        return kUscitaRiuscita;
+    }
+    const QStringList posizionali = parser.positionalArguments();
+    if (posizionali.size() != 1)
+        return ErroreUso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
+                                                       : QStringLiteral("Un solo file alla volta."));
+    // Each option once: a second value would silently win over the first.
+    for (const char* nome : {"detail", "summary", "decimal-separator"})
+        if (parser.values(nome).size() > 1)
+            return ErroreUso(parser, QStringLiteral("L'opzione --%1 e' data piu' volte.").arg(nome));
+
+    opzioni.file = QDir::toNativeSeparators(QFileInfo(posizionali.front()).absoluteFilePath());
+    if (parser.isSet("detail"))
+        opzioni.dettaglio = QDir::toNativeSeparators(QFileInfo(parser.value("detail")).absoluteFilePath());
+    if (parser.isSet("summary"))
+        opzioni.riepilogo = QDir::toNativeSeparators(QFileInfo(parser.value("summary")).absoluteFilePath());
+    if (parser.isSet("detail") && parser.isSet("summary") && opzioni.dettaglio == opzioni.riepilogo)
+        return ErroreUso(parser, QStringLiteral("--detail e --summary indicano lo stesso file."));
+    if (parser.isSet("decimal-separator")) {
+        const QString separatore = parser.value("decimal-separator");
+        if (separatore != QLatin1String(",") && separatore != QLatin1String("."))
+            return ErroreUso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
+        opzioni.separatore = separatore.front().toLatin1();
+    } else {
+        opzioni.separatore = SeparatoreDecimaleDiSistema();
+    }
+    return std::nullopt;
+}
+
+std::string PercorsoLocale(const QString& percorso)
+{
+    return percorso.toStdString();
+}
+
+void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo)
+{
+    if (opzioni.dettaglio.isEmpty() && opzioni.riepilogo.isEmpty()) {
+        std::cout << TabellaAllineata(riepilogo) << std::flush;
+        return;
+    }
+    // Both texts first: a grid that cannot be exported must not leave the other file written.
+    std::string testoDettaglio;
+    std::string testoRiepilogo;
+    if (!opzioni.dettaglio.isEmpty())
+        testoDettaglio = TestoTabulato(tabella);
+    if (!opzioni.riepilogo.isEmpty())
+        testoRiepilogo = TestoTabulato(riepilogo);
+    if (!opzioni.dettaglio.isEmpty())
+        ScriviFileIntero(PercorsoLocale(opzioni.dettaglio), testoDettaglio);
+    if (!opzioni.riepilogo.isEmpty())
+        ScriviFileIntero(PercorsoLocale(opzioni.riepilogo), testoRiepilogo);
+}
+
+namespace {
+
+// Characters, not bytes, so that a label with accents keeps its column straight.
+std::size_t Larghezza(std::string_view testo)
+{
+    return static_cast<std::size_t>(std::count_if(testo.begin(), testo.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
+    }));
+}
+
+bool Numerico(std::string_view testo)
+{
+    return !testo.empty() &&
+           testo.find_first_not_of("0123456789+-.,") == std::string_view::npos;
+}
+
+} // namespace
+
+std::string TabellaAllineata(const Griglia& griglia)
+{
+    const int colonne = griglia.numeroColonne();
+    const int righe = griglia.numeroRighe();
+    std::vector<std::size_t> larghezze(static_cast<std::size_t>(colonne), 0);
+    std::vector<bool> aDestra(static_cast<std::size_t>(colonne), true);
+    for (int c = 0; c < colonne; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        larghezze[i] = Larghezza(griglia.intestazione(c));
+        bool qualcosa = false;
+        for (int r = 0; r < righe; ++r) {
+            const std::string_view cella = griglia.cella(c, r);
+            larghezze[i] = std::max(larghezze[i], Larghezza(cella));
+            if (!cella.empty()) {
+                qualcosa = true;
+                if (!Numerico(cella))
+                    aDestra[i] = false;
+            }
+        }
+        if (!qualcosa)
+            aDestra[i] = false;
+    }
+
+    std::string testo;
+    const auto riga = [&](const std::function<std::string_view(int)>& cella) {
+        std::string linea;
+        for (int c = 0; c < colonne; ++c) {
+            const auto i = static_cast<std::size_t>(c);
+            const std::string_view t = cella(c);
+            const std::string spazi(larghezze[i] - Larghezza(t), ' ');
+            if (c > 0)
+                linea += "  ";
+            linea += aDestra[i] ? spazi + std::string(t) : std::string(t) + spazi;
+        }
+        linea.erase(linea.find_last_not_of(' ') + 1);
+        testo += linea;
+        testo += '\n';
+    };
+    riga([&](int c) { return std::string_view(griglia.intestazione(c)); });
+    for (int r = 0; r < righe; ++r)
+        riga([&](int c) { return griglia.cella(c, r); });
+    return testo;
+}
+
+void StampaMessaggio(const std::string& messaggio)
+{
+    std::cerr << messaggio << '\n' << std::flush;
+}
+
+int EseguiRiportando(const std::function<void()>& lavoro)
+{
+    try {
+        lavoro();
+        return kUscitaRiuscita;
+    } catch (const std::exception& errore) {
+        std::cout << std::flush;
+        StampaMessaggio(TestoBoxErrore(errore));
+        return kUscitaErrore;
+    }
+}
+
+} // namespace marvento::cli
