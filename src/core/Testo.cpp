@@ -1,0 +1,314 @@
+#include "Testo.h"
+
+#include "Codifica.h"
+#include "Errore.h"
+#include "Utf8.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+namespace marvento {
+
+namespace {
+
+const char* const kNessunaCorrispondenza =
+    "No mapping for the Unicode character exists in the target multi-byte code page";
+
+std::string PercorsoCompleto(const std::filesystem::path& nome)
+{
+    std::error_code errore;
+    const auto assoluto = std::filesystem::absolute(nome, errore);
+    if (errore)
+        return nome.u8string();
+    return assoluto.lexically_normal().u8string();
+}
+
+[[noreturn]] void ErroreApertura(const std::filesystem::path& nome, int codice)
+{
+    const std::string motivo =
+        std::generic_category().message(codice != 0 ? codice : static_cast<int>(std::errc::io_error));
+    throw Errore("Cannot open file \"" + PercorsoCompleto(nome) + "\". " + motivo);
+}
+
+// The whole file in one piece.
+std::string LeggiFile(const std::string& percorso)
+{
+    const auto nome = std::filesystem::u8path(percorso);
+    errno = 0;
+    std::ifstream file(nome, std::ios::binary);
+    if (!file.is_open())
+        ErroreApertura(nome, errno);
+    std::error_code errore;
+    // Some systems let a folder be opened for reading; reading it is still no file.
+    if (std::filesystem::is_directory(nome, errore))
+        ErroreApertura(nome, EISDIR);
+
+    std::string byte;
+    const auto dimensione = std::filesystem::file_size(nome, errore);
+    std::size_t letti = 0;
+    if (!errore && dimensione > 0) {
+        byte.resize(static_cast<std::size_t>(dimensione));
+        file.read(byte.data(), static_cast<std::streamsize>(byte.size()));
+        letti = static_cast<std::size_t>(file.gcount());
+    }
+    // The size may have been unknown or the file may have grown meanwhile: read on to the end.
+    while (!file.bad() && !file.eof()) {
+        const std::size_t blocco = 1u << 16;
+        byte.resize(letti + blocco);
+        file.read(byte.data() + letti, static_cast<std::streamsize>(blocco));
+        letti += static_cast<std::size_t>(file.gcount());
+    }
+    if (file.bad())
+        throw Errore("Stream read error");
+    byte.resize(letti);
+    return byte;
+}
+
+bool Utf8Valido(const std::string& byte, std::size_t inizio)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(byte.data());
+    std::size_t i = inizio;
+    const std::size_t fine = byte.size();
+    while (i < fine) {
+        if (p[i] < 0x80u) {
+            ++i;
+            continue;
+        }
+        char32_t carattere = 0;
+        const std::size_t lunghezza = LeggiCarattereUtf8(p + i, fine - i, carattere);
+        if (lunghezza == 0)
+            return false;
+        i += lunghezza;
+    }
+    return true;
+}
+
+// UTF-16 after the two-byte mark, to UTF-8. A surrogate without its partner cannot be written
+// in UTF-8; it becomes U+FFFD, which the export later writes as '?' like any character the
+// code page lacks.
+std::string DaUtf16(const std::string& byte, bool bigEndian)
+{
+    const std::size_t resto = byte.size() - 2;
+    if (resto == 1)
+        throw Errore(kNessunaCorrispondenza);
+    const auto* p = reinterpret_cast<const unsigned char*>(byte.data()) + 2;
+    const std::size_t unita = resto / 2; // an odd last byte is ignored
+    auto unitaIn = [p, bigEndian](std::size_t i) -> char32_t {
+        const unsigned primo = p[2 * i];
+        const unsigned secondo = p[2 * i + 1];
+        return bigEndian ? char32_t((primo << 8) | secondo) : char32_t((secondo << 8) | primo);
+    };
+    std::string testo;
+    testo.reserve(unita);
+    for (std::size_t i = 0; i < unita; ++i) {
+        char32_t u = unitaIn(i);
+        if (u >= 0xD800u && u <= 0xDBFFu && i + 1 < unita) {
+            const char32_t basso = unitaIn(i + 1);
+            if (basso >= 0xDC00u && basso <= 0xDFFFu) {
+                AggiungiCarattereUtf8(testo, 0x10000u + ((u - 0xD800u) << 10) + (basso - 0xDC00u));
+                ++i;
+                continue;
+            }
+        }
+        if (u >= 0xD800u && u <= 0xDFFFu)
+            u = 0xFFFDu;
+        AggiungiCarattereUtf8(testo, u);
+    }
+    return testo;
+}
+
+// Cuts testo from inizio into lines, keeping offsets into the one buffer.
+ListaRighe TagliaRighe(std::string testo, std::size_t inizio)
+{
+    const char* d = testo.data();
+    std::size_t fine = testo.size();
+    // U+0000 ends the text: nothing after it is read.
+    if (const void* nul = std::memchr(d + inizio, 0, fine - inizio))
+        fine = static_cast<std::size_t>(static_cast<const char*>(nul) - d);
+
+    std::vector<std::size_t> inizi;
+    std::vector<std::size_t> fini;
+    std::size_t p = inizio;
+    while (p < fine) {
+        const std::size_t s = p;
+        while (p < fine && d[p] != '\r' && d[p] != '\n')
+            ++p;
+        inizi.push_back(s);
+        fini.push_back(p);
+        // One CR, then one LF: so LF CR and CR CR LF end a line and then an empty one.
+        if (p < fine && d[p] == '\r')
+            ++p;
+        if (p < fine && d[p] == '\n')
+            ++p;
+    }
+    testo.resize(fine);
+    return ListaRighe(std::move(testo), std::move(inizi), std::move(fini));
+}
+
+ListaRighe RigheDaByte(std::string byte)
+{
+    const auto* u = reinterpret_cast<const unsigned char*>(byte.data());
+    const std::size_t n = byte.size();
+    if (n >= 3 && u[0] == 0xEFu && u[1] == 0xBBu && u[2] == 0xBFu) {
+        if (!Utf8Valido(byte, 3))
+            throw Errore(kNessunaCorrispondenza);
+        return TagliaRighe(std::move(byte), 3); // already the text; the mark stays outside the lines
+    }
+    if (n >= 2 && u[0] == 0xFFu && u[1] == 0xFEu)
+        return TagliaRighe(DaUtf16(byte, false), 0);
+    if (n >= 2 && u[0] == 0xFEu && u[1] == 0xFFu)
+        return TagliaRighe(DaUtf16(byte, true), 0);
+    if (SoloAscii(byte.data(), n))
+        return TagliaRighe(std::move(byte), 0);
+    return TagliaRighe(DaWindows1252(byte), 0);
+}
+
+bool UgualiSenzaMaiuscole(const char* a, const char* b, std::size_t n)
+{
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'a' && x <= 'z')
+            x = static_cast<unsigned char>(x - ('a' - 'A'));
+        if (y >= 'a' && y <= 'z')
+            y = static_cast<unsigned char>(y - ('a' - 'A'));
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+ListaRighe CaricaRighe(const std::string& percorso)
+{
+    return RigheDaByte(LeggiFile(percorso));
+}
+
+ListaRighe DecodificaRighe(std::string_view byte)
+{
+    return RigheDaByte(std::string(byte));
+}
+
+bool IniziaCon(std::string_view riga, std::string_view prefisso)
+{
+    return riga.size() >= prefisso.size() && riga.compare(0, prefisso.size(), prefisso) == 0;
+}
+
+void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
+{
+    campi.svuota();
+    const std::size_t n = riga.size();
+    std::size_t p = 0;
+    while (p < n) {
+        if (riga[p] == '"') {
+            // Quoted field: up to the next quote that is not doubled; "" stands for one quote.
+            std::size_t q = p + 1;
+            std::string conDoppie; // only filled when the field holds a doubled quote
+            bool doppie = false;
+            std::size_t inizio = q;
+            while (q < n) {
+                if (riga[q] == '"') {
+                    if (q + 1 < n && riga[q + 1] == '"') {
+                        conDoppie.append(riga.data() + inizio, q + 1 - inizio);
+                        doppie = true;
+                        q += 2;
+                        inizio = q;
+                        continue;
+                    }
+                    break;
+                }
+                ++q;
+            }
+            const std::string_view coda = riga.substr(inizio, q - inizio);
+            if (doppie) {
+                conDoppie.append(coda.data(), coda.size());
+                campi.aggiungi(conDoppie);
+            } else {
+                campi.aggiungi(coda);
+            }
+            p = q < n ? q + 1 : n; // past the closing quote
+            if (p < n && riga[p] == delimitatore) {
+                ++p;
+                if (p == n)
+                    campi.aggiungi({});
+            }
+            // Any other character begins a further field right here.
+            continue;
+        }
+        std::size_t q = riga.find(delimitatore, p);
+        if (q == std::string_view::npos)
+            q = n;
+        campi.aggiungi(riga.substr(p, q - p));
+        if (q == n)
+            break;
+        p = q + 1;
+        if (p == n)
+            campi.aggiungi({}); // a final delimiter adds an empty field
+    }
+}
+
+ListaCampi DividiCampi(std::string_view riga, char delimitatore)
+{
+    ListaCampi campi;
+    DividiCampi(riga, delimitatore, campi);
+    return campi;
+}
+
+std::string SostituisciCarattere(std::string_view testo, std::string_view carattere,
+                                 std::string_view sostituto)
+{
+    // One character is one UTF-16 unit: an ASCII byte, or one UTF-8 sequence of a code point in
+    // the basic plane. Any other text equals no single character.
+    bool unCarattere = carattere.size() == 1 && static_cast<unsigned char>(carattere[0]) < 0x80u;
+    if (carattere.size() == 2 || carattere.size() == 3) {
+        char32_t codice = 0;
+        unCarattere = LeggiCarattereUtf8(reinterpret_cast<const unsigned char*>(carattere.data()),
+                                         carattere.size(), codice) == carattere.size();
+    }
+    if (!unCarattere || testo.empty())
+        return std::string(testo);
+
+    std::string risultato;
+    risultato.reserve(testo.size());
+    std::size_t ultimo = 0;
+    std::size_t i = testo.find(carattere);
+    while (i != std::string_view::npos) {
+        risultato.append(testo.data() + ultimo, i - ultimo);
+        risultato.append(sostituto.data(), sostituto.size());
+        ultimo = i + carattere.size();
+        i = testo.find(carattere, ultimo);
+    }
+    risultato.append(testo.data() + ultimo, testo.size() - ultimo);
+    return risultato;
+}
+
+std::string SostituisciTesto(std::string_view testo, std::string_view frase, std::string_view sostituto)
+{
+    if (testo.empty() || frase.empty())
+        return std::string(testo);
+    // Letter case is folded on ASCII letters only; other characters compare exactly.
+    std::string risultato;
+    risultato.reserve(testo.size());
+    std::size_t ultimo = 0;
+    std::size_t i = 0;
+    while (i + frase.size() <= testo.size()) {
+        if (UgualiSenzaMaiuscole(testo.data() + i, frase.data(), frase.size())) {
+            risultato.append(testo.data() + ultimo, i - ultimo);
+            risultato.append(sostituto.data(), sostituto.size());
+            i += frase.size();
+            ultimo = i;
+        } else {
+            ++i;
+        }
+    }
+    risultato.append(testo.data() + ultimo, testo.size() - ultimo);
+    return risultato;
+}
+
+} // namespace marvento
