@@ -1,0 +1,233 @@
+#include "Errore.h"
+#include "Esportazione.h"
+#include "Griglia.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+using namespace marvento;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Tabella
+{
+    std::vector<std::string> intestazioni;
+    std::vector<std::vector<std::string>> righe;
+};
+
+Griglia Costruisci(const Tabella& tabella)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, static_cast<int>(tabella.righe.size()), static_cast<int>(tabella.intestazioni.size()),
+                   false);
+    for (int c = 0; c < griglia.numeroColonne(); ++c)
+        griglia.impostaIntestazione(c, tabella.intestazioni[static_cast<std::size_t>(c)]);
+    for (std::size_t r = 0; r < tabella.righe.size(); ++r)
+        for (std::size_t c = 0; c < tabella.righe[r].size(); ++c)
+            griglia.impostaCella(static_cast<int>(c), static_cast<int>(r), tabella.righe[r][c]);
+    return griglia;
+}
+
+std::string Leggi(const fs::path& percorso)
+{
+    std::ifstream file(percorso, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + percorso.string());
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void Scrivi(const fs::path& percorso, const std::string& byte)
+{
+    std::ofstream file(percorso, std::ios::binary | std::ios::trunc);
+    file << byte;
+    if (!file.flush())
+        throw std::runtime_error("cannot write " + percorso.string());
+}
+
+std::vector<std::string> Contenuto(const fs::path& cartella)
+{
+    std::vector<std::string> nomi;
+    for (const auto& voce : fs::directory_iterator(cartella))
+        nomi.push_back(voce.path().filename().string());
+    std::sort(nomi.begin(), nomi.end());
+    return nomi;
+}
+
+// A fresh folder per test, removed afterwards (ctest runs the tests in parallel).
+class CartellaTemporanea : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        std::string modello = (fs::temp_directory_path() / "marvento-esportazione-XXXXXX").string();
+        ASSERT_NE(mkdtemp(modello.data()), nullptr);
+        cartella_ = modello;
+    }
+    void TearDown() override { fs::remove_all(cartella_); }
+
+    fs::path cartella_;
+};
+
+using ScriviFile = CartellaTemporanea;
+
+} // namespace
+
+TEST(TestoTabulato, WholeFileBytes)
+{
+    struct Caso
+    {
+        const char* nome;
+        Tabella tabella;
+        std::string atteso;
+    };
+    const Caso casi[] = {
+        {"two columns, one row", {{"a", "b"}, {{"1", "2"}}}, "a\tb\r\n1\t2\r\n"},
+        {"empty headers and cells", {{"", "", ""}, {{"", "x", ""}, {}}}, "\t\t\r\n\tx\t\r\n\t\t\r\n"},
+        {"one column has no TAB", {{"Tempo"}, {{"1"}, {""}, {"3"}}}, "Tempo\r\n1\r\n\r\n3\r\n"},
+        {"no rows gives the header line alone", {{"a", "b"}, {}}, "a\tb\r\n"},
+        {"six columns, the last two empty",
+         {{"Num.", "Lunghezza", "Tempo", "Veicoli", "", ""},
+          {{"1", "120,500", "14,250", "37", "", ""}, {"2", "80,000", "9,000", "0", "", ""}}},
+         "Num.\tLunghezza\tTempo\tVeicoli\t\t\r\n1\t120,500\t14,250\t37\t\t\r\n2\t80,000\t9,000\t0\t\t\r\n"},
+        {"texts are written as held, TAB and line breaks included",
+         {{" a ", "\"q\""}, {{"x\ty", "1\r\n2"}}},
+         " a \t\"q\"\r\nx\ty\t1\r\n2\r\n"},
+        {"Windows-1252, unrepresentable letters become '?'",
+         {{"Velocita\xE2\x80\x99", "\xC3\xA8"}, {{"\xCE\xB1=1", "20\xE2\x82\xAC"}}},
+         "Velocita\x92\t\xE8\r\n?=1\t20\x80\r\n"},
+    };
+    for (const Caso& caso : casi)
+        EXPECT_EQ(TestoTabulato(Costruisci(caso.tabella)), caso.atteso) << caso.nome;
+}
+
+TEST(TestoTabulato, FollowsTheColumnOrderAfterAMove)
+{
+    Griglia griglia = Costruisci({{"a", "b", "c"}, {{"1", "2", "3"}}});
+    griglia.spostaColonna(2, 0);
+    EXPECT_EQ(TestoTabulato(griglia), "c\ta\tb\r\n3\t1\t2\r\n");
+}
+
+TEST(TestoTabulato, GridWithoutColumnsFails)
+{
+    Griglia griglia;
+    try {
+        TestoTabulato(griglia);
+        FAIL() << "no failure";
+    } catch (const Errore& errore) {
+        EXPECT_STREQ(errore.what(), "Column index, 0, out of bounds");
+    }
+}
+
+TEST_F(ScriviFile, ReplacesALongerFileWholeAndKeepsItsMode)
+{
+    const fs::path destinazione = cartella_ / "tabella.txt";
+    Scrivi(destinazione, std::string(5000, 'v'));
+    fs::permissions(destinazione, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    ScriviFileIntero(destinazione.string(), "a\tb\r\n");
+
+    EXPECT_EQ(Leggi(destinazione), "a\tb\r\n");
+    EXPECT_EQ(fs::status(destinazione).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.txt"});
+
+    ScriviFileIntero(destinazione.string(), "");
+    EXPECT_EQ(Leggi(destinazione), "");
+}
+
+TEST_F(ScriviFile, WritesThroughALinkToItsFile)
+{
+    const fs::path vero = cartella_ / "vero.txt";
+    Scrivi(vero, "vecchio contenuto");
+    fs::create_symlink("vero.txt", cartella_ / "collegamento.txt");
+
+    ScriviFileIntero((cartella_ / "collegamento.txt").string(), "nuovo");
+
+    EXPECT_TRUE(fs::is_symlink(cartella_ / "collegamento.txt"));
+    EXPECT_EQ(Leggi(vero), "nuovo");
+    EXPECT_EQ(Contenuto(cartella_), (std::vector<std::string>{"collegamento.txt", "vero.txt"}));
+}
+
+TEST_F(ScriviFile, TargetThatCannotBeCreatedFailsWithTheFullPathAndTheSystemReason)
+{
+    fs::create_directory(cartella_ / "cartella.txt");
+    struct Caso
+    {
+        std::string percorso;
+        std::string messaggio;
+    };
+    const fs::path relativo = fs::path("marvento-manca-cartella-0f3a") / "esporta.txt";
+    const Caso casi[] = {
+        {(cartella_ / "manca" / "esporta.txt").string(),
+         "Cannot create file \"" + (cartella_ / "manca" / "esporta.txt").string() + "\". No such file or directory"},
+        {relativo.string(),
+         "Cannot create file \"" + (fs::current_path() / relativo).string() + "\". No such file or directory"},
+        {(cartella_ / "cartella.txt").string(),
+         "Cannot create file \"" + (cartella_ / "cartella.txt").string() + "\". Is a directory"},
+    };
+    for (const Caso& caso : casi) {
+        try {
+            ScriviFileIntero(caso.percorso, "abc");
+            ADD_FAILURE() << "no failure for " << caso.percorso;
+        } catch (const Errore& errore) {
+            EXPECT_EQ(errore.what(), caso.messaggio);
+        }
+    }
+    EXPECT_FALSE(fs::exists(relativo.parent_path()));
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"cartella.txt"});
+    EXPECT_TRUE(fs::is_empty(cartella_ / "cartella.txt"));
+}
+
+// A write that fails part-way (here: the file size limit, as a full disk would) must leave the old
+// file as it was and no temporary file behind. The limit is set in a child process only.
+TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
+{
+    const fs::path destinazione = cartella_ / "riepilogo.txt";
+    const std::string vecchio = "Num.\tTempo\r\n1\t12,500\r\n";
+    Scrivi(destinazione, vecchio);
+
+    int tubo[2];
+    ASSERT_EQ(pipe(tubo), 0);
+    pid_t figlio = fork();
+    ASSERT_GE(figlio, 0);
+    if (figlio == 0) {
+        close(tubo[0]);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limite{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limite);
+        std::string esito = "(no failure)";
+        try {
+            ScriviFileIntero(destinazione.string(), std::string(200000, 'n'));
+        } catch (const Errore& errore) {
+            esito = errore.what();
+        }
+        ssize_t scritti = write(tubo[1], esito.data(), esito.size());
+        _exit(scritti == static_cast<ssize_t>(esito.size()) ? 0 : 1);
+    }
+    close(tubo[1]);
+    std::string esito;
+    char blocco[256];
+    for (ssize_t letti; (letti = read(tubo[0], blocco, sizeof blocco)) > 0;)
+        esito.append(blocco, static_cast<std::size_t>(letti));
+    close(tubo[0]);
+    int stato = 0;
+    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
+    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+
+    EXPECT_EQ(esito, "Stream write error");
+    EXPECT_EQ(Leggi(destinazione), vecchio);
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"riepilogo.txt"});
+}
