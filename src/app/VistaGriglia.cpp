@@ -50,7 +50,7 @@ void VistaGriglia::impostaModello(ModelloGriglia* modello)
 
 void VistaGriglia::confermaModifica()
 {
-    if (state() != QAbstractItemView::EditingState)
+    if (!inModifica())
         return;
     QWidget* editor = indexWidget(currentIndex());
     if (!editor)

@@ -23,6 +23,8 @@ public:
     // Stores a text still being typed into a cell and closes its editor; nothing when no cell is
     // being edited.
     void confermaModifica();
+    // True while a cell's editor is open.
+    bool inModifica() const { return state() == QAbstractItemView::EditingState; }
 
 private:
     void applicaLarghezze();

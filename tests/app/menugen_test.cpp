@@ -1,0 +1,412 @@
+// The main window driven offscreen through a scripted platform.
+#include "ModelloGriglia.h"
+#include "PiattaformaFinta.h"
+#include "TMenuGEN.h"
+#include "TitoloProgramma.h"
+#include "VistaGriglia.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using namespace marvento;
+
+namespace {
+
+std::string LeggiFile(const std::string& percorso)
+{
+    std::ifstream in(percorso, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void ScriviFile(const std::string& percorso, const std::string& byte)
+{
+    std::ofstream(percorso, std::ios::binary) << byte;
+}
+
+// Rebuilds a grid with the given headers and rows of cell texts.
+void Riempi(Griglia& griglia, const std::vector<std::string>& intestazioni,
+            const std::vector<std::vector<std::string>>& righe)
+{
+    PreparaGriglia(griglia, static_cast<int>(righe.size()), static_cast<int>(intestazioni.size()), false);
+    for (int c = 0; c < static_cast<int>(intestazioni.size()); ++c)
+        griglia.impostaIntestazione(c, intestazioni[static_cast<std::size_t>(c)]);
+    for (int r = 0; r < static_cast<int>(righe.size()); ++r)
+        for (int c = 0; c < static_cast<int>(righe[static_cast<std::size_t>(r)].size()); ++c)
+            griglia.impostaCella(c, r, righe[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)]);
+}
+
+std::vector<std::string> Intestazioni(const Griglia& griglia)
+{
+    std::vector<std::string> esito;
+    for (int c = 0; c < griglia.numeroColonne(); ++c)
+        esito.push_back(griglia.intestazione(c));
+    return esito;
+}
+
+std::vector<std::string> Riga(const Griglia& griglia, int riga)
+{
+    std::vector<std::string> esito;
+    for (int c = 0; c < griglia.numeroColonne(); ++c)
+        esito.emplace_back(griglia.cella(c, riga));
+    return esito;
+}
+
+class MenuGEN : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(cartella.isValid());
+        finestra.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&finestra));
+    }
+
+    std::string Percorso(const char* nome) const { return QDir(cartella.path()).filePath(nome).toStdString(); }
+
+    QPushButton* Bottone(const char* nome) const { return finestra.findChild<QPushButton*>(nome); }
+
+    // Geometry of a child in the window's client coordinates.
+    QRect Rettangolo(const QWidget* w) const { return QRect(w->mapTo(&finestra, QPoint(0, 0)), w->size()); }
+
+    QTemporaryDir cartella;
+    PiattaformaFinta finta;
+    TMenuGEN finestra{',', finta};
+};
+
+TEST(TitoloProgramma, NomeDellEseguibileSenzaCartellaEdEstensione)
+{
+    const struct { const char* percorso; const char* titolo; } casi[] = {
+        {"/usr/local/bin/Marvento", "Marvento"},
+        {"C:\\Programmi\\MARVENTO.EXE", "Marvento"},
+        {"C:/a.b/marvento.v2.exe", "marvento"},
+        {"\xC3\x80LPHA.exe", "\xC3\x80lpha"},
+        {"/opt/.nascosto", ""},
+        {"Marvento", "Marvento"},
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(TitoloProgramma(QString::fromUtf8(caso.percorso)).toStdString(), caso.titolo) << caso.percorso;
+}
+
+TEST_F(MenuGEN, AllAvvioLeGriglieSonoVuoteEIComandiAlLoroPosto)
+{
+    EXPECT_EQ(finestra.windowTitle().toStdString(), "Calderix estrattore dati VISSIM - ing. Ornelli");
+    EXPECT_EQ(finestra.size(), QSize(768, 624));
+    for (const Griglia* g : {&finestra.tabella(), &finestra.riepilogo()}) {
+        EXPECT_EQ(g->numeroColonne(), 0);
+        EXPECT_EQ(g->numeroRighe(), 100);
+    }
+    EXPECT_EQ(finestra.Tabella_TXT()->model()->rowCount(), 100);
+    EXPECT_EQ(finestra.Tabella_TXT()->model()->columnCount(), 0);
+
+    const struct { const char* nome; const char* testo; QRect posto; } bottoni[] = {
+        {"ApriFile_Velocita_BTN", "Apri File Velocita'", {8, 8, 110, 22}},
+        {"ApriFile_Archi", "Apri File Archi", {160, 8, 110, 22}},
+        {"CorreggiTempi_BTN", "Correggi Tempi", {280, 8, 110, 22}},
+        {"Diagrammi_BTN", "Diagrammi", {432, 8, 80, 22}},
+        {"SalvaTabella_BTN", "Salva Tabella", {560, 8, 95, 22}},
+        {"SalvaRiepilogo_BTN", "Salva Riepilogo", {664, 8, 95, 22}},
+    };
+    for (const auto& b : bottoni) {
+        QPushButton* bottone = Bottone(b.nome);
+        ASSERT_NE(bottone, nullptr) << b.nome;
+        EXPECT_EQ(bottone->text().toStdString(), b.testo);
+        EXPECT_EQ(Rettangolo(bottone), b.posto) << b.nome;
+    }
+    EXPECT_EQ(Rettangolo(finestra.findChild<QWidget*>("Layout1")), QRect(0, 0, 768, 33));
+    EXPECT_EQ(Rettangolo(finestra.Tabella_TXT()), QRect(5, 38, 758, 384));
+    EXPECT_EQ(Rettangolo(finestra.Riepilogo_TXT()), QRect(5, 432, 758, 187));
+
+    // Tab order: detail table, the buttons in their own order, then the summary.
+    const std::vector<std::string> attesi = {"Tabella_TXT", "ApriFile_Velocita_BTN", "ApriFile_Archi",
+                                             "SalvaTabella_BTN", "SalvaRiepilogo_BTN", "CorreggiTempi_BTN",
+                                             "Diagrammi_BTN", "Riepilogo_TXT"};
+    std::vector<std::string> ordine;
+    QWidget* w = finestra.Tabella_TXT();
+    for (int passi = 0; passi < 500 && ordine.size() < attesi.size(); ++passi, w = w->nextInFocusChain())
+        if (std::find(attesi.begin(), attesi.end(), w->objectName().toStdString()) != attesi.end())
+            ordine.push_back(w->objectName().toStdString());
+    EXPECT_EQ(ordine, attesi);
+}
+
+TEST_F(MenuGEN, IlRiepilogoTieneLaSuaAltezzaEIlDivisoreISuoiLimiti)
+{
+    finestra.resize(900, 800);
+    QApplication::processEvents();
+    EXPECT_EQ(Rettangolo(finestra.Riepilogo_TXT()), QRect(5, 608, 890, 187));
+    EXPECT_EQ(Rettangolo(finestra.Tabella_TXT()), QRect(5, 38, 890, 560));
+
+    // Drag the splitter bar far down, then far up.
+    QSplitter* divisore = finestra.findChild<QSplitter*>("Splitter1");
+    ASSERT_NE(divisore, nullptr);
+    QWidget* barra = divisore->handle(1);
+    const auto trascina = [&](int dy) {
+        const QPoint centro = barra->rect().center();
+        QTest::mousePress(barra, Qt::LeftButton, {}, centro);
+        QMouseEvent muovi(QEvent::MouseMove, QPointF(centro + QPoint(0, dy)),
+                          QPointF(barra->mapToGlobal(centro + QPoint(0, dy))), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(barra, &muovi);
+        QTest::mouseRelease(barra, Qt::LeftButton, {}, centro + QPoint(0, dy));
+        QApplication::processEvents();
+    };
+    trascina(2000);
+    EXPECT_EQ(finestra.Riepilogo_TXT()->height(), 20);
+    trascina(-2000);
+    // 20 are left between the strip and the bar, the detail table's top margin included.
+    EXPECT_EQ(Rettangolo(finestra.Tabella_TXT()), QRect(5, 38, 890, 15));
+    EXPECT_EQ(Rettangolo(barra).top(), 53);
+}
+
+TEST_F(MenuGEN, UnErroreDelGestoreVaNelBoxDiErroreENessunFileVieneToccato)
+{
+    const std::string nuovo = Percorso("nuovo.txt");
+    const std::string vecchio = Percorso("vecchio.txt");
+    ScriviFile(vecchio, "contenuto di prima");
+    finta.risposteSalva = {nuovo, vecchio};
+
+    QTest::mouseClick(Bottone("SalvaRiepilogo_BTN"), Qt::LeftButton);
+    QTest::mouseClick(Bottone("SalvaTabella_BTN"), Qt::LeftButton);
+
+    ASSERT_EQ(finta.box.size(), 2u);
+    for (const BoxMessaggio& b : finta.box) {
+        EXPECT_EQ(b.titolo, "Error");
+        EXPECT_EQ(b.icona, IconaBox::Errore);
+        EXPECT_EQ(b.testo, "Column index, 0, out of bounds.");
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(nuovo)));
+    EXPECT_EQ(LeggiFile(vecchio), "contenuto di prima");
+    EXPECT_TRUE(finestra.isVisible()); // the program goes on
+}
+
+TEST_F(MenuGEN, SalvataggioAnnullatoLoDiceIlBoxSemplice)
+{
+    Riempi(finestra.tabella(), {"a"}, {{"1"}});
+    finestra.aggiornaGriglie();
+    finta.risposteSalva = {""};
+
+    QTest::mouseClick(Bottone("SalvaTabella_BTN"), Qt::LeftButton);
+
+    ASSERT_EQ(finta.box.size(), 1u);
+    EXPECT_EQ(finta.box[0].titolo, "Marvento");
+    EXPECT_EQ(finta.box[0].icona, IconaBox::Nessuna);
+    EXPECT_EQ(finta.box[0].testo, "Devi indicare il nome di un file");
+}
+
+TEST_F(MenuGEN, IDialoghiHannoIlLoroTipoDiFileERicordanoLUltimoPercorso)
+{
+    const std::string mancante = Percorso("mancante.mes");
+    const std::string esportato = Percorso("tabella.txt");
+    Riempi(finestra.tabella(), {"a"}, {{"1"}});
+    finestra.aggiornaGriglie();
+    finta.risposteApri = {mancante, "", ""};
+    finta.risposteSalva = {esportato, ""};
+
+    finestra.ApriFile_Velocita_BTNClick();   // missing file: the reader's failure
+    finestra.ApriFile_Velocita_BTNClick();   // cancelled: silent
+    finestra.ApriFile_ArchiClick();          // cancelled: silent
+    finestra.SalvaTabella_BTNClick();
+    finestra.SalvaRiepilogo_BTNClick();      // cancelled: the plain message
+
+    using T = PiattaformaFinta::TipoDialogo;
+    const struct { T tipo; const char* descrizione; const char* modello; const char* estensione; bool conferma;
+                   std::string offerto; } attesi[] = {
+        {T::Apri, "File velocita' sezioni", "*.mes", "mes", false, ""},
+        {T::Apri, "File velocita' sezioni", "*.mes", "mes", false, mancante},
+        {T::Apri, "File tempi archi", "*.rsz", "rsz", false, ""},
+        {T::Salva, "File di testo delimitato da tabulatura", "*.txt", "txt", true, ""},
+        {T::Salva, "File di testo delimitato da tabulatura", "*.txt", "txt", true, esportato},
+    };
+    ASSERT_EQ(finta.dialoghi.size(), std::size(attesi));
+    for (std::size_t i = 0; i < std::size(attesi); ++i) {
+        const DialogoFile& d = finta.dialoghi[i].dialogo;
+        EXPECT_EQ(finta.dialoghi[i].tipo, attesi[i].tipo) << i;
+        EXPECT_EQ(d.descrizione, attesi[i].descrizione) << i;
+        EXPECT_EQ(d.modello, attesi[i].modello) << i;
+        EXPECT_EQ(d.estensione, attesi[i].estensione) << i;
+        EXPECT_EQ(d.confermaSovrascrittura, attesi[i].conferma) << i;
+        EXPECT_EQ(d.ultimoPercorso, attesi[i].offerto) << i;
+    }
+
+    ASSERT_EQ(finta.errori().size(), 1u);
+    EXPECT_EQ(finta.errori()[0].rfind("Cannot open file \"" + mancante + "\". ", 0), 0u) << finta.errori()[0];
+    EXPECT_EQ(finta.messaggi(), std::vector<std::string>{"Devi indicare il nome di un file"});
+    EXPECT_EQ(finestra.tabella().numeroColonne(), 1); // the failed and the cancelled imports changed nothing
+    EXPECT_EQ(finestra.riepilogo().numeroColonne(), 0);
+}
+
+TEST_F(MenuGEN, LEsportazioneScriveLaGrigliaByteperByte)
+{
+    Riempi(finestra.riepilogo(), {"a", "b", ""}, {{"1", "2", ""}, {"", "\xC3\xA8", "x y"}});
+    finestra.aggiornaGriglie();
+    const std::string file = Percorso("riepilogo.txt");
+    ScriviFile(file, std::string(200, 'z')); // a longer old file is replaced whole
+    finta.risposteSalva = {file};
+
+    QTest::mouseClick(Bottone("SalvaRiepilogo_BTN"), Qt::LeftButton);
+
+    EXPECT_TRUE(finta.box.empty());
+    EXPECT_EQ(LeggiFile(file), "a\tb\t\r\n1\t2\t\r\n\t\xE8\tx y\r\n");
+}
+
+TEST_F(MenuGEN, UnaScritturaFallitaLasciaTuttoComEra)
+{
+    Riempi(finestra.tabella(), {"a"}, {{"1"}});
+    finestra.aggiornaGriglie();
+    const std::string file = Percorso("manca/tabella.txt");
+    finta.risposteSalva = {file};
+
+    QTest::mouseClick(Bottone("SalvaTabella_BTN"), Qt::LeftButton);
+
+    ASSERT_EQ(finta.errori().size(), 1u);
+    const std::string testo = finta.errori()[0];
+    EXPECT_EQ(testo.rfind("Cannot create file \"" + file + "\". ", 0), 0u) << testo;
+    EXPECT_EQ(testo.back(), '.');
+    EXPECT_EQ(testo.find(".."), std::string::npos) << testo;
+    EXPECT_TRUE(QDir(cartella.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+}
+
+TEST_F(MenuGEN, IlTestoDigitatoInUnaCellaEntraNellaGrigliaPrimaDelGestore)
+{
+    Riempi(finestra.riepilogo(), {"a", "b"}, {{"1", "2"}, {"3", "4"}});
+    finestra.aggiornaGriglie();
+    VistaGriglia* vista = finestra.Riepilogo_TXT();
+    vista->setFocus();
+    const QModelIndex cella = vista->model()->index(1, 1);
+    QTest::mouseClick(vista->viewport(), Qt::LeftButton, {}, vista->visualRect(cella).center());
+    QTest::keyClick(vista, Qt::Key_C);
+    QTest::keyClicks(QApplication::focusWidget(), "iao");
+    ASSERT_TRUE(vista->inModifica());
+    const std::string file = Percorso("r.txt");
+    finta.risposteSalva = {file};
+
+    // Called directly: no button takes the focus from the editor.
+    finestra.SalvaRiepilogo_BTNClick();
+
+    EXPECT_EQ(finestra.riepilogo().cella(1, 1), "ciao");
+    EXPECT_EQ(LeggiFile(file), "a\tb\r\n1\t2\r\n3\tciao\r\n");
+    EXPECT_FALSE(vista->inModifica());
+}
+
+TEST_F(MenuGEN, TrascinareUnIntestazioneSpostaLaColonnaDellaGriglia)
+{
+    Griglia& g = finestra.tabella();
+    Riempi(g, {"A", "B", "C"}, {{"a0", "b0", "c0"}, {"a1", "b1", "c1"}});
+    g.impostaLarghezza(0, 60);
+    g.impostaLarghezza(1, 70);
+    g.impostaLarghezza(2, 80);
+    finestra.aggiornaGriglie();
+    QHeaderView* intestazioni = finestra.Tabella_TXT()->horizontalHeader();
+    QWidget* superficie = intestazioni->viewport();
+    const int y = intestazioni->height() / 2;
+    const QPoint da(intestazioni->sectionViewportPosition(2) + 40, y);
+    const QPoint a(5, y);
+
+    QTest::mousePress(superficie, Qt::LeftButton, {}, da);
+    for (const QPoint& p : {da - QPoint(20, 0), (da + a) / 2, a}) {
+        QMouseEvent muovi(QEvent::MouseMove, QPointF(p), QPointF(superficie->mapToGlobal(p)), Qt::NoButton,
+                          Qt::LeftButton, {});
+        QApplication::sendEvent(superficie, &muovi);
+    }
+    QTest::mouseRelease(superficie, Qt::LeftButton, {}, a);
+
+    EXPECT_EQ(Intestazioni(g), (std::vector<std::string>{"C", "A", "B"}));
+    EXPECT_EQ(Riga(g, 0), (std::vector<std::string>{"c0", "a0", "b0"}));
+    EXPECT_EQ(Riga(g, 1), (std::vector<std::string>{"c1", "a1", "b1"}));
+    EXPECT_EQ(g.larghezza(0), 80);
+    EXPECT_EQ(g.larghezza(1), 60);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(intestazioni->visualIndex(c), c); // the view shows the model's order as it is
+        EXPECT_EQ(intestazioni->sectionSize(c), g.larghezza(c));
+        EXPECT_EQ(intestazioni->model()->headerData(c, Qt::Horizontal).toString().toStdString(), g.intestazione(c));
+    }
+}
+
+TEST_F(MenuGEN, LeLarghezzeVengonoDallaGrigliaEViTornano)
+{
+    Griglia& g = finestra.riepilogo();
+    Riempi(g, {"a", "b"}, {{"1", "2"}});
+    g.impostaLarghezza(1, 60);
+    finestra.aggiornaGriglie();
+    QHeaderView* intestazioni = finestra.Riepilogo_TXT()->horizontalHeader();
+    EXPECT_EQ(intestazioni->sectionSize(0), 100);
+    EXPECT_EQ(intestazioni->sectionSize(1), 60);
+
+    intestazioni->resizeSection(0, 130); // as a drag of the header's border does
+    EXPECT_EQ(g.larghezza(0), 130);
+    finestra.aggiornaGriglie();
+    EXPECT_EQ(g.larghezza(1), 60);
+    EXPECT_EQ(intestazioni->sectionSize(0), 130);
+}
+
+TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
+{
+    Griglia& g = finestra.riepilogo();
+    const std::vector<std::string> testa{"Sez", "Lung", "Tempo", "Veic", "Reale", "Corretto"};
+    Riempi(g, testa, {{"1", "100", "10", "5", "", ""}, {"2", "100", "10", "5", "200", ""},
+                      {"3", "100", "x", "5", "50", ""}});
+    finestra.aggiornaGriglie();
+    QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
+    std::vector<std::string> visti;
+    finta.duranteBox = [&](const BoxMessaggio&) {
+        visti.push_back(modello->data(modello->index(1, 5)).toString().toStdString());
+    };
+
+    QTest::mouseClick(Bottone("CorreggiTempi_BTN"), Qt::LeftButton);
+
+    ASSERT_EQ(finta.box.size(), 2u);
+    EXPECT_EQ(finta.box[0].testo, "Manca la lunghezza della sezione 1");
+    EXPECT_EQ(finta.box[0].titolo, "Marvento");
+    EXPECT_EQ(finta.box[1].testo, "'x' is not a valid floating point value.");
+    EXPECT_EQ(finta.box[1].titolo, "Error");
+    // Row 1 was corrected before the failure, and the view shows it while the error box is open.
+    EXPECT_EQ(visti, (std::vector<std::string>{"", "20,000"}));
+    EXPECT_EQ(g.cella(5, 1), "20,000");
+}
+
+TEST_F(MenuGEN, LaVistaRestaCoerenteSeLaGrigliaCambiaSottoIlModello)
+{
+    Griglia& g = finestra.tabella();
+    Riempi(g, {"a", "b", "c"}, {{"1", "2", "3"}, {"4", "5", "6"}});
+    finestra.aggiornaGriglie();
+    QAbstractItemModel* modello = finestra.Tabella_TXT()->model();
+
+    // The grid shrinks without the model being told, as in the middle of an import.
+    PreparaGriglia(g, 1, 1, false);
+    EXPECT_EQ(modello->columnCount(), 3);
+    EXPECT_EQ(modello->data(modello->index(1, 2)).toString(), QString());
+    EXPECT_EQ(modello->headerData(2, Qt::Horizontal).toString(), QString());
+    EXPECT_FALSE(modello->flags(modello->index(1, 2)) & Qt::ItemIsEditable);
+    EXPECT_FALSE(modello->setData(modello->index(1, 2), "z"));
+    finestra.Tabella_TXT()->viewport()->repaint();
+
+    finestra.aggiornaGriglie();
+    EXPECT_EQ(modello->columnCount(), 1);
+    EXPECT_EQ(modello->rowCount(), 1);
+}
+
+TEST_F(MenuGEN, UnaColonnaDiSolaLetturaNonSiModifica)
+{
+    Griglia& g = finestra.riepilogo();
+    Riempi(g, {"a", "b"}, {{"1", "2"}});
+    g.impostaSolaLettura(0, true);
+    finestra.aggiornaGriglie();
+    QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
+
+    EXPECT_FALSE(modello->setData(modello->index(0, 0), "x"));
+    EXPECT_TRUE(modello->setData(modello->index(0, 1), "y"));
+    EXPECT_EQ(Riga(g, 0), (std::vector<std::string>{"1", "y"}));
+}
+
+} // namespace
