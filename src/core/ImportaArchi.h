@@ -3,6 +3,7 @@
 // the import writes, gathered in one table so that another language is read by the same algorithm.
 
 #include "Griglia.h"
+#include "Importazione.h"
 #include "ListaRighe.h"
 
 #include <string_view>
