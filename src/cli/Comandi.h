@@ -12,4 +12,7 @@ int ComandoMes(const QStringList& argomenti);
 // rsz FILE [--real-lengths LIST] [--detail OUT] [--summary OUT] [--decimal-separator SEP]
 int ComandoRsz(const QStringList& argomenti);
 
+// runs FILE... [--summary OUT] [--confidence 0.95] [--tolerance 0.05] [--decimal-separator SEP]
+int ComandoRuns(const QStringList& argomenti);
+
 } // namespace marvento::cli

@@ -26,6 +26,7 @@ struct Sottocomando
 const Sottocomando kSottocomandi[] = {
     {"mes", "importa un file di velocita' sezioni (.mes)", marvento::cli::ComandoMes},
     {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", marvento::cli::ComandoRsz},
+    {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", marvento::cli::ComandoRuns},
 };
 
 std::string Uso()

@@ -1,0 +1,253 @@
+// marvento-cli runs end to end, on small run files written here.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Esito
+{
+    int codice = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Leggi(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream testo;
+    testo << in.rdbuf();
+    return testo.str();
+}
+
+void Scrivi(const fs::path& file, const std::string& testo)
+{
+    std::ofstream out(file, std::ios::binary);
+    out << testo;
+    ASSERT_TRUE(out.good()) << file;
+}
+
+std::string UltimaRiga(const std::string& testo)
+{
+    std::string t = testo;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+        t.pop_back();
+    const auto a = t.find_last_of('\n');
+    return a == std::string::npos ? t : t.substr(a + 1);
+}
+
+// Whitespace-separated words of each line, so that alignment does not matter.
+std::vector<std::vector<std::string>> Parole(const std::string& testo)
+{
+    std::vector<std::vector<std::string>> righe;
+    std::istringstream in(testo);
+    std::string riga;
+    while (std::getline(in, riga)) {
+        std::istringstream parole(riga);
+        std::vector<std::string> una;
+        for (std::string p; parole >> p;)
+            una.push_back(p);
+        righe.push_back(una);
+    }
+    return righe;
+}
+
+class Runs : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        cartella_ = fs::temp_directory_path() / ("marvento-runs-" + std::to_string(::getpid()) + "-" + info->name());
+        fs::remove_all(cartella_);
+        fs::create_directories(cartella_);
+    }
+    void TearDown() override { fs::remove_all(cartella_); }
+
+    Esito Esegui(const std::vector<std::string>& argomenti)
+    {
+        std::string comando = std::string("'") + MARVENTO_CLI + "' runs";
+        for (const std::string& a : argomenti)
+            comando += " '" + a + "'";
+        const fs::path out = cartella_ / "stdout.txt";
+        const fs::path err = cartella_ / "stderr.txt";
+        comando += " >'" + out.string() + "' 2>'" + err.string() + "'";
+        const int stato = std::system(comando.c_str());
+        Esito esito;
+        esito.codice = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+        esito.out = Leggi(out);
+        esito.err = Leggi(err);
+        return esito;
+    }
+
+    std::string File(const std::string& nome, const std::string& testo)
+    {
+        const fs::path percorso = cartella_ / nome;
+        Scrivi(percorso, testo);
+        return percorso.string();
+    }
+
+    // A section-speed file laid out as the simulator writes it; per measurement (label, then per
+    // interval vehicles and speed), two intervals of 300 s.
+    struct Misura { std::string etichetta; int veicoli[2]; const char* vel[2]; };
+    std::string Mes(const std::string& nome, const std::vector<Misura>& misure)
+    {
+        std::string t = "Rilievo dati (Dati compilati)\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                        "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
+        for (std::size_t m = 0; m < misure.size(); ++m)
+            t += "Misura     " + std::to_string(m + 1) + ": Sezione(i) di rilievo " + misure[m].etichetta + "\r\n";
+        t += "\r\nMisura: Numero della misura\r\nda: Inizio dell'intervallo\r\na: Fine dell'intervallo\r\n"
+             "Veicoli: Numero di veicoli\r\nVel: Velocita' [km/h]\r\n\r\n"
+             "Misura;da;a;Veicoli;Vel;\r\n      ;  ;  ;;Media;\r\n      ;  ;  ;tutti;tutti;\r\n";
+        for (int i = 0; i < 2; ++i)
+            for (std::size_t m = 0; m < misure.size(); ++m)
+                t += std::to_string(m + 1) + ";" + std::to_string(300 * i) + ";" + std::to_string(300 * i + 300)
+                     + ";" + std::to_string(misure[m].veicoli[i]) + ";" + misure[m].vel[i] + ";\r\n";
+        return File(nome, t);
+    }
+
+    // A travel-time file: per section (length, then per interval time and vehicles), two intervals.
+    struct Tratta { const char* lunghezza; const char* tdp[2]; int veicoli[2]; };
+    std::string Rsz(const std::string& nome, const std::vector<Tratta>& tratte)
+    {
+        std::string t = "\r\nTabella dei tempi di percorrenza\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                        "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
+        std::string intestazione = "  Intervallo;";
+        std::string classi = "  ClasseV;";
+        for (std::size_t k = 0; k < tratte.size(); ++k) {
+            t += "Num.    " + std::to_string(k + 1) + " (Tratta " + std::to_string(k + 1)
+                 + "): da arco 1 a   10.0 m a arco 2 a   20.0 m, Distanza  " + tratte[k].lunghezza + " m\r\n";
+            intestazione += "  TdP;Veic.;";
+            classi += "  Tutti;;";
+        }
+        t += "\r\n" + intestazione.substr(2) + "\r\n" + classi + "\r\n  Num.:;\r\n Nome;\r\n";
+        for (int i = 0; i < 2; ++i) {
+            t += "  " + std::to_string(600 * i + 600) + ";";
+            for (const Tratta& tratta : tratte)
+                t += " " + std::string(tratta.tdp[i]) + "; " + std::to_string(tratta.veicoli[i]) + ";";
+            t += "\r\n";
+        }
+        return File(nome, t);
+    }
+
+    fs::path cartella_;
+};
+
+const char* const kIntestazioneMes =
+    "Misura\tEtichetta\tRun validi\tVeicoli medi\tMedia\tDev. std\tMinimo\tMassimo\tSemiampiezza IC\t"
+    "Run necessari\r\n";
+
+// Three runs of two measurements. Measurement 1: 51, 48, 54 km/h (mean 51, s = 3,
+// t(0.975, 2) * 3 / sqrt(3) = 7.4524). Measurement 2 saw no vehicle in run 2: 30 and 33 remain
+// (mean 31.5, s = 2.1213, t(0.975, 1) * s / sqrt(2) = 19.0593).
+TEST_F(Runs, SpeedRunsExportAndTable)
+{
+    const std::vector<std::string> file = {
+        Mes("run1.mes", {{"1", {10, 10}, {"50.0", "52.0"}}, {"2", {5, 5}, {"30.0", "30.0"}}}),
+        Mes("run2.mes", {{"1", {12, 8}, {"48.0", "48.0"}}, {"2", {0, 0}, {"0.0", "0.0"}}}),
+        Mes("run3.MES", {{"1", {15, 15}, {"54.0", "54.0"}}, {"2", {4, 6}, {"33.0", "33.0"}}}),
+    };
+    const std::string uscita = (cartella_ / "statistiche.txt").string();
+    std::vector<std::string> argomenti = file;
+    argomenti.insert(argomenti.end(), {"--decimal-separator", ",", "--summary", uscita});
+    const Esito esito = Esegui(argomenti);
+    ASSERT_EQ(esito.codice, 0) << esito.err;
+    EXPECT_EQ(Leggi(uscita), std::string(kIntestazioneMes)
+                                 + "1\t 1\t3\t23,333\t51,000\t3,000\t48,000\t54,000\t7,452\t8\r\n"
+                                   "2\t 2\t2\t6,667\t31,500\t2,121\t30,000\t33,000\t19,059\t10\r\n");
+
+    argomenti = file;
+    argomenti.insert(argomenti.end(), {"--decimal-separator", "."});
+    const Esito tabella = Esegui(argomenti);
+    ASSERT_EQ(tabella.codice, 0) << tabella.err;
+    const auto righe = Parole(tabella.out);
+    ASSERT_EQ(righe.size(), 3u) << tabella.out;
+    EXPECT_EQ(righe[1], (std::vector<std::string>{"1", "1", "3", "23.333", "51.000", "3.000", "48.000",
+                                                  "54.000", "7.452", "8"}));
+}
+
+// Two sections; section 2 saw no vehicle in run 2. At 90 %: section 1 has 75.3, 80.1, 77.9
+// (s = 2.4028, t(0.95, 2) * s / sqrt(3) = 4.0507); section 2 has 120 and 118.
+TEST_F(Runs, TravelTimeRunsWithChosenConfidenceAndTolerance)
+{
+    const std::vector<std::string> file = {
+        Rsz("a.rsz", {{"512.3", {"75.3", "75.3"}, {20, 25}}, {"250.0", {"120.0", "120.0"}, {10, 20}}}),
+        Rsz("b.RSZ", {{"512.3", {"80.1", "80.1"}, {25, 25}}, {"250.0", {"0.0", "0.0"}, {0, 0}}}),
+        Rsz("c.rsz", {{"512.3", {"77.9", "77.9"}, {24, 24}}, {"250.0", {"118.0", "118.0"}, {20, 20}}}),
+    };
+    const std::string uscita = (cartella_ / "statistiche.txt").string();
+    std::vector<std::string> argomenti = {"--confidence", "0.90", "--tolerance", "0,02",
+                                          "--decimal-separator", ".", "--summary", uscita};
+    argomenti.insert(argomenti.end(), file.begin(), file.end());
+    const Esito esito = Esegui(argomenti);
+    ASSERT_EQ(esito.codice, 0) << esito.err;
+    EXPECT_EQ(Leggi(uscita),
+              "Sezione\tLunghezza [m]\tRun validi\tVeicoli medi\tMedia\tDev. std\tMinimo\tMassimo\t"
+              "Semiampiezza IC\tRun necessari\r\n"
+              "1\t512.3\t3\t47.667\t77.767\t2.403\t75.300\t80.100\t4.051\t9\r\n"
+              "2\t250.0\t2\t23.333\t119.000\t1.414\t118.000\t120.000\t6.314\t4\r\n");
+}
+
+TEST_F(Runs, UsageErrors)
+{
+    const std::string mes1 = Mes("a.mes", {{"1", {1, 1}, {"50.0", "50.0"}}});
+    const std::string mes2 = Mes("b.mes", {{"1", {1, 1}, {"50.0", "50.0"}}});
+    const std::string rsz = Rsz("c.rsz", {{"100.0", {"10.0", "10.0"}, {1, 1}}});
+    const std::string txt = File("d.txt", "x\r\n");
+    const std::vector<std::vector<std::string>> casi = {
+        {},
+        {mes1},
+        {mes1, rsz},
+        {mes1, txt},
+        {mes1, mes2, "--confidence", "1"},
+        {mes1, mes2, "--confidence", "abc"},
+        {mes1, mes2, "--tolerance", "0"},
+        {mes1, mes2, "--decimal-separator", ";"},
+        {mes1, mes2, "--detail", "x.txt"},
+    };
+    for (const auto& argomenti : casi) {
+        const Esito esito = Esegui(argomenti);
+        EXPECT_EQ(esito.codice, 2) << ::testing::PrintToString(argomenti);
+        EXPECT_TRUE(esito.out.empty()) << esito.out;
+    }
+}
+
+TEST_F(Runs, FailuresNameTheFileAndWriteNothing)
+{
+    const std::string a = Mes("a.mes", {{"1", {1, 1}, {"50.0", "50.0"}}, {"2", {1, 1}, {"50.0", "50.0"}}});
+    const std::string b = Mes("b.mes", {{"1", {1, 1}, {"52.0", "52.0"}}, {"2", {1, 1}, {"50.0", "50.0"}}});
+    const std::string c = Mes("c.mes", {{"1", {1, 1}, {"50.0", "50.0"}}, {"5", {1, 1}, {"50.0", "50.0"}}});
+    const std::string uscita = (cartella_ / "statistiche.txt").string();
+
+    Esito esito = Esegui({a, b, c, "--summary", uscita});
+    EXPECT_EQ(esito.codice, 1);
+    EXPECT_EQ(UltimaRiga(esito.err), "La misura 2 del file \"" + c + "\" ha un'etichetta diversa da quella del "
+                                     "file \"" + a + "\" (\" 5\" invece di \" 2\").");
+    EXPECT_FALSE(fs::exists(uscita));
+
+    const std::string d = Mes("d.mes", {{"1", {1, 1}, {"50.0", "50.0"}}});
+    esito = Esegui({a, d, "--summary", uscita});
+    EXPECT_EQ(esito.codice, 1);
+    EXPECT_EQ(UltimaRiga(esito.err), "Il file \"" + d + "\" non ha lo stesso numero di misure del file \"" + a
+                                         + "\" (1 invece di 2).");
+
+    const std::string manca = (cartella_ / "manca.mes").string();
+    esito = Esegui({a, manca, "--summary", uscita});
+    EXPECT_EQ(esito.codice, 1);
+    EXPECT_EQ(UltimaRiga(esito.err).rfind("Cannot open file \"" + manca + "\".", 0), 0u) << esito.err;
+    EXPECT_NE(esito.err.find("manca.mes"), std::string::npos);
+    EXPECT_FALSE(fs::exists(uscita));
+}
+
+} // namespace
