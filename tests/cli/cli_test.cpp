@@ -1,0 +1,254 @@
+// marvento-cli end to end: exit statuses, the last line on stderr, and exported bytes identical to
+// the export of the same grids imported through the core.
+#include "Errore.h"
+#include "Esportazione.h"
+#include "Griglia.h"
+#include "Importazione.h"
+#include "Testo.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <utility>
+
+#ifndef _WIN32
+#include <sys/wait.h>
+#endif
+
+namespace fs = std::filesystem;
+using namespace marvento;
+
+namespace {
+
+const std::string kEsempioMes = MARVENTO_EXAMPLES_DIR "/esempio.mes";
+const std::string kEsempioRsz = MARVENTO_EXAMPLES_DIR "/esempio.rsz";
+
+std::string Leggi(const fs::path& percorso)
+{
+    std::ifstream file(percorso, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::string UltimaRiga(const std::string& testo)
+{
+    std::string t = testo;
+    while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+        t.pop_back();
+    return t.substr(t.find_last_of('\n') == std::string::npos ? 0 : t.find_last_of('\n') + 1);
+}
+
+struct Esito
+{
+    int uscita = -1;
+    std::string out;
+    std::string err;
+};
+
+class Cli : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        cartella_ = fs::temp_directory_path() / (std::string("marvento_cli_") + info->name());
+        fs::remove_all(cartella_);
+        fs::create_directories(cartella_);
+    }
+    void TearDown() override { fs::remove_all(cartella_); }
+
+    fs::path Percorso(const std::string& nome) const { return cartella_ / nome; }
+
+    fs::path Scrivi(const std::string& nome, const std::string& byte) const
+    {
+        std::ofstream(Percorso(nome), std::ios::binary) << byte;
+        return Percorso(nome);
+    }
+
+    // Runs the tool through the shell; ambiente is prefixed to the command (VAR=value ...).
+    Esito Esegui(const std::string& argomenti, const std::string& ambiente = "") const
+    {
+        const fs::path out = Percorso("stdout.txt");
+        const fs::path err = Percorso("stderr.txt");
+        const std::string comando = ambiente + " \"" MARVENTO_CLI "\" " + argomenti + " >\"" + out.string() +
+                                    "\" 2>\"" + err.string() + "\"";
+        const int stato = std::system(comando.c_str());
+        Esito e;
+#ifdef _WIN32
+        e.uscita = stato;
+#else
+        e.uscita = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
+#endif
+        e.out = Leggi(out);
+        e.err = Leggi(err);
+        return e;
+    }
+
+private:
+    fs::path cartella_;
+};
+
+std::string Q(const fs::path& percorso)
+{
+    return "\"" + percorso.string() + "\"";
+}
+
+struct Esportazioni
+{
+    std::string dettaglio;
+    std::string riepilogo;
+};
+
+// What the window would save for the file: the core import on fresh grids, then the export.
+Esportazioni AttesoDalNucleo(const std::string& file, char separatore,
+                             const std::function<void(Griglia&)>& dopo = nullptr)
+{
+    Griglia tabella;
+    Griglia riepilogo;
+    const ListaRighe righe = CaricaRighe(file);
+    if (file.size() > 4 && file.substr(file.size() - 4) == ".rsz")
+        ImportaArchi(righe, tabella, riepilogo, separatore);
+    else
+        ImportaVelocita(righe, tabella, riepilogo, separatore);
+    if (dopo)
+        dopo(riepilogo);
+    return {TestoTabulato(tabella), TestoTabulato(riepilogo)};
+}
+
+// Both outputs, byte for byte, with either separator and the options in any order.
+TEST_F(Cli, MesEsportaGliStessiByteDellaFinestra)
+{
+    struct Caso
+    {
+        char separatore;
+        std::string argomenti;
+        std::string ambiente;
+    };
+    const std::string d = Q(Percorso("dettaglio.txt"));
+    const std::string s = Q(Percorso("riepilogo.txt"));
+    const Caso casi[] = {
+        {',', "mes " + Q(kEsempioMes) + " --detail " + d + " --summary " + s + " --decimal-separator ,", ""},
+        {'.', "mes --summary " + s + " --decimal-separator . " + Q(kEsempioMes) + " --detail " + d, ""},
+#ifndef _WIN32
+        // Without the option the locale decides.
+        {',', "mes " + Q(kEsempioMes) + " --detail " + d + " --summary " + s, "LC_ALL=it_IT.UTF-8"},
+        {'.', "mes " + Q(kEsempioMes) + " --detail " + d + " --summary " + s, "LC_ALL=C"},
+#endif
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.argomenti + " " + caso.ambiente);
+        const Esito e = Esegui(caso.argomenti, caso.ambiente);
+        EXPECT_EQ(e.uscita, 0) << e.err;
+        EXPECT_EQ(e.err, "");
+        EXPECT_EQ(e.out, "");
+        const Esportazioni atteso = AttesoDalNucleo(kEsempioMes, caso.separatore);
+        EXPECT_EQ(Leggi(Percorso("dettaglio.txt")), atteso.dettaglio);
+        EXPECT_EQ(Leggi(Percorso("riepilogo.txt")), atteso.riepilogo);
+        fs::remove(Percorso("dettaglio.txt"));
+        fs::remove(Percorso("riepilogo.txt"));
+    }
+}
+
+TEST_F(Cli, MesSenzaUsciteStampaIlRiepilogoAllineato)
+{
+    const Esito e = Esegui("mes " + Q(kEsempioMes) + " --decimal-separator ,");
+    EXPECT_EQ(e.uscita, 0) << e.err;
+    EXPECT_EQ(e.err, "");
+    // 520 vehicles of measurement 1 at a weighted 83.6227 km/h, and so on, over 8 intervals of 300 s.
+    EXPECT_EQ(e.out, "Misura  Veicoli  Vel [km/h]  Inervallo sim. [s]  Sezione\n"
+                     "     1      520      83,623            2400,000   1\n"
+                     "     2      475      57,336            2400,000   2\n"
+                     "     3      259      44,664            2400,000   5\n");
+}
+
+// A failure: the error box's text as the last line on stderr, status 1, no output file.
+TEST_F(Cli, ErroriUscitaUnoENessunFileScritto)
+{
+    const fs::path troncato = Scrivi("troncato.mes", "Misura 1: Sezione(i) di rilievo 1\r\nMisura 2: x\r\n"
+                                                     "Misura;da;a;Veicoli;Vel;\r\n-\r\n-\r\n1;0;300;4;50.0;\r\n");
+    const fs::path mancante = Percorso("non-esiste.mes");
+    const fs::path nessunaCartella = Percorso("manca") / "d.txt";
+    struct Caso
+    {
+        std::string argomenti;
+        std::string ultimaRiga;
+    };
+    const Caso casi[] = {
+        {"mes " + Q(troncato), "List index out of bounds (6)"},
+        {"mes " + Q(mancante), TestoBoxErrore("Cannot open file \"" + mancante.string() + "\". No such file or directory")},
+        {"mes " + Q(Scrivi("vuoto.mes", "")),
+         "Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"Misura;\"): "
+         "non e' un file di velocita' sezioni."},
+        {"mes " + Q(kEsempioMes) + " --detail " + Q(nessunaCartella),
+         TestoBoxErrore("Cannot create file \"" + nessunaCartella.string() + "\". No such file or directory")},
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.argomenti);
+        const Esito e = Esegui(caso.argomenti + " --summary " + Q(Percorso("r.txt")) + " --decimal-separator ,");
+        EXPECT_EQ(e.uscita, 1);
+        EXPECT_EQ(UltimaRiga(e.err), caso.ultimaRiga);
+        EXPECT_EQ(e.out, "");
+        EXPECT_FALSE(fs::exists(Percorso("r.txt")));
+    }
+}
+
+TEST_F(Cli, UsoSbagliatoUscitaDue)
+{
+    const std::string esempio = Q(kEsempioMes);
+    for (const std::string& argomenti :
+         {std::string(""), std::string("velocita ") + esempio, std::string("mes"), "mes " + esempio + " " + esempio,
+          "mes " + esempio + " --decimal-separator \";\"", "mes " + esempio + " --sconosciuta",
+          "mes " + esempio + " --detail", "rsz " + Q(kEsempioRsz) + " --real-lengths 1 --real-lengths 2"}) {
+        SCOPED_TRACE(argomenti);
+        const Esito e = Esegui(argomenti);
+        EXPECT_EQ(e.uscita, 2);
+        EXPECT_NE(e.err.find("marvento-cli"), std::string::npos) << e.err; // the usage text
+        EXPECT_EQ(e.out, "");
+    }
+    for (const auto& [argomenti, testo] : {std::pair{"--help", "rsz"}, std::pair{"mes --help", "--detail"},
+                                           std::pair{"rsz --help", "--real-lengths"}}) {
+        SCOPED_TRACE(argomenti);
+        const Esito e = Esegui(argomenti);
+        EXPECT_EQ(e.uscita, 0);
+        EXPECT_NE(e.out.find(testo), std::string::npos) << e.out;
+    }
+    const Esito versione = Esegui("--version");
+    EXPECT_EQ(versione.uscita, 0);
+    EXPECT_EQ(versione.out.rfind("marvento-cli ", 0), 0u) << versione.out;
+}
+
+// Real lengths go into summary column 4 row by row; a missing one is reported on its own line and
+// the run goes on to write the corrected summary.
+TEST_F(Cli, RszConLunghezzeReali)
+{
+    if (!fs::exists(kEsempioRsz))
+        GTEST_SKIP() << "no example .rsz";
+    for (const char separatore : {',', '.'}) {
+        SCOPED_TRACE(separatore);
+        const std::string lunghezze = separatore == ',' ? "600;;95,5" : "600;;95.5";
+        const Esito e = Esegui("rsz --real-lengths \"" + lunghezze + "\" " + Q(kEsempioRsz) + " --summary " +
+                               Q(Percorso("r.txt")) + " --detail " + Q(Percorso("d.txt")) +
+                               " --decimal-separator " + separatore);
+        EXPECT_EQ(e.uscita, 0) << e.err;
+        EXPECT_EQ(e.err, "Manca la lunghezza della sezione 2\n");
+        const Esportazioni atteso = AttesoDalNucleo(kEsempioRsz, separatore, [&](Griglia& riepilogo) {
+            riepilogo.impostaCella(4, 0, "600");
+            riepilogo.impostaCella(4, 2, separatore == ',' ? "95,5" : "95.5");
+            CorreggiTempi(riepilogo, separatore, [](const std::string&) {});
+        });
+        EXPECT_EQ(Leggi(Percorso("r.txt")), atteso.riepilogo);
+        EXPECT_EQ(Leggi(Percorso("d.txt")), atteso.dettaglio);
+        EXPECT_NE(atteso.riepilogo.find(separatore == ',' ? "\t59,519\r\n" : "\t59.519\r\n"), std::string::npos);
+    }
+
+    const Esito troppe = Esegui("rsz " + Q(kEsempioRsz) + " --real-lengths \"1;2;3;4\"");
+    EXPECT_EQ(troppe.uscita, 1);
+    EXPECT_EQ(UltimaRiga(troppe.err), "Lunghezze reali indicate: 4, ma il file ha 3 sezioni.");
+}
+
+} // namespace
