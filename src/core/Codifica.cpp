@@ -2,6 +2,9 @@
 
 #include "Utf8.h"
 
+#include <array>
+#include <cstring>
+
 namespace marvento {
 
 namespace {
@@ -30,25 +33,57 @@ char ByteWindows1252(char32_t carattere)
 
 std::string DaWindows1252(std::string_view byte)
 {
-    if (SoloAscii(byte.data(), byte.size()))
+    // The UTF-8 form of each byte from 0x80 up, worked out once.
+    struct FormaUtf8
+    {
+        char byte[3];
+        std::size_t lunghezza;
+    };
+    static const auto forme = [] {
+        std::array<FormaUtf8, 128> tabella{};
+        for (unsigned b = 0x80; b < 0x100; ++b) {
+            std::string forma;
+            AggiungiCarattereUtf8(forma, b < 0xA0u ? char32_t(kDa80a9F[b - 0x80u]) : char32_t(b));
+            auto& voce = tabella[b - 0x80u];
+            forma.copy(voce.byte, forma.size());
+            voce.lunghezza = forma.size();
+        }
+        return tabella;
+    }();
+
+    const std::size_t n = byte.size();
+    const char* sorgente = byte.data();
+    const std::size_t primoAlto = PrimoNonAscii(sorgente, n);
+    if (primoAlto == n)
         return std::string(byte);
-    std::string testo;
-    testo.reserve(byte.size() + byte.size() / 2);
-    for (const char c : byte) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b < 0x80u)
-            testo.push_back(c);
-        else if (b < 0xA0u)
-            AggiungiCarattereUtf8(testo, kDa80a9F[b - 0x80u]);
-        else
-            AggiungiCarattereUtf8(testo, b);
+
+    // Two passes, to size the text exactly: the files converted here run to hundreds of megabytes.
+    std::size_t lunghezza = n;
+    for (std::size_t i = primoAlto; i < n; ++i) {
+        const auto b = static_cast<unsigned char>(sorgente[i]);
+        if (b >= 0x80u)
+            lunghezza += forme[b - 0x80u].lunghezza - 1;
+    }
+    std::string testo(lunghezza, '\0');
+    char* uscita = testo.data();
+    std::size_t i = 0;
+    while (i < n) {
+        const std::size_t alto = i + PrimoNonAscii(sorgente + i, n - i);
+        std::memcpy(uscita, sorgente + i, alto - i);
+        uscita += alto - i;
+        if (alto == n)
+            break;
+        const auto& forma = forme[static_cast<unsigned char>(sorgente[alto]) - 0x80u];
+        std::memcpy(uscita, forma.byte, forma.lunghezza);
+        uscita += forma.lunghezza;
+        i = alto + 1;
     }
     return testo;
 }
 
 std::string AWindows1252(std::string_view testo)
 {
-    if (SoloAscii(testo.data(), testo.size()))
+    if (PrimoNonAscii(testo.data(), testo.size()) == testo.size())
         return std::string(testo);
     std::string byte;
     byte.reserve(testo.size());

@@ -5,6 +5,7 @@
 #include "Utf8.h"
 
 #include <cerrno>
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -131,13 +132,25 @@ ListaRighe TagliaRighe(std::string testo, std::size_t inizio)
     if (const void* nul = std::memchr(d + inizio, 0, fine - inizio))
         fine = static_cast<std::size_t>(static_cast<const char*>(nul) - d);
 
+    // The next CR and the next LF are each looked up with memchr and remembered until passed,
+    // so every byte is scanned at most once for each of them, whatever the mix of line ends.
+    auto cerca = [d, fine](char c, std::size_t da) -> std::size_t {
+        const void* trovato = std::memchr(d + da, c, fine - da);
+        return trovato ? static_cast<std::size_t>(static_cast<const char*>(trovato) - d) : fine;
+    };
+    std::size_t prossimoCr = cerca('\r', inizio);
+    std::size_t prossimoLf = cerca('\n', inizio);
+
     std::vector<std::size_t> inizi;
     std::vector<std::size_t> fini;
     std::size_t p = inizio;
     while (p < fine) {
+        if (prossimoCr < p)
+            prossimoCr = cerca('\r', p);
+        if (prossimoLf < p)
+            prossimoLf = cerca('\n', p);
         const std::size_t s = p;
-        while (p < fine && d[p] != '\r' && d[p] != '\n')
-            ++p;
+        p = std::min(prossimoCr, prossimoLf);
         inizi.push_back(s);
         fini.push_back(p);
         // One CR, then one LF: so LF CR and CR CR LF end a line and then an empty one.
@@ -163,7 +176,7 @@ ListaRighe RigheDaByte(std::string byte)
         return TagliaRighe(DaUtf16(byte, false), 0);
     if (n >= 2 && u[0] == 0xFEu && u[1] == 0xFFu)
         return TagliaRighe(DaUtf16(byte, true), 0);
-    if (SoloAscii(byte.data(), n))
+    if (PrimoNonAscii(byte.data(), n) == n)
         return TagliaRighe(std::move(byte), 0);
     return TagliaRighe(DaWindows1252(byte), 0);
 }

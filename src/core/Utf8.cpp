@@ -77,7 +77,7 @@ void AggiungiCarattereUtf8(std::string& testo, char32_t carattere)
     }
 }
 
-bool SoloAscii(const char* testo, std::size_t lunghezza)
+std::size_t PrimoNonAscii(const char* testo, std::size_t lunghezza)
 {
     // Eight bytes at a time: the files read here run to hundreds of megabytes.
     std::size_t i = 0;
@@ -85,12 +85,12 @@ bool SoloAscii(const char* testo, std::size_t lunghezza)
         std::uint64_t blocco;
         std::memcpy(&blocco, testo + i, 8);
         if (blocco & 0x8080808080808080ull)
-            return false;
+            break;
     }
     for (; i < lunghezza; ++i)
         if (static_cast<unsigned char>(testo[i]) >= 0x80u)
-            return false;
-    return true;
+            return i;
+    return lunghezza;
 }
 
 } // namespace marvento

@@ -14,7 +14,7 @@ std::size_t LeggiCarattereUtf8(const unsigned char* p, std::size_t resto, char32
 // Appends the UTF-8 form of a code point (at most U+10FFFF, not a surrogate) to testo.
 void AggiungiCarattereUtf8(std::string& testo, char32_t carattere);
 
-// True when every byte of testo is below 0x80.
-bool SoloAscii(const char* testo, std::size_t lunghezza);
+// The position of the first byte of testo from 0x80 up, or lunghezza when there is none.
+std::size_t PrimoNonAscii(const char* testo, std::size_t lunghezza);
 
 } // namespace marvento
