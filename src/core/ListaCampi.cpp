@@ -24,8 +24,7 @@ void ListaCampi::svuota()
 
 void ListaCampi::aggiungi(std::string_view campo)
 {
-    const bool interno = !campo.empty() &&
-                         std::greater_equal<const char*>()(campo.data(), testo_.data()) &&
+    const bool interno = !campo.empty() && std::greater_equal<const char*>()(campo.data(), testo_.data()) &&
                          std::less<const char*>()(campo.data(), testo_.data() + testo_.size());
     if (interno)
         testo_.append(std::string(campo));

@@ -28,8 +28,7 @@ std::string_view ListaRighe::riga(int indice) const
 void ListaRighe::aggiungi(std::string_view riga)
 {
     // A line of this very list may be appended again: copy it out before the buffer can move.
-    const bool interna = !riga.empty() &&
-                         std::greater_equal<const char*>()(riga.data(), testo_.data()) &&
+    const bool interna = !riga.empty() && std::greater_equal<const char*>()(riga.data(), testo_.data()) &&
                          std::less<const char*>()(riga.data(), testo_.data() + testo_.size());
     const std::size_t inizio = testo_.size();
     if (interna)

@@ -175,8 +175,8 @@ double LeggiDecimale(std::string_view testo, char separatore)
     }
 
     double valore = 0.0;
-    const auto esito = std::from_chars(forma.data(), forma.data() + forma.size(), valore,
-                                       std::chars_format::general);
+    const auto esito =
+        std::from_chars(forma.data(), forma.data() + forma.size(), valore, std::chars_format::general);
     if (esito.ec == std::errc::result_out_of_range) {
         long long esponente = 0;
         for (const char c : cifreEsponente)
@@ -211,7 +211,8 @@ std::string FormattaDecimale(long double valore, char separatore)
     char cifre[18];
     cifre[0] = scientifica[0];
     std::memcpy(cifre + 1, scientifica + 2, 17);
-    const char* e = static_cast<const char*>(std::memchr(scientifica, 'e', static_cast<std::size_t>(esito.ptr - scientifica)));
+    const char* e = static_cast<const char*>(
+        std::memchr(scientifica, 'e', static_cast<std::size_t>(esito.ptr - scientifica)));
     int esponente = 0;
     std::from_chars(e + (e[1] == '+' ? 2 : 1), esito.ptr, esponente);
 

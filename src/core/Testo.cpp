@@ -4,8 +4,8 @@
 #include "Errore.h"
 #include "Utf8.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>

@@ -28,11 +28,13 @@ TEST(Windows1252, CaratteriSenzaPostoDiventanoPuntoInterrogativo)
         const char* atteso;
     } casi[] = {
         {"Velocit\xC3\xA0 \xE2\x82\xAC", "Velocit\xE0 \x80"},
-        {"\xC4\x80", "?"},                      // U+0100, a letter the code page lacks
-        {"\xC2\x80", "?"},                      // U+0080: the byte 0x80 is the euro sign
-        {"a\xF0\x9F\x98\x80" "b", "a?b"},       // one '?' for one character of four bytes
+        {"\xC4\x80", "?"}, // U+0100, a letter the code page lacks
+        {"\xC2\x80", "?"}, // U+0080: the byte 0x80 is the euro sign
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         "a?b"}, // one '?' for one character of four bytes
         {"\xE4\xB8\xAD\xE6\x96\x87", "??"},
-        {"x\xC3(", "x?("},                      // invalid bytes each stand for one character
+        {"x\xC3(", "x?("}, // invalid bytes each stand for one character
         {"\xFF\xFE", "??"},
         {"", ""},
     };

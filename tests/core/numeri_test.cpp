@@ -13,8 +13,7 @@
 namespace marvento {
 namespace {
 
-template <typename F>
-std::string MessaggioDi(F&& operazione)
+template <typename F> std::string MessaggioDi(F&& operazione)
 {
     try {
         operazione();
@@ -53,12 +52,28 @@ TEST(LeggiIntero, TestiValidi)
         const char* testo;
         std::int32_t atteso;
     } casi[] = {
-        {"25", 25},           {"   25", 25},         {"+7", 7},           {"-12", -12},
-        {"0", 0},             {"-0", 0},            {"0000000000012", 12}, {"2147483647", 2147483647},
-        {"-2147483648", minimo}, {"$FF", 255},      {"0x1f", 31},        {"0X1F", 31},
-        {"x10", 16},          {"XaB", 171},         {"$7FFFFFFF", 2147483647}, {"$FFFFFFFF", -1},
-        {"$80000000", minimo}, {"-$1", -1},         {"-$FFFFFFFF", 1},   {"-$80000000", minimo},
-        {"$000000001", 1},    {" -0x10", -16},
+        {"25", 25},
+        {"   25", 25},
+        {"+7", 7},
+        {"-12", -12},
+        {"0", 0},
+        {"-0", 0},
+        {"0000000000012", 12},
+        {"2147483647", 2147483647},
+        {"-2147483648", minimo},
+        {"$FF", 255},
+        {"0x1f", 31},
+        {"0X1F", 31},
+        {"x10", 16},
+        {"XaB", 171},
+        {"$7FFFFFFF", 2147483647},
+        {"$FFFFFFFF", -1},
+        {"$80000000", minimo},
+        {"-$1", -1},
+        {"-$FFFFFFFF", 1},
+        {"-$80000000", minimo},
+        {"$000000001", 1},
+        {" -0x10", -16},
     };
     for (const auto& caso : casi)
         EXPECT_EQ(LeggiIntero(caso.testo), caso.atteso) << caso.testo;
@@ -66,9 +81,10 @@ TEST(LeggiIntero, TestiValidi)
 
 TEST(LeggiIntero, TestiRifiutatiConIlTestoIntero)
 {
-    const char* casi[] = {"",   " ",     "+",     "-",          "25 ",         "25,0",  "\t25",
-                          "2147483648", "-2147483649", "99999999999999999999", "$",   "0x",    "x",
-                          "$123456789", "$FG", "12a",  "1e3",        "+-1",         "- 1",   "0x-1",
+    const char* casi[] = {"",     " ",    "+",          "-",           "25 ",
+                          "25,0", "\t25", "2147483648", "-2147483649", "99999999999999999999",
+                          "$",    "0x",   "x",          "$123456789",  "$FG",
+                          "12a",  "1e3",  "+-1",        "- 1",         "0x-1",
                           "$ 1",  "1 2"};
     for (const char* testo : casi)
         EXPECT_EQ(MessaggioDi([&] { LeggiIntero(testo); }),
@@ -97,7 +113,7 @@ TEST_P(ConSeparatore, LeggiDecimaleValidi)
         {"-,", 0.0},
         {"5,", 5.0},
         {",5", 0.5},
-        {"2e", 2.0},  // an exponent without digits is 0
+        {"2e", 2.0}, // an exponent without digits is 0
         {"2e-", 2.0},
         {",e7", 0.0},
         {"0,1", 0.1}, // correctly rounded, as the compiler rounds its literals
@@ -116,9 +132,9 @@ TEST_P(ConSeparatore, LeggiDecimaleValidi)
 
 TEST_P(ConSeparatore, LeggiDecimaleRifiutati)
 {
-    const char* casi[] = {"",       " ",      "45.3",  "1.234,5", "1,2,3", "+",    "-",     "e5",
-                          "\t1",    "1\t",    "1 000", "0x10",    "inf",   "nan",  "1e5,5", "--1",
-                          "1e--1",  "1e400",  "- 1",   "1,5 x",   ",,",    "1e 5", "E"};
+    const char* casi[] = {"",      " ",     "45.3",  "1.234,5", "1,2,3", "+",    "-",     "e5",
+                          "\t1",   "1\t",   "1 000", "0x10",    "inf",   "nan",  "1e5,5", "--1",
+                          "1e--1", "1e400", "- 1",   "1,5 x",   ",,",    "1e 5", "E"};
     for (const char* caso : casi) {
         const auto testo = PerSeparatore(caso, GetParam());
         EXPECT_EQ(MessaggioDi([&] { LeggiDecimale(testo, GetParam()); }),
@@ -181,7 +197,10 @@ TEST(FormattaIntero, Casi)
     {
         std::int32_t valore;
         const char* atteso;
-    } casi[] = {{0, "0"}, {-12, "-12"}, {7, "7"}, {2147483647, "2147483647"},
+    } casi[] = {{0, "0"},
+                {-12, "-12"},
+                {7, "7"},
+                {2147483647, "2147483647"},
                 {std::numeric_limits<std::int32_t>::min(), "-2147483648"}};
     for (const auto& caso : casi)
         EXPECT_EQ(FormattaIntero(caso.valore), caso.atteso);

@@ -34,8 +34,7 @@ std::vector<std::string> Tutti(const ListaCampi& campi)
     return tutti;
 }
 
-template <typename F>
-std::string MessaggioDi(F&& operazione)
+template <typename F> std::string MessaggioDi(F&& operazione)
 {
     try {
         operazione();
@@ -48,7 +47,7 @@ std::string MessaggioDi(F&& operazione)
 // A folder of its own for each test, removed at the end.
 class CartellaTemporanea
 {
-public:
+  public:
     CartellaTemporanea()
     {
         std::random_device caso;
@@ -71,7 +70,7 @@ public:
     }
     const fs::path& percorso() const { return percorso_; }
 
-private:
+  private:
     fs::path percorso_;
 };
 
@@ -106,37 +105,53 @@ using namespace std::string_literals;
 const Righe kAbc = {"a", "b", "c"};
 const std::string kBomUtf8 = "\xEF\xBB\xBF";
 
-INSTANTIATE_TEST_SUITE_P(
-    FineRiga, CaricaRigheTest,
-    ::testing::Values(CasoFile{"lf", "a\nb\nc\n", kAbc}, CasoFile{"crlf", "a\r\nb\r\nc\r\n", kAbc},
-                      CasoFile{"cr", "a\rb\rc\r", kAbc}, CasoFile{"ultima_senza_fine", "a\r\nb\r\nc", kAbc},
-                      CasoFile{"due_crlf_finali", "a\r\n\r\n", {"a", ""}},
-                      CasoFile{"lf_cr", "a\n\rb", {"a", "", "b"}},
-                      CasoFile{"cr_cr_lf", "a\r\r\nb", {"a", "", "b"}},
-                      CasoFile{"solo_righe_vuote", "\n\n", {"", ""}},
-                      CasoFile{"spazi_e_tab", " a\t \n\tb ", {" a\t ", "\tb "}},
-                      CasoFile{"nul_chiude", "ab\ncd\0ef\ngh"s, {"ab", "cd"}},
-                      CasoFile{"nul_dopo_fine_riga", "ab\r\n\0x\r\n"s, {"ab"}},
-                      CasoFile{"nul_in_testa", "\0ab"s, {}}, CasoFile{"vuoto", "", {}}));
+INSTANTIATE_TEST_SUITE_P(FineRiga, CaricaRigheTest,
+                         ::testing::Values(CasoFile{"lf", "a\nb\nc\n", kAbc},
+                                           CasoFile{"crlf", "a\r\nb\r\nc\r\n", kAbc},
+                                           CasoFile{"cr", "a\rb\rc\r", kAbc},
+                                           CasoFile{"ultima_senza_fine", "a\r\nb\r\nc", kAbc},
+                                           CasoFile{"due_crlf_finali", "a\r\n\r\n", {"a", ""}},
+                                           CasoFile{"lf_cr", "a\n\rb", {"a", "", "b"}},
+                                           CasoFile{"cr_cr_lf", "a\r\r\nb", {"a", "", "b"}},
+                                           CasoFile{"solo_righe_vuote", "\n\n", {"", ""}},
+                                           CasoFile{"spazi_e_tab", " a\t \n\tb ", {" a\t ", "\tb "}},
+                                           CasoFile{"nul_chiude", "ab\ncd\0ef\ngh"s, {"ab", "cd"}},
+                                           CasoFile{"nul_dopo_fine_riga", "ab\r\n\0x\r\n"s, {"ab"}},
+                                           CasoFile{"nul_in_testa", "\0ab"s, {}}, CasoFile{"vuoto", "", {}}));
 
 INSTANTIATE_TEST_SUITE_P(
     Codifiche, CaricaRigheTest,
     ::testing::Values(
         CasoFile{"utf8_solo_marca", kBomUtf8, {}},
         CasoFile{"utf8", kBomUtf8 + "citt\xC3\xA0;\xE2\x82\xAC\r\nb", {"citt\xC3\xA0;\xE2\x82\xAC", "b"}},
-        CasoFile{"utf8_marca_non_ripetuta", kBomUtf8 + kBomUtf8 + "a", {"\xEF\xBB\xBF" "a"}},
+        CasoFile{"utf8_marca_non_ripetuta",
+                 kBomUtf8 + kBomUtf8 + "a",
+                 {"\xEF\xBB\xBF"
+                  "a"}},
         CasoFile{"senza_marca_non_e_utf8", "citt\xC3\xA0", {"citt\xC3\x83\xC2\xA0"}},
         CasoFile{"cp1252", "caf\xE9 \x80\x9F\r\nb", {"caf\xC3\xA9 \xE2\x82\xAC\xC5\xB8", "b"}},
         CasoFile{"cp1252_non_definiti", "\x81\x8D\x8F\x90\x9D", {"\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"}},
-        CasoFile{"utf16le", "\xFF\xFE" "c\0a\0f\0\xE9\0 \0\xAC\x20\r\0\n\0b\0"s,
+        CasoFile{"utf16le",
+                 "\xFF\xFE"
+                 "c\0a\0f\0\xE9\0 \0\xAC\x20\r\0\n\0b\0"s,
                  {"caf\xC3\xA9 \xE2\x82\xAC", "b"}},
-        CasoFile{"utf16be", "\xFE\xFF\0c\0a\0f\0\xE9\0 \x20\xAC\0\r\0\n\0b"s, {"caf\xC3\xA9 \xE2\x82\xAC", "b"}},
-        CasoFile{"utf16_byte_dispari_ignorato", "\xFF\xFE" "a\0\n\0b\0X"s, {"a", "b"}},
+        CasoFile{
+            "utf16be", "\xFE\xFF\0c\0a\0f\0\xE9\0 \x20\xAC\0\r\0\n\0b"s, {"caf\xC3\xA9 \xE2\x82\xAC", "b"}},
+        CasoFile{"utf16_byte_dispari_ignorato",
+                 "\xFF\xFE"
+                 "a\0\n\0b\0X"s,
+                 {"a", "b"}},
         CasoFile{"utf16_solo_marca", "\xFF\xFE", {}},
-        CasoFile{"utf16_nul_chiude", "\xFF\xFE" "a\0\0\0b\0"s, {"a"}},
+        CasoFile{"utf16_nul_chiude",
+                 "\xFF\xFE"
+                 "a\0\0\0b\0"s,
+                 {"a"}},
         // A pair becomes one character; a surrogate alone becomes U+FFFD.
-        CasoFile{"utf16_surrogati", "\xFF\xFE\x3D\xD8\x00\xDE\x00\xDC" "a\0\x3D\xD8"s,
-                 {"\xF0\x9F\x98\x80\xEF\xBF\xBD" "a\xEF\xBF\xBD"}}));
+        CasoFile{"utf16_surrogati",
+                 "\xFF\xFE\x3D\xD8\x00\xDE\x00\xDC"
+                 "a\0\x3D\xD8"s,
+                 {"\xF0\x9F\x98\x80\xEF\xBF\xBD"
+                  "a\xEF\xBF\xBD"}}));
 
 TEST(CaricaRighe, Utf16LittleEndianComeCodicePagina)
 {
@@ -154,14 +169,16 @@ TEST(CaricaRighe, ByteNonValidiFallisconoTutto)
     const std::string messaggio =
         "No mapping for the Unicode character exists in the target multi-byte code page";
     const std::vector<std::string> casi = {
-        kBomUtf8 + "a\r\n\xC3(",           // lead byte without continuation
-        kBomUtf8 + "\xC0\xAF",             // overlong
-        kBomUtf8 + "\xED\xA0\x80",         // surrogate
-        kBomUtf8 + "\xF4\x90\x80\x80",     // beyond U+10FFFF
-        kBomUtf8 + "ok\xE2\x82",           // cut short at the end
-        kBomUtf8 + "a\0\xFF"s,             // after U+0000 still counts
-        "\xFF\xFE" "A",                    // mark and one byte
-        "\xFE\xFF" "A",
+        kBomUtf8 + "a\r\n\xC3(",       // lead byte without continuation
+        kBomUtf8 + "\xC0\xAF",         // overlong
+        kBomUtf8 + "\xED\xA0\x80",     // surrogate
+        kBomUtf8 + "\xF4\x90\x80\x80", // beyond U+10FFFF
+        kBomUtf8 + "ok\xE2\x82",       // cut short at the end
+        kBomUtf8 + "a\0\xFF"s,         // after U+0000 still counts
+        "\xFF\xFE"
+        "A", // mark and one byte
+        "\xFE\xFF"
+        "A",
     };
     const CartellaTemporanea cartella;
     for (const auto& byte : casi) {
@@ -180,11 +197,13 @@ TEST(CaricaRighe, FileMancanteOCartellaNominaIlPercorsoCompleto)
     const std::string sottocartella = (fs::create_directory("dir"), MessaggioDi([] { CaricaRighe("dir"); }));
     fs::current_path(cwd);
 
-    const auto completo = [&](const char* nome) { return (cartella.percorso() / nome).lexically_normal().string(); };
+    const auto completo = [&](const char* nome) {
+        return (cartella.percorso() / nome).lexically_normal().string();
+    };
     EXPECT_EQ(mancante, "Cannot open file \"" + completo("manca.mes") + "\". " +
                             std::generic_category().message(ENOENT));
-    EXPECT_EQ(sottocartella, "Cannot open file \"" + completo("dir") + "\". " +
-                                 std::generic_category().message(EISDIR));
+    EXPECT_EQ(sottocartella,
+              "Cannot open file \"" + completo("dir") + "\". " + std::generic_category().message(EISDIR));
 }
 
 #ifdef MARVENTO_SAMPLES_DIR
@@ -228,10 +247,14 @@ TEST(IniziaCon, PrefissoEsatto)
         const char* prefisso;
         bool atteso;
     };
-    const Caso casi[] = {{"Misura 1", "Misura ", true},  {"Misura;da", "Misura;", true},
-                         {"misura 1", "Misura ", false}, {" Misura 1", "Misura ", false},
-                         {"Misura", "Misura ", false},   {"Num.", "Num.", true},
-                         {"", "Num.", false},            {"x", "", true}};
+    const Caso casi[] = {{"Misura 1", "Misura ", true},
+                         {"Misura;da", "Misura;", true},
+                         {"misura 1", "Misura ", false},
+                         {" Misura 1", "Misura ", false},
+                         {"Misura", "Misura ", false},
+                         {"Num.", "Num.", true},
+                         {"", "Num.", false},
+                         {"x", "", true}};
     for (const auto& caso : casi)
         EXPECT_EQ(IniziaCon(caso.riga, caso.prefisso), caso.atteso) << caso.riga << " / " << caso.prefisso;
 }
@@ -267,11 +290,11 @@ INSTANTIATE_TEST_SUITE_P(
                       CasoCampi{";a", ';', {"", "a"}}, CasoCampi{";", ';', {"", ""}},
                       CasoCampi{" a ; b ", ';', {" a ", " b "}},
                       CasoCampi{"\"a;b\"c;d", ';', {"a;b", "c", "d"}},
-                      CasoCampi{"\"x\"\"y\";z", ';', {"x\"y", "z"}},
-                      CasoCampi{"\"\"\"\"", ';', {"\""}}, CasoCampi{"\"\";", ';', {"", ""}},
+                      CasoCampi{"\"x\"\"y\";z", ';', {"x\"y", "z"}}, CasoCampi{"\"\"\"\"", ';', {"\""}},
+                      CasoCampi{"\"\";", ';', {"", ""}},
                       CasoCampi{"\"aperto;resto\"\"x", ';', {"aperto;resto\"x"}},
-                      CasoCampi{"a\"b;c\"", ';', {"a\"b", "c\""}},
-                      CasoCampi{"1;\"q\"", ';', {"1", "q"}}, CasoCampi{"\"", ',', {""}}));
+                      CasoCampi{"a\"b;c\"", ';', {"a\"b", "c\""}}, CasoCampi{"1;\"q\"", ';', {"1", "q"}},
+                      CasoCampi{"\"", ',', {""}}));
 
 TEST(DividiCampi, RiempireSvuotaPrima)
 {
