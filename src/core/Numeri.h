@@ -14,7 +14,9 @@ std::int32_t LeggiIntero(std::string_view testo);
 // Fails with "'%s' is not a valid floating point value".
 double LeggiDecimale(std::string_view testo, char separatore);
 
-// The pattern "0.000": 18 significant digits, then half away from zero at three decimals.
+// The pattern "0.000": 18 significant digits, then half away from zero at three decimals; "-" only
+// when the rounded value is not zero; every integer digit, however large. An infinite value is
+// written "INF" or "-INF", not a number "NAN". Never fails.
 std::string FormattaDecimale(long double valore, char separatore);
 
 std::string FormattaIntero(std::int32_t valore);

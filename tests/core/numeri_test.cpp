@@ -122,6 +122,9 @@ TEST_P(ConSeparatore, LeggiDecimaleValidi)
         {"4,9406564584124654e-324", std::numeric_limits<double>::denorm_min()},
         {"1e-400", 0.0},
         {"000123,4500", 123.45},
+        {"2,2250738585072011e-308", 2.2250738585072011e-308},
+        {"9007199254740993,0000000000000000000001", 9007199254740994.0}, // past halfway: up
+        {"0,1000000000000000055511151231257827021181583404541015625", 0.1},
     };
     for (const auto& caso : casi) {
         const auto testo = PerSeparatore(caso.testo, GetParam());
@@ -189,6 +192,13 @@ TEST(FormattaDecimale, DiciottoCifreSignificative)
     EXPECT_EQ(FormattaDecimale(2.0625L - 1e-15L, ','), "2,062");
     EXPECT_EQ(FormattaDecimale(9.9995L, ','), "10,000");
 #endif
+}
+
+TEST(FormattaDecimale, ValoriNonFiniti)
+{
+    EXPECT_EQ(FormattaDecimale(std::numeric_limits<long double>::infinity(), ','), "INF");
+    EXPECT_EQ(FormattaDecimale(-std::numeric_limits<long double>::infinity(), ','), "-INF");
+    EXPECT_EQ(FormattaDecimale(std::numeric_limits<long double>::quiet_NaN(), ','), "NAN");
 }
 
 TEST(FormattaIntero, Casi)

@@ -198,7 +198,7 @@ TEST(CaricaRighe, FileMancanteOCartellaNominaIlPercorsoCompleto)
     fs::current_path(cwd);
 
     const auto completo = [&](const char* nome) {
-        return (cartella.percorso() / nome).lexically_normal().string();
+        return (fs::canonical(cartella.percorso()) / nome).string();
     };
     EXPECT_EQ(mancante, "Cannot open file \"" + completo("manca.mes") + "\". " +
                             std::generic_category().message(ENOENT));
