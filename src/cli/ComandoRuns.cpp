@@ -56,16 +56,14 @@ int ComandoRuns(const QStringList& argomenti)
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({"summary", "Salva le statistiche in OUT (testo tabulato).", "OUT"});
-    parser.addOption({"confidence", "Livello di confidenza, tra 0 e 1 (predefinito 0.95).", "LIVELLO",
-                      "0.95"});
-    parser.addOption({"tolerance",
-                      "Semiampiezza ammessa come frazione della media (predefinita 0.05).", "FRAZIONE",
-                      "0.05"});
+    parser.addOption(
+        {"confidence", "Livello di confidenza, tra 0 e 1 (predefinito 0.95).", "LIVELLO", "0.95"});
+    parser.addOption({"tolerance", "Semiampiezza ammessa come frazione della media (predefinita 0.05).",
+                      "FRAZIONE", "0.05"});
     parser.addOption({"decimal-separator",
                       "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
                       "SEP"});
-    parser.addPositionalArgument("FILE", "I file dei run, almeno due, tutti dello stesso tipo.",
-                                 "FILE...");
+    parser.addPositionalArgument("FILE", "I file dei run, almeno due, tutti dello stesso tipo.", "FILE...");
 
     if (!parser.parse(argomenti))
         return ErroreUso(parser, parser.errorText());
@@ -132,8 +130,7 @@ int ComandoRuns(const QStringList& argomenti)
             }
             run.back().nomeFile = uno.toStdString();
         }
-        const Griglia statistiche = CalcolaStatisticheRun(run, *genere, *confidenza, *tolleranza,
-                                                          separatore);
+        const Griglia statistiche = CalcolaStatisticheRun(run, *genere, *confidenza, *tolleranza, separatore);
         if (uscita.isEmpty())
             std::cout << TabellaAllineata(statistiche) << std::flush;
         else

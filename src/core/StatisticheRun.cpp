@@ -22,7 +22,7 @@ struct ColonneRiepilogo
     int veicoli;
     int figura;
     int etichetta;
-    const char* nomeRiga;      // "misura" / "sezione", for messages
+    const char* nomeRiga; // "misura" / "sezione", for messages
     const char* intestazioneNumero;
     const char* intestazioneEtichetta;
 };
@@ -59,26 +59,25 @@ void ControllaCorrispondenza(const std::vector<RiepilogoRun>& run, GenereRun gen
     for (std::size_t i = 1; i < run.size(); ++i) {
         const RiepilogoRun& altro = run[i];
         if (altro.riepilogo.numeroRighe() != righe) {
-            throw Errore("Il file " + TraVirgolette(altro.nomeFile) + " non ha lo stesso numero di "
-                         + (genere == GenereRun::Velocita ? "misure" : "sezioni") + " del file "
-                         + TraVirgolette(primo.nomeFile) + " ("
-                         + std::to_string(altro.riepilogo.numeroRighe()) + " invece di "
-                         + std::to_string(righe) + ").");
+            throw Errore("Il file " + TraVirgolette(altro.nomeFile) + " non ha lo stesso numero di " +
+                         (genere == GenereRun::Velocita ? "misure" : "sezioni") + " del file " +
+                         TraVirgolette(primo.nomeFile) + " (" +
+                         std::to_string(altro.riepilogo.numeroRighe()) + " invece di " +
+                         std::to_string(righe) + ").");
         }
         for (int r = 0; r < righe; ++r) {
             const std::string_view atteso = primo.riepilogo.cella(colonne.etichetta, r);
             const std::string_view trovato = altro.riepilogo.cella(colonne.etichetta, r);
-            const bool uguali = genere == GenereRun::Velocita
-                                    ? atteso == trovato
-                                    : StessaLunghezza(atteso, trovato, separatore);
+            const bool uguali = genere == GenereRun::Velocita ? atteso == trovato
+                                                              : StessaLunghezza(atteso, trovato, separatore);
             if (!uguali) {
-                throw Errore("La " + std::string(colonne.nomeRiga) + " " + std::to_string(r + 1)
-                             + " del file " + TraVirgolette(altro.nomeFile) + " ha "
-                             + (genere == GenereRun::Velocita ? "un'etichetta diversa"
-                                                              : "una lunghezza diversa")
-                             + " da quella del file " + TraVirgolette(primo.nomeFile) + " ("
-                             + TraVirgolette(std::string(trovato)) + " invece di "
-                             + TraVirgolette(std::string(atteso)) + ").");
+                throw Errore(
+                    "La " + std::string(colonne.nomeRiga) + " " + std::to_string(r + 1) + " del file " +
+                    TraVirgolette(altro.nomeFile) + " ha " +
+                    (genere == GenereRun::Velocita ? "un'etichetta diversa" : "una lunghezza diversa") +
+                    " da quella del file " + TraVirgolette(primo.nomeFile) + " (" +
+                    TraVirgolette(std::string(trovato)) + " invece di " + TraVirgolette(std::string(atteso)) +
+                    ").");
             }
         }
     }
@@ -188,8 +187,8 @@ int RunNecessari(int n, double media, double devStd, double confidenza, double t
     return alto;
 }
 
-Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere,
-                              double confidenza, double tolleranza, char separatore)
+Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere, double confidenza,
+                              double tolleranza, char separatore)
 {
     if (run.empty())
         throw Errore("Nessun file di run da confrontare.");
@@ -205,9 +204,16 @@ Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun ge
 
     Griglia risultato;
     PreparaGriglia(risultato, righe, 10, false);
-    const char* intestazioni[] = {colonne.intestazioneNumero, colonne.intestazioneEtichetta,
-                                  "Run validi", "Veicoli medi", "Media", "Dev. std",
-                                  "Minimo", "Massimo", "Semiampiezza IC", "Run necessari"};
+    const char* intestazioni[] = {colonne.intestazioneNumero,
+                                  colonne.intestazioneEtichetta,
+                                  "Run validi",
+                                  "Veicoli medi",
+                                  "Media",
+                                  "Dev. std",
+                                  "Minimo",
+                                  "Massimo",
+                                  "Semiampiezza IC",
+                                  "Run necessari"};
     for (int c = 0; c < 10; ++c)
         risultato.impostaIntestazione(c, intestazioni[c]);
 
@@ -219,8 +225,8 @@ Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun ge
         const int n = static_cast<int>(valori.figure.size());
         risultato.impostaCella(2, r, FormattaIntero(n));
         if (valori.runConVeicoli > 0)
-            risultato.impostaCella(3, r, FormattaDecimale(valori.sommaVeicoli / valori.runConVeicoli,
-                                                          separatore));
+            risultato.impostaCella(3, r,
+                                   FormattaDecimale(valori.sommaVeicoli / valori.runConVeicoli, separatore));
         if (n == 0)
             continue;
 
@@ -239,12 +245,10 @@ Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun ge
         for (double x : valori.figure)
             scarti += (x - media) * (x - media);
         // Equal figures must give exactly 0, not the rounding left over from the mean.
-        const double devStd =
-            *minimo == *massimo ? 0.0 : static_cast<double>(std::sqrt(scarti / (n - 1)));
+        const double devStd = *minimo == *massimo ? 0.0 : static_cast<double>(std::sqrt(scarti / (n - 1)));
         risultato.impostaCella(5, r, FormattaDecimale(devStd, separatore));
         risultato.impostaCella(8, r, FormattaDecimale(Semiampiezza(n, devStd, confidenza), separatore));
-        const int necessari =
-            RunNecessari(n, static_cast<double>(media), devStd, confidenza, tolleranza);
+        const int necessari = RunNecessari(n, static_cast<double>(media), devStd, confidenza, tolleranza);
         if (necessari > 0)
             risultato.impostaCella(9, r, FormattaIntero(necessari));
     }

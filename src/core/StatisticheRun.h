@@ -46,7 +46,7 @@ int RunNecessari(int n, double media, double devStd, double confidenza, double t
 // Fails with an Italian message naming the first file whose summary differs from the first
 // one in row count, labels or lengths; with no run at all; with confidenza outside (0, 1)
 // or tolleranza not above 0; with the number rules' messages for a cell that does not parse.
-Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere,
-                              double confidenza, double tolleranza, char separatore);
+Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere, double confidenza,
+                              double tolleranza, char separatore);
 
 } // namespace marvento

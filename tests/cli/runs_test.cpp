@@ -65,11 +65,12 @@ std::vector<std::vector<std::string>> Parole(const std::string& testo)
 
 class Runs : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        cartella_ = fs::temp_directory_path() / ("marvento-runs-" + std::to_string(::getpid()) + "-" + info->name());
+        cartella_ =
+            fs::temp_directory_path() / ("marvento-runs-" + std::to_string(::getpid()) + "-" + info->name());
         fs::remove_all(cartella_);
         fs::create_directories(cartella_);
     }
@@ -100,25 +101,37 @@ protected:
 
     // A section-speed file laid out as the simulator writes it; per measurement (label, then per
     // interval vehicles and speed), two intervals of 300 s.
-    struct Misura { std::string etichetta; int veicoli[2]; const char* vel[2]; };
+    struct Misura
+    {
+        std::string etichetta;
+        int veicoli[2];
+        const char* vel[2];
+    };
     std::string Mes(const std::string& nome, const std::vector<Misura>& misure)
     {
         std::string t = "Rilievo dati (Dati compilati)\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
                         "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
         for (std::size_t m = 0; m < misure.size(); ++m)
-            t += "Misura     " + std::to_string(m + 1) + ": Sezione(i) di rilievo " + misure[m].etichetta + "\r\n";
+            t += "Misura     " + std::to_string(m + 1) + ": Sezione(i) di rilievo " + misure[m].etichetta +
+                 "\r\n";
         t += "\r\nMisura: Numero della misura\r\nda: Inizio dell'intervallo\r\na: Fine dell'intervallo\r\n"
              "Veicoli: Numero di veicoli\r\nVel: Velocita' [km/h]\r\n\r\n"
              "Misura;da;a;Veicoli;Vel;\r\n      ;  ;  ;;Media;\r\n      ;  ;  ;tutti;tutti;\r\n";
         for (int i = 0; i < 2; ++i)
             for (std::size_t m = 0; m < misure.size(); ++m)
-                t += std::to_string(m + 1) + ";" + std::to_string(300 * i) + ";" + std::to_string(300 * i + 300)
-                     + ";" + std::to_string(misure[m].veicoli[i]) + ";" + misure[m].vel[i] + ";\r\n";
+                t += std::to_string(m + 1) + ";" + std::to_string(300 * i) + ";" +
+                     std::to_string(300 * i + 300) + ";" + std::to_string(misure[m].veicoli[i]) + ";" +
+                     misure[m].vel[i] + ";\r\n";
         return File(nome, t);
     }
 
     // A travel-time file: per section (length, then per interval time and vehicles), two intervals.
-    struct Tratta { const char* lunghezza; const char* tdp[2]; int veicoli[2]; };
+    struct Tratta
+    {
+        const char* lunghezza;
+        const char* tdp[2];
+        int veicoli[2];
+    };
     std::string Rsz(const std::string& nome, const std::vector<Tratta>& tratte)
     {
         std::string t = "\r\nTabella dei tempi di percorrenza\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
@@ -126,8 +139,8 @@ protected:
         std::string intestazione = "  Intervallo;";
         std::string classi = "  ClasseV;";
         for (std::size_t k = 0; k < tratte.size(); ++k) {
-            t += "Num.    " + std::to_string(k + 1) + " (Tratta " + std::to_string(k + 1)
-                 + "): da arco 1 a   10.0 m a arco 2 a   20.0 m, Distanza  " + tratte[k].lunghezza + " m\r\n";
+            t += "Num.    " + std::to_string(k + 1) + " (Tratta " + std::to_string(k + 1) +
+                 "): da arco 1 a   10.0 m a arco 2 a   20.0 m, Distanza  " + tratte[k].lunghezza + " m\r\n";
             intestazione += "  TdP;Veic.;";
             classi += "  Tutti;;";
         }
@@ -163,9 +176,9 @@ TEST_F(Runs, SpeedRunsExportAndTable)
     argomenti.insert(argomenti.end(), {"--decimal-separator", ",", "--summary", uscita});
     const Esito esito = Esegui(argomenti);
     ASSERT_EQ(esito.codice, 0) << esito.err;
-    EXPECT_EQ(Leggi(uscita), std::string(kIntestazioneMes)
-                                 + "1\t 1\t3\t23,333\t51,000\t3,000\t48,000\t54,000\t7,452\t8\r\n"
-                                   "2\t 2\t2\t6,667\t31,500\t2,121\t30,000\t33,000\t19,059\t10\r\n");
+    EXPECT_EQ(Leggi(uscita), std::string(kIntestazioneMes) +
+                                 "1\t 1\t3\t23,333\t51,000\t3,000\t48,000\t54,000\t7,452\t8\r\n"
+                                 "2\t 2\t2\t6,667\t31,500\t2,121\t30,000\t33,000\t19,059\t10\r\n");
 
     argomenti = file;
     argomenti.insert(argomenti.end(), {"--decimal-separator", "."});
@@ -187,8 +200,8 @@ TEST_F(Runs, TravelTimeRunsWithChosenConfidenceAndTolerance)
         Rsz("c.rsz", {{"512.3", {"77.9", "77.9"}, {24, 24}}, {"250.0", {"118.0", "118.0"}, {20, 20}}}),
     };
     const std::string uscita = (cartella_ / "statistiche.txt").string();
-    std::vector<std::string> argomenti = {"--confidence", "0.90", "--tolerance", "0,02",
-                                          "--decimal-separator", ".", "--summary", uscita};
+    std::vector<std::string> argomenti = {"--confidence",        "0.90", "--tolerance", "0,02",
+                                          "--decimal-separator", ".",    "--summary",   uscita};
     argomenti.insert(argomenti.end(), file.begin(), file.end());
     const Esito esito = Esegui(argomenti);
     ASSERT_EQ(esito.codice, 0) << esito.err;
@@ -232,15 +245,17 @@ TEST_F(Runs, FailuresNameTheFileAndWriteNothing)
 
     Esito esito = Esegui({a, b, c, "--summary", uscita});
     EXPECT_EQ(esito.codice, 1);
-    EXPECT_EQ(UltimaRiga(esito.err), "La misura 2 del file \"" + c + "\" ha un'etichetta diversa da quella del "
-                                     "file \"" + a + "\" (\" 5\" invece di \" 2\").");
+    EXPECT_EQ(UltimaRiga(esito.err), "La misura 2 del file \"" + c +
+                                         "\" ha un'etichetta diversa da quella del "
+                                         "file \"" +
+                                         a + "\" (\" 5\" invece di \" 2\").");
     EXPECT_FALSE(fs::exists(uscita));
 
     const std::string d = Mes("d.mes", {{"1", {1, 1}, {"50.0", "50.0"}}});
     esito = Esegui({a, d, "--summary", uscita});
     EXPECT_EQ(esito.codice, 1);
-    EXPECT_EQ(UltimaRiga(esito.err), "Il file \"" + d + "\" non ha lo stesso numero di misure del file \"" + a
-                                         + "\" (1 invece di 2).");
+    EXPECT_EQ(UltimaRiga(esito.err), "Il file \"" + d + "\" non ha lo stesso numero di misure del file \"" +
+                                         a + "\" (1 invece di 2).");
 
     const std::string manca = (cartella_ / "manca.mes").string();
     esito = Esegui({a, manca, "--summary", uscita});
