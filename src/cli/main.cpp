@@ -1,5 +1,6 @@
 // marvento-cli: batch work on the same core as the window. The first argument names the
 // subcommand; everything after it belongs to the subcommand's own parser.
+#include "ComandoChart.h"
 #include "Comandi.h"
 #include "Comune.h"
 
@@ -27,6 +28,7 @@ const Sottocomando kSottocomandi[] = {
     {"mes", "importa un file di velocita' sezioni (.mes)", marvento::cli::ComandoMes},
     {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", marvento::cli::ComandoRsz},
     {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", marvento::cli::ComandoRuns},
+    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", marvento::cli::ComandoChart},
 };
 
 std::string Uso()
@@ -42,7 +44,7 @@ std::string Uso()
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const auto app = marvento::cli::CreaApplicazione(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marvento-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARVENTO_VERSIONE));
     // Qt takes the C library's locale from the environment; numbers are the core's business and

@@ -47,8 +47,4 @@ void AsseSinistroInZero(ModelloGrafico& modello);
 // "Left axis from AUTO".
 void AsseSinistroInAuto(ModelloGrafico& modello);
 
-// A Y value as the legend shows it: at most three decimals, trailing zeros dropped, no thousands
-// separator.
-std::string TestoLegenda(double valore, char separatore);
-
 } // namespace marvento

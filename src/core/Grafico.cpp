@@ -3,6 +3,9 @@
 #include "Errore.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
 
 namespace marvento {
 
@@ -118,6 +121,30 @@ void ModelloGrafico::CalcolaEstremi()
     }
     asseInferiore.CalcolaEstremi(xs);
     asseSinistro.CalcolaEstremi(ys);
+}
+
+std::string TestoLegenda(double valore, char separatore)
+{
+    if (!std::isfinite(valore)) {
+        char buffer[32];
+        std::snprintf(buffer, sizeof buffer, "%g", valore);
+        return buffer;
+    }
+    // to_chars ignores the C locale, which the toolkit sets from the environment.
+    char buffer[400];
+    const auto risultato =
+        std::to_chars(buffer, buffer + sizeof buffer, valore, std::chars_format::fixed, 3);
+    std::string testo(buffer, risultato.ptr);
+    while (!testo.empty() && testo.back() == '0')
+        testo.pop_back();
+    if (!testo.empty() && testo.back() == '.')
+        testo.pop_back();
+    if (testo == "-0")
+        testo = "0";
+    const std::size_t punto = testo.find('.');
+    if (punto != std::string::npos)
+        testo[punto] = separatore;
+    return testo;
 }
 
 } // namespace marvento

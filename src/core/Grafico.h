@@ -99,4 +99,8 @@ private:
     std::vector<std::string> titolo_;
 };
 
+// A Y value as the legend shows it: at most three decimals, trailing zeros dropped, no thousands
+// separator.
+std::string TestoLegenda(double valore, char separatore);
+
 } // namespace marvento

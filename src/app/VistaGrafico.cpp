@@ -1,0 +1,246 @@
+#include "VistaGrafico.h"
+
+#include "Grafico.h"
+#include "LegendaPunti.h"
+
+#include <QChart>
+#include <QContextMenuEvent>
+#include <QGraphicsRectItem>
+#include <QLineSeries>
+#include <QLocale>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace marvento {
+
+namespace {
+
+const QColor ColoreSerie(0x44, 0x66, 0xA3);
+constexpr int Margine = 10;
+constexpr qreal TrascinamentoMinimo = 3; // smaller drags are clicks, not zooms
+
+QString TestoHtml(const std::string& testo)
+{
+    return QString::fromStdString(testo).toHtmlEscaped();
+}
+
+// Shows [minimo, massimo] on the axis, rounded outwards to tidy tick steps at the automatic ends
+// only: a fixed end stays where it was put.
+void ImpostaAsse(QValueAxis* asse, const AsseGrafico& modello)
+{
+    const auto [minimo, massimo] = EstremiVisibili(modello);
+    asse->setRange(minimo, massimo);
+    // applyNiceNumbers starts from the current tick count, which it changes itself: without this
+    // the same data would get another range after each drawing.
+    asse->setTickCount(5);
+    asse->applyNiceNumbers();
+    const bool minimoFisso = !(modello.automatico() || modello.automaticoMinimo());
+    const bool massimoFisso = !(modello.automatico() || modello.automaticoMassimo());
+    if (minimoFisso && minimo < asse->max())
+        asse->setMin(minimo);
+    if (massimoFisso && massimo > asse->min())
+        asse->setMax(massimo);
+    // As many decimals as the tick step needs: "1000" and "2,5", not "1000,0" and "3".
+    const double passo = (asse->max() - asse->min()) / std::max(1, asse->tickCount() - 1);
+    int decimali = 0;
+    for (double scala = 1; decimali < 6; ++decimali, scala *= 10) {
+        const double multiplo = passo * scala;
+        if (std::abs(multiplo - std::round(multiplo)) <= 1e-6 * std::max(1.0, std::abs(multiplo)))
+            break;
+    }
+    asse->setLabelFormat(QStringLiteral("%.%1f").arg(decimali));
+}
+
+} // namespace
+
+VistaGrafico::VistaGrafico(QWidget* parent)
+    : QChartView(parent), serie_(new QLineSeries), asseInferiore_(new QValueAxis),
+      asseSinistro_(new QValueAxis)
+{
+    auto* grafico = new QChart;
+    grafico->setBackgroundRoundness(0);
+    grafico->setBackgroundBrush(Qt::white);
+    grafico->setBackgroundPen(Qt::NoPen);
+    grafico->setDropShadowEnabled(false);
+    grafico->setMargins(QMargins(Margine, Margine, Margine, Margine));
+    grafico->legend()->hide(); // ours lists points; Qt's would list the series
+    QFont fontTitolo = grafico->titleFont();
+    fontTitolo.setBold(true);
+    fontTitolo.setPointSizeF(22.46987915039062);
+    grafico->setTitleFont(fontTitolo);
+    grafico->setTitleBrush(Qt::black);
+
+    serie_->setPen(QPen(ColoreSerie, 2));
+    serie_->setPointsVisible(false);
+    grafico->addSeries(serie_);
+    grafico->addAxis(asseInferiore_, Qt::AlignBottom);
+    grafico->addAxis(asseSinistro_, Qt::AlignLeft);
+    serie_->attachAxis(asseInferiore_);
+    serie_->attachAxis(asseSinistro_);
+    for (QValueAxis* asse : {asseInferiore_, asseSinistro_}) {
+        asse->setTitleBrush(Qt::black);
+        asse->setLabelsBrush(Qt::black);
+    }
+
+    legenda_ = new LegendaPunti(grafico);
+    legenda_->setZValue(10);
+    rettangoloZoom_ = new QGraphicsRectItem(grafico);
+    rettangoloZoom_->setPen(QPen(QColor(0xC0, 0xC0, 0xC0), 1));
+    rettangoloZoom_->setBrush(Qt::NoBrush);
+    rettangoloZoom_->setZValue(20);
+    rettangoloZoom_->hide();
+
+    setChart(grafico);
+    setBackgroundBrush(Qt::white);
+    setRenderHint(QPainter::Antialiasing);
+    setRubberBand(QChartView::NoRubberBand); // the zoom below draws its own outline
+    connect(grafico, &QChart::plotAreaChanged, this, [this] { disponiLegenda(); });
+}
+
+VistaGrafico::~VistaGrafico() = default;
+
+void VistaGrafico::applica(ModelloGrafico& modello, char separatore)
+{
+    modello.CalcolaEstremi();
+    QChart* grafico = chart();
+
+    QStringList righe;
+    for (const std::string& riga : modello.righeTitolo())
+        righe << TestoHtml(riga);
+    grafico->setTitle(righe.join(QStringLiteral("<br>")));
+    asseInferiore_->setTitleText(TestoHtml(modello.asseInferiore.titolo()));
+    asseSinistro_->setTitleText(TestoHtml(modello.asseSinistro.titolo()));
+    serie_->setName(QString::fromStdString(modello.serie.titolo()));
+
+    QLocale numeri = separatore == ',' ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c();
+    numeri.setNumberOptions(QLocale::OmitGroupSeparator);
+    grafico->setLocale(numeri);
+    grafico->setLocalizeNumbers(true);
+
+    QList<QPointF> punti;
+    punti.reserve(static_cast<qsizetype>(modello.serie.punti().size()));
+    valoriLegenda_.clear();
+    for (const PuntoGrafico& p : modello.serie.punti()) {
+        punti.append(QPointF(p.x, p.y));
+        valoriLegenda_.append(QString::fromStdString(TestoLegenda(p.y, separatore)));
+    }
+    serie_->replace(punti);
+
+    ImpostaAsse(asseInferiore_, modello.asseInferiore);
+    ImpostaAsse(asseSinistro_, modello.asseSinistro);
+    estremi_[0] = asseInferiore_->min();
+    estremi_[1] = asseInferiore_->max();
+    estremi_[2] = asseSinistro_->min();
+    estremi_[3] = asseSinistro_->max();
+
+    legendaVisibile_ = modello.legendaVisibile;
+    altezzaUsataLegenda_ = -1;
+    disponiLegenda();
+}
+
+void VistaGrafico::disponiLegenda()
+{
+    QChart* grafico = chart();
+    if (!legendaVisibile_) {
+        legenda_->hide();
+        grafico->setMargins(QMargins(Margine, Margine, Margine, Margine));
+        return;
+    }
+    // The plot's height does not depend on the room taken at its right, so laying the legend out
+    // again only when that height changes cannot loop.
+    const QRectF area = grafico->plotArea();
+    const qreal altezza = area.height() > 0 ? area.height() : grafico->size().height() - 100;
+    if (std::abs(altezza - altezzaUsataLegenda_) > 0.5) {
+        altezzaUsataLegenda_ = altezza;
+        legenda_->imposta(valoriLegenda_, ColoreSerie, altezza);
+        const int larghezza = static_cast<int>(std::ceil(legenda_->dimensione().width()));
+        grafico->setMargins(QMargins(Margine, Margine, larghezza > 0 ? 2 * Margine + larghezza : Margine, Margine));
+    }
+    const QSizeF dimensione = legenda_->dimensione();
+    const qreal x = grafico->size().width() - Margine - dimensione.width();
+    const qreal y = area.top() + std::max<qreal>(0, (area.height() - dimensione.height()) / 2);
+    legenda_->setPos(std::round(x), std::round(y));
+    legenda_->setVisible(dimensione.width() > 0);
+}
+
+QImage VistaGrafico::immagine()
+{
+    QImage immagine(size(), QImage::Format_RGB32);
+    immagine.fill(Qt::white);
+    QPainter pittore(&immagine);
+    pittore.setRenderHint(QPainter::Antialiasing);
+    pittore.setRenderHint(QPainter::TextAntialiasing);
+    render(&pittore);
+    return immagine;
+}
+
+void VistaGrafico::ripristinaEstremi()
+{
+    asseInferiore_->setRange(estremi_[0], estremi_[1]);
+    asseSinistro_->setRange(estremi_[2], estremi_[3]);
+}
+
+void VistaGrafico::contextMenuEvent(QContextMenuEvent* evento)
+{
+    emit menuRichiesto(evento->globalPos());
+    evento->accept();
+}
+
+void VistaGrafico::mousePressEvent(QMouseEvent* evento)
+{
+    const QPointF punto = chart()->mapFromScene(mapToScene(evento->position().toPoint()));
+    if (evento->button() == Qt::LeftButton && chart()->plotArea().contains(punto)) {
+        zoomInCorso_ = true;
+        inizioZoom_ = punto;
+        rettangoloZoom_->setRect(QRectF(punto, punto));
+        rettangoloZoom_->show();
+        evento->accept();
+        return;
+    }
+    QChartView::mousePressEvent(evento);
+}
+
+void VistaGrafico::mouseMoveEvent(QMouseEvent* evento)
+{
+    if (!zoomInCorso_) {
+        QChartView::mouseMoveEvent(evento);
+        return;
+    }
+    QPointF punto = chart()->mapFromScene(mapToScene(evento->position().toPoint()));
+    const QRectF area = chart()->plotArea();
+    punto.setX(std::clamp(punto.x(), area.left(), area.right()));
+    punto.setY(std::clamp(punto.y(), area.top(), area.bottom()));
+    rettangoloZoom_->setRect(QRectF(inizioZoom_, punto).normalized());
+    evento->accept();
+}
+
+void VistaGrafico::mouseReleaseEvent(QMouseEvent* evento)
+{
+    if (!zoomInCorso_ || evento->button() != Qt::LeftButton) {
+        QChartView::mouseReleaseEvent(evento);
+        return;
+    }
+    zoomInCorso_ = false;
+    rettangoloZoom_->hide();
+    const QPointF fine = chart()->mapFromScene(mapToScene(evento->position().toPoint()));
+    const QRectF rettangolo = rettangoloZoom_->rect();
+    // Dragging towards the bottom right zooms into the rectangle; towards the top left undoes
+    // every zoom.
+    if (fine.x() < inizioZoom_.x() - TrascinamentoMinimo || fine.y() < inizioZoom_.y() - TrascinamentoMinimo)
+        ripristinaEstremi();
+    else if (rettangolo.width() > TrascinamentoMinimo && rettangolo.height() > TrascinamentoMinimo)
+        chart()->zoomIn(rettangolo);
+    evento->accept();
+}
+
+void VistaGrafico::resizeEvent(QResizeEvent* evento)
+{
+    QChartView::resizeEvent(evento);
+    disponiLegenda();
+}
+
+} // namespace marvento

@@ -1,0 +1,197 @@
+// marvento-cli chart: imports a file as the main window's buttons do, fills and selects the two
+// lists of the diagram window, draws, and writes the image through the window's own code.
+#include "ComandoChart.h"
+
+#include "Comune.h"
+#include "Errore.h"
+#include "Griglia.h"
+#include "Importazione.h"
+#include "Piattaforma.h"
+#include "SeparatoreSistema.h"
+#include "TDiagrammi.h"
+#include "Testo.h"
+#include "VistaGrafico.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cstring>
+#include <iostream>
+#include <optional>
+
+namespace marvento::cli {
+
+namespace {
+
+constexpr int kAltezzaStriscia = 41; // the window's strip above the chart
+
+// No dialog ever opens in a batch run; a message of the window goes to stderr.
+class PiattaformaRigaDiComando : public Piattaforma
+{
+public:
+    PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
+
+protected:
+    std::string mostraDialogoApri(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
+    void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
+};
+
+struct OpzioniChart
+{
+    QString file;
+    QString png;
+    QString voce;
+    QString parametro;
+    bool asseInZero = false;
+    QSize dimensione{674, 439};
+    char separatore = '.';
+    bool velocita = false; // .mes, otherwise .rsz
+};
+
+std::string TestoAiuto(const QCommandLineParser& parser)
+{
+    QString testo = parser.helpText();
+    const int opzioni = testo.indexOf(QLatin1String(" [options]"));
+    if (opzioni >= 0)
+        testo.insert(opzioni, QLatin1String(" chart"));
+    return testo.toStdString();
+}
+
+int Uso(const QCommandLineParser& parser, const QString& problema)
+{
+    std::cerr << problema.toStdString() << '\n' << TestoAiuto(parser);
+    return kUscitaUso;
+}
+
+std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argomenti, OpzioniChart& opzioni)
+{
+    if (!parser.parse(argomenti))
+        return Uso(parser, parser.errorText());
+    if (parser.isSet("help")) {
+        std::cout << TestoAiuto(parser);
+        return kUscitaRiuscita;
+    }
+    if (parser.isSet("version")) {
+        std::cout << QCoreApplication::applicationName().toStdString() << ' '
+                  << QCoreApplication::applicationVersion().toStdString() << '\n';
+        return kUscitaRiuscita;
+    }
+    const QStringList posizionali = parser.positionalArguments();
+    if (posizionali.size() != 1)
+        return Uso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
+                                                 : QStringLiteral("Un solo file alla volta."));
+    for (const char* nome : {"item", "parameter", "png", "size", "decimal-separator"})
+        if (parser.values(nome).size() > 1)
+            return Uso(parser, QStringLiteral("L'opzione --%1 e' data piu' volte.").arg(nome));
+    for (const char* nome : {"item", "parameter", "png"})
+        if (!parser.isSet(nome))
+            return Uso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
+
+    const QFileInfo file(posizionali.front());
+    const QString estensione = file.suffix().toLower();
+    if (estensione != QLatin1String("mes") && estensione != QLatin1String("rsz"))
+        return Uso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
+    opzioni.velocita = estensione == QLatin1String("mes");
+    opzioni.file = QDir::toNativeSeparators(file.absoluteFilePath());
+    opzioni.png = QDir::toNativeSeparators(QFileInfo(parser.value("png")).absoluteFilePath());
+    opzioni.voce = parser.value("item");
+    opzioni.parametro = parser.value("parameter");
+    opzioni.asseInZero = parser.isSet("left-axis-zero");
+
+    if (parser.isSet("size")) {
+        static const QRegularExpression formato(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+        const QRegularExpressionMatch trovato = formato.match(parser.value("size"));
+        const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
+        const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
+        if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
+            return Uso(parser, QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
+        opzioni.dimensione = QSize(larghezza, altezza);
+    }
+    if (parser.isSet("decimal-separator")) {
+        const QString separatore = parser.value("decimal-separator");
+        if (separatore != QLatin1String(",") && separatore != QLatin1String("."))
+            return Uso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
+        opzioni.separatore = separatore.front().toLatin1();
+    } else {
+        opzioni.separatore = SeparatoreDecimaleDiSistema();
+    }
+    return std::nullopt;
+}
+
+// Selects the item with exactly this text, as the user would pick it from the list.
+void Scegli(QComboBox* lista, const QString& testo, const char* cosa)
+{
+    const int indice = lista->findText(testo, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (indice < 0)
+        throw Errore(std::string(cosa) + " \"" + testo.toStdString() + "\" non e' nell'elenco della finestra");
+    lista->setCurrentIndex(indice);
+}
+
+} // namespace
+
+int ComandoChart(const QStringList& argomenti)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Importa un file .mes o .rsz, disegna il parametro scelto della misura o sezione scelta come "
+        "\"Disegna\" nella finestra Diagrammi, e salva il grafico come \"Salva\".");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument("FILE", "Il file da importare (.mes o .rsz).");
+    parser.addOption({"item", "La misura o sezione, come nell'elenco \"Misura/Sezione\".", "TEXT"});
+    parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
+    parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
+    parser.addOption({"left-axis-zero", "Dopo il disegno, \"Left axis from 0\"."});
+    parser.addOption({"size", "Dimensione del grafico in pixel (predefinita 674x439).", "WxH"});
+    parser.addOption({"decimal-separator",
+                      "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
+                      "SEP"});
+    OpzioniChart opzioni;
+    if (const auto uscita = Analizza(parser, argomenti, opzioni))
+        return *uscita;
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+        StampaMessaggio("Il comando chart richiede l'applicazione grafica");
+        return kUscitaErrore;
+    }
+
+    return EseguiRiportando([&] {
+        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
+        Griglia tabella;
+        Griglia riepilogo;
+        if (opzioni.velocita)
+            ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
+        else
+            ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
+
+        PiattaformaRigaDiComando piattaforma;
+        TDiagrammi finestra(tabella, riepilogo, opzioni.separatore, piattaforma);
+        finestra.resize(opzioni.dimensione.width(), opzioni.dimensione.height() + kAltezzaStriscia);
+        finestra.RiempiListe();
+        finestra.Mostra();
+        Scegli(finestra.Sezione_LST(), opzioni.voce, "La misura o sezione");
+        Scegli(finestra.Parametro_LST(), opzioni.parametro, "Il parametro");
+        finestra.disegna();
+        if (opzioni.asseInZero)
+            finestra.asseSinistroInZero();
+        // Lets the chart lay itself out at its size, as it would on screen before the user saves.
+        QCoreApplication::processEvents();
+        finestra.salvaImmagine(PercorsoLocale(opzioni.png));
+    });
+}
+
+std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "chart") == 0) {
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+} // namespace marvento::cli
