@@ -1,0 +1,24 @@
+// Any file as a link travel-time file; a completed import is then corrected with real lengths
+// typed into every row.
+#include "Importa.h"
+#include "Importazione.h"
+
+#include <string>
+
+using namespace marvento;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dimensione)
+{
+    fuzz::ImportaTutto(
+        dati, dimensione,
+        [](const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore) {
+            ImportaArchi(righe, tabella, riepilogo, separatore);
+        },
+        [](Griglia&, Griglia& riepilogo, char separatore) {
+            VERIFICA(riepilogo.numeroColonne() == 6);
+            for (int r = 0; r < riepilogo.numeroRighe(); ++r)
+                riepilogo.impostaCella(4, r, "100");
+            fuzz::Tenta([&] { CorreggiTempi(riepilogo, separatore, [](const std::string&) {}); });
+        });
+    return 0;
+}
