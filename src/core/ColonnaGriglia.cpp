@@ -13,6 +13,15 @@ namespace {
     throw Errore("Too much text in one grid column");
 }
 
+// Room for `aggiunta` more elements, growing by half rather than doubling: a table of thousands of
+// columns filled row by row would otherwise carry up to twice its size in spare capacity.
+template <typename Vettore> void Riserva(Vettore& vettore, std::size_t aggiunta)
+{
+    const std::size_t necessario = vettore.size() + aggiunta;
+    if (necessario > vettore.capacity())
+        vettore.reserve(std::max(necessario, vettore.capacity() + vettore.capacity() / 2 + 16));
+}
+
 } // namespace
 
 ColonnaGriglia::ColonnaGriglia(std::size_t limiteByte)
@@ -20,146 +29,253 @@ ColonnaGriglia::ColonnaGriglia(std::size_t limiteByte)
 {
 }
 
+ColonnaGriglia::~ColonnaGriglia() = default;
+
+std::size_t ColonnaGriglia::inizio(int riga) const
+{
+    if (riga >= righeContigue())
+        return testo_.size();
+    const std::size_t primo = static_cast<std::size_t>(riga / righeBlocco) * righeBlocco;
+    std::size_t posizione = basi_[primo / righeBlocco];
+    for (std::size_t i = primo; i < static_cast<std::size_t>(riga); ++i)
+        posizione += lunghezze_[i] == lunga ? 0 : lunghezze_[i];
+    return posizione;
+}
+
+std::string_view ColonnaGriglia::contigua(int riga) const
+{
+    const std::uint8_t lunghezza = lunghezze_[static_cast<std::size_t>(riga)];
+    if (lunghezza == lunga)
+        return extra_->lunghe.find(riga)->second;
+    return std::string_view(testo_.data() + inizio(riga), lunghezza);
+}
+
 std::string_view ColonnaGriglia::testo(int riga) const
 {
     if (riga < 0)
         return {};
-    if (!modifiche_.empty()) {
-        auto trovata = modifiche_.find(riga);
-        if (trovata != modifiche_.end())
+    if (extra_ && !extra_->modifiche.empty()) {
+        auto trovata = extra_->modifiche.find(riga);
+        if (trovata != extra_->modifiche.end())
             return trovata->second;
     }
     if (riga >= righeContigue())
         return {};
-    std::size_t da = inizio(riga);
-    return std::string_view(testo_).substr(da, fini_[static_cast<std::size_t>(riga)] - da);
+    return contigua(riga);
 }
 
-std::size_t ColonnaGriglia::lunghezzaViva(int riga) const
+void ColonnaGriglia::testi(int righe, std::vector<std::string_view>& testi) const
 {
-    return testo(riga).size();
+    testi.assign(static_cast<std::size_t>(std::max(righe, 0)), std::string_view());
+    const std::size_t fine = static_cast<std::size_t>(std::min(std::max(righe, 0), righeContigue()));
+    std::size_t posizione = 0;
+    for (std::size_t riga = 0; riga < fine; ++riga) {
+        const std::uint8_t lunghezza = lunghezze_[riga];
+        if (lunghezza == lunga) {
+            testi[riga] = extra_->lunghe.find(static_cast<int>(riga))->second;
+        } else {
+            testi[riga] = std::string_view(testo_.data() + posizione, lunghezza);
+            posizione += lunghezza;
+        }
+    }
+    if (extra_)
+        for (const auto& [riga, testo] : extra_->modifiche)
+            if (riga < righe)
+                testi[static_cast<std::size_t>(riga)] = testo;
+}
+
+std::size_t ColonnaGriglia::byteVivi() const
+{
+    return testo_.size() + (extra_ ? extra_->byteModifiche - extra_->byteSostituiti : 0);
+}
+
+void ColonnaGriglia::accoda(std::string_view testo)
+{
+    // Room first, so that nothing is half-appended when memory runs out.
+    const int riga = righeContigue();
+    const bool nuovoBlocco = riga % righeBlocco == 0;
+    const bool corto = testo.size() < lunga;
+    if (nuovoBlocco)
+        Riserva(basi_, 1);
+    Riserva(lunghezze_, 1);
+    if (corto) {
+        Riserva(testo_, testo.size());
+    } else {
+        if (!extra_)
+            extra_ = std::make_unique<Extra>();
+        extra_->lunghe.emplace(riga, std::string(testo));
+    }
+    if (nuovoBlocco)
+        basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
+    if (corto)
+        testo_.insert(testo_.end(), testo.begin(), testo.end());
+    lunghezze_.push_back(corto ? static_cast<std::uint8_t>(testo.size()) : lunga);
+}
+
+void ColonnaGriglia::togliUltima()
+{
+    const int riga = righeContigue() - 1;
+    const std::uint8_t lunghezza = lunghezze_.back();
+    if (lunghezza == lunga) {
+        extra_->lunghe.erase(riga);
+        liberaExtraVuoto();
+    } else {
+        testo_.resize(testo_.size() - lunghezza);
+    }
+    lunghezze_.pop_back();
+    if (riga % righeBlocco == 0)
+        basi_.pop_back();
 }
 
 void ColonnaGriglia::dimenticaModifica(int riga)
 {
-    auto voce = modifiche_.find(riga);
-    if (voce == modifiche_.end())
+    if (!extra_)
         return;
-    byteModifiche_ -= voce->second.size();
-    byteSostituiti_ -= fini_[static_cast<std::size_t>(riga)] - inizio(riga);
-    modifiche_.erase(voce);
+    auto voce = extra_->modifiche.find(riga);
+    if (voce == extra_->modifiche.end())
+        return;
+    const std::uint8_t sostituita = lunghezze_[static_cast<std::size_t>(riga)];
+    extra_->byteModifiche -= voce->second.size() < lunga ? voce->second.size() : 0;
+    extra_->byteSostituiti -= sostituita == lunga ? 0 : sostituita;
+    extra_->modifiche.erase(voce);
+    liberaExtraVuoto();
+}
+
+void ColonnaGriglia::liberaExtraVuoto()
+{
+    if (extra_ && extra_->lunghe.empty() && extra_->modifiche.empty())
+        extra_.reset();
 }
 
 void ColonnaGriglia::imposta(int riga, std::string_view testo)
 {
     const int contigue = righeContigue();
-    // The texts that a fold would keep must fit the 32-bit offsets, whatever happens next.
-    const std::size_t viviDopo = byteVivi() - lunghezzaViva(riga) + testo.size();
-    if (viviDopo > limiteByte_)
-        ErroreSpazio();
-
-    if (riga >= contigue - 1) {
-        if (riga >= contigue && testo.empty())
+    const std::size_t nelBuffer = testo.size() < lunga ? testo.size() : 0;
+    if (riga >= contigue) {
+        // The common case, an import appending the next row: only the column's end is touched.
+        if (testo.empty())
             return; // already empty
-        const std::size_t base = riga == contigue - 1 ? inizio(riga) : testo_.size();
-        if (base + testo.size() > limiteByte_) {
-            // Only overridden texts still held in the buffer are in the way: fold them out.
-            ricostruisci();
-            imposta(riga, testo);
-            return;
-        }
-        if (riga == contigue - 1) {
-            // Rewriting the last row in place: drop its old text from the end of the buffer.
-            dimenticaModifica(riga);
-            testo_.resize(inizio(riga));
-            fini_.pop_back();
-        }
-        // Rows skipped over are empty: they end where the buffer ends.
-        const auto fine = static_cast<std::uint32_t>(testo_.size());
-        fini_.resize(static_cast<std::size_t>(riga), fine);
-        testo_.append(testo);
-        fini_.push_back(static_cast<std::uint32_t>(testo_.size()));
+        if (byteVivi() + nelBuffer > limiteByte_)
+            ErroreSpazio();
+        if (testo_.size() + nelBuffer > limiteByte_)
+            ricostruisci(); // only overridden texts still in the buffer are in the way
+        // Rows skipped over are empty.
+        while (righeContigue() < riga)
+            accoda({});
+        accoda(testo);
         return;
     }
 
-    auto vecchia = modifiche_.find(riga);
-    if (vecchia == modifiche_.end()) {
-        byteSostituiti_ += fini_[static_cast<std::size_t>(riga)] - inizio(riga);
-        modifiche_.emplace(riga, std::string(testo));
-    } else {
-        byteModifiche_ -= vecchia->second.size();
-        vecchia->second.assign(testo);
+    // The texts that a fold would put in the buffer must fit its 32-bit offsets, whatever follows.
+    const std::string_view vecchio = this->testo(riga);
+    const std::size_t vecchioNelBuffer = vecchio.size() < lunga ? vecchio.size() : 0;
+    if (byteVivi() - vecchioNelBuffer + nelBuffer > limiteByte_)
+        ErroreSpazio();
+
+    if (riga == contigue - 1) {
+        // The last row is rewritten in place.
+        dimenticaModifica(riga);
+        togliUltima();
+        if (testo_.size() + nelBuffer > limiteByte_)
+            ricostruisci();
+        accoda(testo);
+        return;
     }
-    byteModifiche_ += testo.size();
+
+    if (!extra_)
+        extra_ = std::make_unique<Extra>();
+    auto voce = extra_->modifiche.find(riga);
+    if (voce == extra_->modifiche.end()) {
+        voce = extra_->modifiche.emplace(riga, std::string(testo)).first;
+        const std::uint8_t sostituita = lunghezze_[static_cast<std::size_t>(riga)];
+        extra_->byteSostituiti += sostituita == lunga ? 0 : sostituita;
+    } else {
+        extra_->byteModifiche -= vecchioNelBuffer;
+        voce->second.assign(testo);
+    }
+    extra_->byteModifiche += nelBuffer;
 
     // Fold back once the side table is worth a pass over the column: by count, so that lookups stay
     // cheap, and by bytes, so that overridden texts do not pile up in the buffer.
-    const std::size_t costoPassata = testo_.size() + 4 * fini_.size();
-    if (modifiche_.size() > 64 + fini_.size() / 8 || byteModifiche_ > 4096 + costoPassata)
+    if (extra_->modifiche.size() > 64 + lunghezze_.size() / 8 ||
+        extra_->byteModifiche > 4096 + testo_.size() + lunghezze_.size())
         ricostruisci();
 }
 
 void ColonnaGriglia::tronca(int righe)
 {
     if (righe <= 0) {
-        std::string().swap(testo_);
-        std::vector<std::uint32_t>().swap(fini_);
-        modifiche_.clear();
-        byteModifiche_ = 0;
-        byteSostituiti_ = 0;
+        std::vector<char>().swap(testo_);
+        std::vector<std::uint8_t>().swap(lunghezze_);
+        std::vector<std::uint32_t>().swap(basi_);
+        extra_.reset();
         return;
     }
     if (righe >= righeContigue())
         return; // nothing is held there, side table included
-    testo_.resize(inizio(righe));
-    fini_.resize(static_cast<std::size_t>(righe));
-    // The offsets are gone for dropped rows, so their overrides are taken out directly.
-    for (auto voce = modifiche_.begin(); voce != modifiche_.end();) {
-        if (voce->first >= righe) {
-            byteModifiche_ -= voce->second.size();
-            voce = modifiche_.erase(voce);
-        } else {
-            ++voce;
+    if (extra_) {
+        for (auto voce = extra_->modifiche.begin(); voce != extra_->modifiche.end();) {
+            if (voce->first >= righe) {
+                const std::uint8_t sostituita = lunghezze_[static_cast<std::size_t>(voce->first)];
+                extra_->byteModifiche -= voce->second.size() < lunga ? voce->second.size() : 0;
+                extra_->byteSostituiti -= sostituita == lunga ? 0 : sostituita;
+                voce = extra_->modifiche.erase(voce);
+            } else {
+                ++voce;
+            }
         }
+        for (auto voce = extra_->lunghe.begin(); voce != extra_->lunghe.end();)
+            voce = voce->first >= righe ? extra_->lunghe.erase(voce) : std::next(voce);
+        liberaExtraVuoto();
     }
-    byteSostituiti_ = 0;
-    for (const auto& voce : modifiche_)
-        byteSostituiti_ += fini_[static_cast<std::size_t>(voce.first)] - inizio(voce.first);
+    testo_.resize(inizio(righe));
+    lunghezze_.resize(static_cast<std::size_t>(righe));
+    basi_.resize(static_cast<std::size_t>((righe + righeBlocco - 1) / righeBlocco));
 }
 
 void ColonnaGriglia::ricostruisci()
 {
-    std::size_t totale = 0;
+    if (!extra_ || extra_->modifiche.empty())
+        return;
     const int contigue = righeContigue();
-    for (int riga = 0; riga < contigue; ++riga)
-        totale += testo(riga).size();
-
-    std::string nuovo;
-    nuovo.reserve(totale);
-    std::vector<std::uint32_t> nuoveFini;
-    nuoveFini.reserve(fini_.size());
+    std::vector<char> testo;
+    testo.reserve(byteVivi());
+    std::vector<std::uint8_t> lunghezze;
+    lunghezze.reserve(lunghezze_.size());
+    std::vector<std::uint32_t> basi;
+    basi.reserve(basi_.size());
+    std::unordered_map<int, std::string> lunghe;
     for (int riga = 0; riga < contigue; ++riga) {
-        nuovo.append(testo(riga));
-        nuoveFini.push_back(static_cast<std::uint32_t>(nuovo.size()));
+        const std::string_view vivo = this->testo(riga);
+        if (riga % righeBlocco == 0)
+            basi.push_back(static_cast<std::uint32_t>(testo.size()));
+        if (vivo.size() < lunga) {
+            testo.insert(testo.end(), vivo.begin(), vivo.end());
+            lunghezze.push_back(static_cast<std::uint8_t>(vivo.size()));
+        } else {
+            lunghe.emplace(riga, std::string(vivo));
+            lunghezze.push_back(lunga);
+        }
     }
-    testo_.swap(nuovo);
-    fini_.swap(nuoveFini);
-    modifiche_.clear();
-    byteModifiche_ = 0;
-    byteSostituiti_ = 0;
+    testo_.swap(testo);
+    lunghezze_.swap(lunghezze);
+    basi_.swap(basi);
+    extra_->lunghe.swap(lunghe);
+    extra_->modifiche.clear();
+    extra_->byteModifiche = 0;
+    extra_->byteSostituiti = 0;
+    liberaExtraVuoto();
 }
 
 void ColonnaGriglia::compatta()
 {
-    if (!modifiche_.empty())
-        ricostruisci();
-    // Rows left empty at the end need no offsets.
-    std::size_t righe = fini_.size();
-    while (righe > 0 && inizio(static_cast<int>(righe) - 1) == fini_[righe - 1])
-        --righe;
-    fini_.resize(righe);
+    ricostruisci();
+    // Rows left empty at the end need no length.
+    while (!lunghezze_.empty() && lunghezze_.back() == 0)
+        togliUltima();
     testo_.shrink_to_fit();
-    fini_.shrink_to_fit();
+    lunghezze_.shrink_to_fit();
+    basi_.shrink_to_fit();
 }
 
 } // namespace marvento

@@ -1,14 +1,16 @@
 #pragma once
 // One column of a grid: header, width, read-only flag and the texts of its cells.
 //
-// The texts are held in one character buffer with an array of 32-bit end offsets, one per row, for
-// the rows written in ascending order (an importer filling row after row appends to it). A row
-// rewritten out of order goes to a small side table that reads look at first; it is folded back
-// into the buffer when it grows, so a column never costs much more than its bytes plus four bytes
-// per row.
+// A table of thousands of columns by thousands of rows holds tens of millions of short texts, so a
+// cell must cost little more than its bytes. The rows written in ascending order (an import fills
+// row after row) are kept as one character buffer, one length byte per row and one 32-bit offset
+// per block of 16 rows: about 1.25 bytes per cell beyond the text. A text of 255 bytes or more is
+// kept on its own. A row rewritten out of order goes to a side table that reads look at first; it
+// is folded back into the buffer when it grows.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -17,12 +19,17 @@
 
 namespace marvento {
 
-class ColonnaGriglia
+// Aligned so that what an appended row touches shares one cache line: an import writes one row
+// across thousands of columns, and each column must not cost several misses.
+class alignas(64) ColonnaGriglia
 {
-public:
-    // limiteByte caps the bytes that the column may hold (the offsets are 32-bit); lower it only
-    // to exercise the cap.
+  public:
+    // limiteByte caps the bytes of the character buffer (its offsets are 32-bit); lower it only to
+    // exercise the cap.
     explicit ColonnaGriglia(std::size_t limiteByte = UINT32_MAX);
+    ~ColonnaGriglia();
+    ColonnaGriglia(const ColonnaGriglia&) = delete;
+    ColonnaGriglia& operator=(const ColonnaGriglia&) = delete;
 
     const std::string& intestazione() const { return intestazione_; }
     void impostaIntestazione(std::string testo) { intestazione_ = std::move(testo); }
@@ -34,38 +41,50 @@ public:
     // The text of a row, empty for a row never written or negative. The view stays valid until the
     // column changes.
     std::string_view testo(int riga) const;
+    // The texts of rows 0..righe-1 into testi (resized to righe), in one pass down the column.
+    void testi(int righe, std::vector<std::string_view>& testi) const;
     // riga must be 0 or more (the grid checks its bounds). Appending the next row costs the length
-    // of the text. Fails with "Too much text in one grid column" when the column would exceed its
-    // byte cap; the column is then unchanged.
+    // of the text. Fails with "Too much text in one grid column" when the buffer would exceed its
+    // cap; the column is then unchanged.
     void imposta(int riga, std::string_view testo);
     // Drops the texts of every row at or beyond righe.
     void tronca(int righe);
     // Folds the side table into the buffer and gives back spare capacity.
     void compatta();
 
-    // An upper bound of the bytes of all texts held (for sizing an output buffer).
-    std::size_t byteTesti() const { return testo_.size() + byteModifiche_; }
+  private:
+    static constexpr int righeBlocco = 16;
+    static constexpr std::uint8_t lunga = 255; // length byte of a text kept on its own
 
-private:
-    int righeContigue() const { return static_cast<int>(fini_.size()); }
-    std::size_t inizio(int riga) const { return riga == 0 ? 0 : fini_[static_cast<std::size_t>(riga) - 1]; }
-    // Bytes of the texts as a fold would keep them.
-    std::size_t byteVivi() const { return testo_.size() - byteSostituiti_ + byteModifiche_; }
-    std::size_t lunghezzaViva(int riga) const;
+    // What most columns never need: texts kept on their own, and rows rewritten out of order.
+    struct Extra
+    {
+        std::unordered_map<int, std::string> lunghe;    // contiguous rows with a long text
+        std::unordered_map<int, std::string> modifiche; // contiguous rows rewritten, overriding
+        std::size_t byteModifiche = 0;  // bytes of the overriding texts that a fold puts in the buffer
+        std::size_t byteSostituiti = 0; // bytes in the buffer of the rows that they override
+    };
+
+    int righeContigue() const { return static_cast<int>(lunghezze_.size()); }
+    std::size_t inizio(int riga) const;
+    std::string_view contigua(int riga) const;
+    // Bytes that the buffer would hold after a fold.
+    std::size_t byteVivi() const;
+    void accoda(std::string_view testo);
+    void togliUltima();
     void dimenticaModifica(int riga);
+    void liberaExtraVuoto();
     void ricostruisci();
+
+    std::vector<char> testo_;             // short texts of the contiguous rows, back to back
+    std::vector<std::uint8_t> lunghezze_; // per contiguous row: its length, or lunga
+    std::unique_ptr<Extra> extra_;        // null while there is nothing in it
+    std::size_t limiteByte_;
+    std::vector<std::uint32_t> basi_; // offset in testo_ of rows 0, 16, 32, ...
 
     std::string intestazione_;
     int larghezza_ = 100;
     bool solaLettura_ = false;
-
-    std::size_t limiteByte_;
-    std::string testo_;                 // texts of rows 0..fini_.size()-1, back to back
-    std::vector<std::uint32_t> fini_;   // end offset in testo_ of each of those rows
-    // Rows below fini_.size() rewritten out of order; these override the buffer.
-    std::unordered_map<int, std::string> modifiche_;
-    std::size_t byteModifiche_ = 0;  // bytes of the texts in modifiche_
-    std::size_t byteSostituiti_ = 0; // bytes in testo_ of the rows that modifiche_ overrides
 };
 
 } // namespace marvento

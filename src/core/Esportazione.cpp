@@ -3,12 +3,16 @@
 #include "Codifica.h"
 #include "Errore.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 namespace marvento {
 
@@ -16,21 +20,23 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool SoloAscii(std::string_view testo)
+// Windows-1252 keeps ASCII as it is and never takes more bytes than UTF-8, so the text is built as
+// it is held and the runs of other characters are converted afterwards, in place.
+void ConvertiInLuogo(std::string& byte)
 {
-    for (char c : testo)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return false;
-    return true;
-}
-
-// ASCII is the same in Windows-1252, so only texts with other characters pay for a conversion.
-void Accoda(std::string& byte, std::string_view testo)
-{
-    if (SoloAscii(testo))
-        byte.append(testo);
-    else
-        byte.append(AWindows1252(testo));
+    auto nonAscii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
+    auto lettura = std::find_if(byte.begin(), byte.end(), nonAscii);
+    auto scrittura = lettura;
+    while (lettura != byte.end()) {
+        // A UTF-8 character is all non-ASCII bytes, so a run never cuts one (nor spans two cells).
+        auto fineRun = std::find_if_not(lettura, byte.end(), nonAscii);
+        std::string convertito =
+            AWindows1252(std::string_view(&*lettura, static_cast<std::size_t>(fineRun - lettura)));
+        scrittura = std::copy(convertito.begin(), convertito.end(), scrittura);
+        lettura = std::find_if(fineRun, byte.end(), nonAscii);
+        scrittura = std::copy(fineRun, lettura, scrittura);
+    }
+    byte.erase(scrittura, byte.end());
 }
 
 // The system's description without the trailing blanks, line breaks and periods that some
@@ -38,8 +44,8 @@ void Accoda(std::string& byte, std::string_view testo)
 std::string Descrizione(const std::error_code& codice)
 {
     std::string testo = codice.message();
-    while (!testo.empty() && (testo.back() == ' ' || testo.back() == '\r' || testo.back() == '\n' ||
-                              testo.back() == '.'))
+    while (!testo.empty() &&
+           (testo.back() == ' ' || testo.back() == '\r' || testo.back() == '\n' || testo.back() == '.'))
         testo.pop_back();
     return testo;
 }
@@ -67,7 +73,7 @@ std::error_code UltimoErrore()
 // Removes the temporary file unless the rename took it over.
 class FileTemporaneo
 {
-public:
+  public:
     explicit FileTemporaneo(fs::path percorso) : percorso_(std::move(percorso)) {}
     FileTemporaneo(const FileTemporaneo&) = delete;
     FileTemporaneo& operator=(const FileTemporaneo&) = delete;
@@ -84,7 +90,7 @@ public:
     std::FILE*& file() { return file_; }
     void consegnato() { consegnato_ = true; }
 
-private:
+  private:
     fs::path percorso_;
     std::FILE* file_ = nullptr;
     bool consegnato_ = false;
@@ -98,28 +104,46 @@ std::string TestoTabulato(const Griglia& griglia)
     const int righe = griglia.numeroRighe();
     griglia.intestazione(0); // a grid without columns fails here, before anything is built
 
-    std::size_t stima = griglia.byteTesti();
-    for (int colonna = 0; colonna < colonne; ++colonna)
-        stima += griglia.intestazione(colonna).size();
-    // n - 1 TABs and a CR LF on each of the r + 1 lines.
-    stima += (static_cast<std::size_t>(righe) + 1) * (static_cast<std::size_t>(colonne) + 1);
+    // The cells are stored column by column, so both passes walk down one column at a time and
+    // put each text straight at its place in its line: line 0 is the header line, line i + 1 row i.
+    const std::size_t linee = static_cast<std::size_t>(righe) + 1;
+    std::vector<std::string_view> celle;
 
-    std::string byte;
-    byte.reserve(stima);
+    // n - 1 TABs and a CR LF on every line.
+    std::vector<std::size_t> posizione(linee, static_cast<std::size_t>(colonne) + 1);
     for (int colonna = 0; colonna < colonne; ++colonna) {
-        if (colonna > 0)
-            byte.push_back('\t');
-        Accoda(byte, griglia.intestazione(colonna));
+        posizione[0] += griglia.intestazione(colonna).size();
+        griglia.testiColonna(colonna, celle);
+        for (std::size_t riga = 0; riga < celle.size(); ++riga)
+            posizione[riga + 1] += celle[riga].size();
     }
-    byte.append("\r\n");
-    for (int riga = 0; riga < righe; ++riga) {
-        for (int colonna = 0; colonna < colonne; ++colonna) {
-            if (colonna > 0)
-                byte.push_back('\t');
-            Accoda(byte, griglia.cella(colonna, riga));
+    std::size_t totale = 0;
+    for (std::size_t& inizio : posizione)
+        totale += std::exchange(inizio, totale);
+
+    std::string byte(totale, '\0');
+    char* const base = byte.data();
+    auto scrivi = [&](std::size_t linea, std::string_view campo, bool ultima) {
+        char* punto = base + posizione[linea];
+        if (!campo.empty())
+            std::memcpy(punto, campo.data(), campo.size());
+        punto += campo.size();
+        if (ultima) {
+            *punto++ = '\r';
+            *punto++ = '\n';
+        } else {
+            *punto++ = '\t';
         }
-        byte.append("\r\n");
+        posizione[linea] = static_cast<std::size_t>(punto - base);
+    };
+    for (int colonna = 0; colonna < colonne; ++colonna) {
+        const bool ultima = colonna == colonne - 1;
+        scrivi(0, griglia.intestazione(colonna), ultima);
+        griglia.testiColonna(colonna, celle);
+        for (std::size_t riga = 0; riga < celle.size(); ++riga)
+            scrivi(riga + 1, celle[riga], ultima);
     }
+    ConvertiInLuogo(byte);
     return byte;
 }
 

@@ -125,12 +125,11 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
     colonne_[static_cast<std::size_t>(colonna)]->imposta(riga, testo);
 }
 
-std::size_t Griglia::byteTesti() const
+void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const
 {
-    std::size_t totale = 0;
-    for (const auto& colonna : colonne_)
-        totale += colonna->byteTesti();
-    return totale;
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    colonne_[static_cast<std::size_t>(colonna)]->testi(righe_, testi);
 }
 
 void Griglia::compatta()

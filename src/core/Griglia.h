@@ -3,7 +3,6 @@
 // texts. Cells are kept per column in compact storage, so that removing, appending or moving a
 // column costs in the number of columns, never in the number of cells.
 
-#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -15,7 +14,7 @@ class ColonnaGriglia;
 
 class Griglia
 {
-public:
+  public:
     Griglia(); // no columns, 100 rows
     ~Griglia();
     Griglia(Griglia&&) noexcept;
@@ -47,13 +46,15 @@ public:
     // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds".
     void impostaCella(int colonna, int riga, std::string_view testo);
 
-    // An upper bound of the bytes of all cell texts, headers excluded (for sizing an output).
-    std::size_t byteTesti() const;
+    // The texts of rows 0..numeroRighe()-1 of a column, in one pass down it (much cheaper than
+    // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
+    // until the grid changes.
+    void testiColonna(int colonna, std::vector<std::string_view>& testi) const;
     // Folds pending out-of-order writes and gives back spare capacity; worth calling once a bulk
     // fill (an import) is done. The texts stay the same; views returned earlier become invalid.
     void compatta();
 
-private:
+  private:
     std::vector<std::unique_ptr<ColonnaGriglia>> colonne_;
     int righe_ = 100;
 };

@@ -31,8 +31,8 @@ struct Tabella
 Griglia Costruisci(const Tabella& tabella)
 {
     Griglia griglia;
-    PreparaGriglia(griglia, static_cast<int>(tabella.righe.size()), static_cast<int>(tabella.intestazioni.size()),
-                   false);
+    PreparaGriglia(griglia, static_cast<int>(tabella.righe.size()),
+                   static_cast<int>(tabella.intestazioni.size()), false);
     for (int c = 0; c < griglia.numeroColonne(); ++c)
         griglia.impostaIntestazione(c, tabella.intestazioni[static_cast<std::size_t>(c)]);
     for (std::size_t r = 0; r < tabella.righe.size(); ++r)
@@ -69,7 +69,7 @@ std::vector<std::string> Contenuto(const fs::path& cartella)
 // A fresh folder per test, removed afterwards (ctest runs the tests in parallel).
 class CartellaTemporanea : public testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         std::string modello = (fs::temp_directory_path() / "marvento-esportazione-XXXXXX").string();
@@ -171,10 +171,11 @@ TEST_F(ScriviFile, TargetThatCannotBeCreatedFailsWithTheFullPathAndTheSystemReas
     };
     const fs::path relativo = fs::path("marvento-manca-cartella-0f3a") / "esporta.txt";
     const Caso casi[] = {
-        {(cartella_ / "manca" / "esporta.txt").string(),
-         "Cannot create file \"" + (cartella_ / "manca" / "esporta.txt").string() + "\". No such file or directory"},
-        {relativo.string(),
-         "Cannot create file \"" + (fs::current_path() / relativo).string() + "\". No such file or directory"},
+        {(cartella_ / "manca" / "esporta.txt").string(), "Cannot create file \"" +
+                                                             (cartella_ / "manca" / "esporta.txt").string() +
+                                                             "\". No such file or directory"},
+        {relativo.string(), "Cannot create file \"" + (fs::current_path() / relativo).string() +
+                                "\". No such file or directory"},
         {(cartella_ / "cartella.txt").string(),
          "Cannot create file \"" + (cartella_ / "cartella.txt").string() + "\". Is a directory"},
     };

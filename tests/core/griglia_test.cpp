@@ -71,7 +71,7 @@ TEST(Griglia, WritesOutsideFailColumnFirstAndStoreNothing)
         const char* messaggio;
     };
     const Caso casi[] = {
-        {3, 0, "Column index, 3, out of bounds"},  {3, 9, "Column index, 3, out of bounds"},
+        {3, 0, "Column index, 3, out of bounds"},    {3, 9, "Column index, 3, out of bounds"},
         {-1, -1, "Column index, -1, out of bounds"}, {0, 4, "Row index, 4, out of bounds"},
         {2, -1, "Row index, -1, out of bounds"},
     };
@@ -90,14 +90,10 @@ TEST(Griglia, ColumnAccessOutOfRangeFails)
 {
     Griglia griglia = GrigliaNumerata(2, 1);
     const std::vector<std::function<void(int)>> accessi = {
-        [&](int c) { griglia.intestazione(c); },
-        [&](int c) { griglia.impostaIntestazione(c, "x"); },
-        [&](int c) { griglia.larghezza(c); },
-        [&](int c) { griglia.impostaLarghezza(c, 5); },
-        [&](int c) { griglia.solaLettura(c); },
-        [&](int c) { griglia.impostaSolaLettura(c, true); },
-        [&](int c) { griglia.rimuoviColonna(c); },
-        [&](int c) { griglia.spostaColonna(c, 0); },
+        [&](int c) { griglia.intestazione(c); },     [&](int c) { griglia.impostaIntestazione(c, "x"); },
+        [&](int c) { griglia.larghezza(c); },        [&](int c) { griglia.impostaLarghezza(c, 5); },
+        [&](int c) { griglia.solaLettura(c); },      [&](int c) { griglia.impostaSolaLettura(c, true); },
+        [&](int c) { griglia.rimuoviColonna(c); },   [&](int c) { griglia.spostaColonna(c, 0); },
         [&](int c) { griglia.spostaColonna(0, c); },
     };
     for (std::size_t i = 0; i < accessi.size(); ++i) {
@@ -129,7 +125,7 @@ TEST(Griglia, RowCountRules)
     struct Caso
     {
         const char* nome;
-        std::vector<int> conteggi;     // applied in order to a 2 x 5 numbered grid
+        std::vector<int> conteggi; // applied in order to a 2 x 5 numbered grid
         int righeAttese;
         std::vector<int> righeConTesto; // rows that still hold their texts; the others read empty
     };
@@ -193,7 +189,8 @@ TEST(Griglia, MovingAColumnCarriesItsTextsAndShiftsTheOthers)
         std::vector<int> ordine; // former index of the column now at each position
     };
     const Caso casi[] = {
-        {2, 0, {2, 0, 1, 3}}, {0, 3, {1, 2, 3, 0}}, {1, 2, {0, 2, 1, 3}}, {3, 1, {0, 3, 1, 2}}, {2, 2, {0, 1, 2, 3}},
+        {2, 0, {2, 0, 1, 3}}, {0, 3, {1, 2, 3, 0}}, {1, 2, {0, 2, 1, 3}},
+        {3, 1, {0, 3, 1, 2}}, {2, 2, {0, 1, 2, 3}},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(std::to_string(caso.da) + " -> " + std::to_string(caso.a));
@@ -218,8 +215,8 @@ TEST(PreparaGriglia, RebuildsColumnsRowsAndEmptiesEveryCell)
         int righeAttese, colonneAttese;
     };
     const Caso casi[] = {
-        {5, 40, 0, 3, false, 0, 3},  {5, 2, 2, 5, false, 2, 5}, {3, 7, -1, 2, false, 7, 2},
-        {2, 4, 10, 0, false, 10, 0}, {2, 4, 6, -3, false, 6, 0},     {0, 100, 5, 6, true, 5, 6},
+        {5, 40, 0, 3, false, 0, 3},  {5, 2, 2, 5, false, 2, 5},  {3, 7, -1, 2, false, 7, 2},
+        {2, 4, 10, 0, false, 10, 0}, {2, 4, 6, -3, false, 6, 0}, {0, 100, 5, 6, true, 5, 6},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(testing::Message() << caso.colonnePrima << "x" << caso.righePrima << " -> " << caso.righe
@@ -246,26 +243,40 @@ TEST(ColonnaGriglia, AnyOrderOfWritesReadsBackLikeAPlainTable)
     std::mt19937 caso(12345);
     ColonnaGriglia colonna;
     std::map<int, std::string> atteso;
+    std::vector<std::string_view> testi;
     auto verifica = [&](int passo) {
+        colonna.testi(420, testi);
+        ASSERT_EQ(testi.size(), 420u);
         for (int r = -1; r < 420; ++r) {
             auto trovato = atteso.find(r);
-            ASSERT_EQ(colonna.testo(r), trovato == atteso.end() ? "" : trovato->second)
-                << "row " << r << " after step " << passo;
+            const std::string voluto = trovato == atteso.end() ? "" : trovato->second;
+            ASSERT_EQ(colonna.testo(r), voluto) << "row " << r << " after step " << passo;
+            if (r >= 0) {
+                ASSERT_EQ(testi[static_cast<std::size_t>(r)], voluto)
+                    << "row " << r << " after step " << passo;
+            }
         }
     };
     for (int passo = 0; passo < 20000; ++passo) {
-        int scelta = static_cast<int>(caso() % 1000);
-        if (scelta < 1) {
-            int righe = static_cast<int>(caso() % 400);
+        const int scelta = static_cast<int>(caso() % 1000);
+        const int ultima = atteso.empty() ? -1 : atteso.rbegin()->first;
+        if (scelta < 3) {
+            // Mostly a few rows off the end, now and then far back.
+            const int righe = scelta == 0 ? static_cast<int>(caso() % 400)
+                                          : std::max(0, ultima + 1 - static_cast<int>(caso() % 20));
             colonna.tronca(righe);
             atteso.erase(atteso.lower_bound(righe), atteso.end());
-        } else if (scelta < 2) {
+        } else if (scelta < 5) {
             colonna.compatta();
         } else {
-            // Mostly the next row (as an import does), sometimes anywhere (as the user does).
-            int riga = scelta < 500 ? (atteso.empty() ? 0 : atteso.rbegin()->first + 1)
-                                   : static_cast<int>(caso() % 400);
-            std::string testo(caso() % 4 == 0 ? 0 : caso() % 12, static_cast<char>('a' + passo % 26));
+            // Mostly the next row (as an import does), the last one again, or anywhere (as the user does).
+            const int riga = scelta < 450   ? ultima + 1
+                             : scelta < 600 ? std::max(0, ultima)
+                                            : static_cast<int>(caso() % 400);
+            // Empty, short, and long around the size kept outside the buffer (255 bytes).
+            const unsigned genere = caso() % 20;
+            const std::size_t lunghezza = genere < 5 ? 0 : genere == 19 ? 250 + caso() % 10 : caso() % 12;
+            std::string testo(lunghezza, static_cast<char>('a' + passo % 26));
             colonna.imposta(riga, testo);
             if (testo.empty())
                 atteso.erase(riga);
@@ -278,19 +289,6 @@ TEST(ColonnaGriglia, AnyOrderOfWritesReadsBackLikeAPlainTable)
     verifica(-1);
     colonna.compatta();
     verifica(-2);
-}
-
-TEST(ColonnaGriglia, ManyRewritesOfEarlierRowsKeepTheStorageBounded)
-{
-    ColonnaGriglia colonna;
-    for (int r = 0; r < 1000; ++r)
-        colonna.imposta(r, "0123456789");
-    // The user retypes the same early cells over and over: overridden texts must not pile up.
-    for (int volta = 0; volta < 20000; ++volta)
-        colonna.imposta(volta % 50, std::string(20, static_cast<char>('a' + volta % 26)));
-    EXPECT_LT(colonna.byteTesti(), 3 * 1000 * 20u);
-    EXPECT_EQ(colonna.testo(999), "0123456789");
-    EXPECT_EQ(colonna.testo((20000 - 1) % 50), std::string(20, static_cast<char>('a' + (20000 - 1) % 26)));
 }
 
 TEST(ColonnaGriglia, ByteCapFailsCleanlyInsteadOfWrapping)
@@ -310,6 +308,10 @@ TEST(ColonnaGriglia, ByteCapFailsCleanlyInsteadOfWrapping)
     EXPECT_EQ(colonna.testo(0), "x");
     EXPECT_EQ(colonna.testo(1), "abcde");
     EXPECT_EQ(colonna.testo(2), "yyyy");
+    // Long texts live outside the buffer and its offsets.
+    colonna.imposta(3, std::string(300, 'z'));
+    EXPECT_EQ(colonna.testo(3), std::string(300, 'z'));
+    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(4, "w"); }), "Too much text in one grid column");
 }
 
 TEST(Griglia, LargeTableFilledRowByRowReadsBackAndMovesColumnsCheaply)
