@@ -98,9 +98,42 @@ const ParoleArchi& ParoleArchiItaliano()
     return italiano;
 }
 
+const ParoleArchi& ParoleArchiInglese()
+{
+    static const ParoleArchi inglese = [] {
+        ParoleArchi p;
+        p.rigaSezione = "No.";
+        p.parolaLunghezza = "Distance";
+        // Lengths come in metres or, from an imperial network, in feet.
+        p.caratteriUnita = "mft";
+        p.rigaIntestazione = "Time;";
+        p.rigaIntestazioneDopoSpazi = true;
+        // Header names are compared once blanks and "#" are gone: "#Veh" is "Veh".
+        p.nomeTempo = "Trav";
+        p.nomeVeicoli = "Veh";
+        return p;
+    }();
+    return inglese;
+}
+
+const ParoleArchi& ParoleArchiDelFile(const ListaRighe& righe)
+{
+    const ParoleArchi& italiano = ParoleArchiItaliano();
+    const ParoleArchi& inglese = ParoleArchiInglese();
+    bool intestazioneInglese = false;
+    for (int r = 0; r < righe.conteggio(); ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (ERigaIntestazione(riga, italiano))
+            return italiano;
+        if (ERigaIntestazione(riga, inglese))
+            intestazioneInglese = true;
+    }
+    return intestazioneInglese ? inglese : italiano;
+}
+
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore)
 {
-    ImportaArchi(righe, tabella, riepilogo, separatore, ParoleArchiItaliano());
+    ImportaArchi(righe, tabella, riepilogo, separatore, ParoleArchiDelFile(righe));
 }
 
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,

@@ -16,7 +16,7 @@ struct ParoleArchi
     std::string_view rigaSezione = "Num.";
     // The section's length follows the last occurrence of this word (letter case ignored).
     std::string_view parolaLunghezza = "Distanza";
-    // Every one of these characters is removed from the length (its unit).
+    // Every one of these characters is removed from the length (its unit: "m", or "m" and "ft").
     std::string_view caratteriUnita = "m";
     // The column header line begins with this prefix; with rigaIntestazioneDopoSpazi the prefix
     // may stand after leading blanks.
@@ -38,11 +38,18 @@ struct ParoleArchi
 // The words of the Italian file.
 const ParoleArchi& ParoleArchiItaliano();
 
+// The words of the English file: its keywords, its column names translated to the program's own.
+const ParoleArchi& ParoleArchiInglese();
+
+// The words of the file's language, told by its content: English when some line begins with the
+// English header prefix (after leading blanks) and none with the Italian one; anything else is Italian.
+const ParoleArchi& ParoleArchiDelFile(const ListaRighe& righe);
+
 // Refuses a detail table of more cells than this (a 100 MB file of 1000 sections gives about 27 million).
 inline constexpr long long kMassimoCelleTabellaArchi = 100'000'000;
 
-// ImportaArchi (Importazione.h) with the words of the given table. Fails with the messages of the
-// text, number and grid rules, "Division by zero" for a header line without section lines,
+// ImportaArchi (Importazione.h), which picks the table with ParoleArchiDelFile, with the words
+// of the given table. Fails with the messages of the text, number and grid rules, "Division by zero" for a header line without section lines,
 // "Integer overflow" for a vehicle total beyond 32 bits, and an Italian message (both grids
 // untouched) when the file has no header line or its detail table would be too large.
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,

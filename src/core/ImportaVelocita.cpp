@@ -7,9 +7,11 @@
 #include "Testo.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <string_view>
 
 namespace marvento {
 
@@ -19,9 +21,43 @@ const ParoleVelocita& ParoleVelocitaItaliano()
     return parole;
 }
 
+const ParoleVelocita& ParoleVelocitaInglese()
+{
+    static const ParoleVelocita parole = [] {
+        ParoleVelocita p;
+        p.rigaMisura = "Measurement ";
+        p.rigaIntestazione = "Measur.;";
+        p.fraseSezione = " Data Collection Point(s)";
+        // Newer files pad their fields to the width of the values below them.
+        p.nomiSenzaMargini = true;
+        p.nomeMisura = "Measur.";
+        p.nomeDa = "from";
+        p.nomeA = "to";
+        p.nomeVeicoli = "Number Veh";
+        p.nomeVelocita = "Speed";
+        return p;
+    }();
+    return parole;
+}
+
+const ParoleVelocita& ParoleVelocitaDelFile(const ListaRighe& righe)
+{
+    const ParoleVelocita& italiano = ParoleVelocitaItaliano();
+    const ParoleVelocita& inglese = ParoleVelocitaInglese();
+    bool intestazioneInglese = false;
+    for (int r = 0; r < righe.conteggio(); ++r) {
+        const std::string_view riga = righe.riga(r);
+        if (IniziaCon(riga, italiano.rigaIntestazione))
+            return italiano;
+        if (IniziaCon(riga, inglese.rigaIntestazione))
+            intestazioneInglese = true;
+    }
+    return intestazioneInglese ? inglese : italiano;
+}
+
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore)
 {
-    ImportaVelocita(righe, tabella, riepilogo, separatore, ParoleVelocitaItaliano());
+    ImportaVelocita(righe, tabella, riepilogo, separatore, ParoleVelocitaDelFile(righe));
 }
 
 namespace {
@@ -33,9 +69,18 @@ bool SoloSpazi(std::string_view riga)
     return riga.find_first_not_of(' ') == std::string_view::npos;
 }
 
-// The file's column name as the detail table shows it; the interval and speed columns get their unit.
-std::string_view NomeColonna(std::string_view nome, const ParoleVelocita& parole)
+std::string_view SenzaMargini(std::string_view testo)
 {
+    const std::size_t inizio = testo.find_first_not_of(" \t");
+    if (inizio == std::string_view::npos)
+        return {};
+    return testo.substr(inizio, testo.find_last_not_of(" \t") - inizio + 1);
+}
+
+// The file's column name as the detail table shows it; the interval and speed columns get their unit.
+std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parole)
+{
+    const std::string_view nome = parole.nomiSenzaMargini ? SenzaMargini(testo) : testo;
     if (nome == parole.nomeDa)
         return parole.colonnaDa;
     if (nome == parole.nomeA)
@@ -46,7 +91,7 @@ std::string_view NomeColonna(std::string_view nome, const ParoleVelocita& parole
         return parole.colonnaVeicoli;
     if (nome == parole.nomeMisura)
         return parole.colonnaMisura;
-    return nome;
+    return testo;
 }
 
 int CercaColonna(const Griglia& griglia, std::string_view intestazione)
