@@ -6,6 +6,7 @@
 #include "Esportazione.h"
 #include "Importazione.h"
 #include "ListaRighe.h"
+#include "TDiagrammi.h"
 #include "Testo.h"
 #include "VistaGriglia.h"
 
@@ -126,7 +127,12 @@ void TMenuGEN::CorreggiTempi_BTNClick()
 
 void TMenuGEN::Diagrammi_BTNClick()
 {
-    // The diagram window is wired in here once it exists.
+    esegui([this] {
+        if (Diagrammi_ == nullptr)
+            return;
+        Diagrammi_->RiempiListe();
+        Diagrammi_->Mostra();
+    });
 }
 
 void TMenuGEN::SalvaTabella_BTNClick()

@@ -17,6 +17,7 @@ class TMenuGEN;
 
 namespace marvento {
 
+class TDiagrammi;
 class VistaGriglia;
 
 class TMenuGEN : public QWidget
@@ -41,6 +42,9 @@ public:
 
     // Makes both views show the grids' current state; needed after changing a grid directly.
     void aggiornaGriglie();
+
+    // The diagram window that "Diagrammi" fills and shows; it must outlive this window's use of it.
+    void impostaDiagrammi(TDiagrammi* diagrammi) { Diagrammi_ = diagrammi; }
 
 public slots:
     void ApriFile_Velocita_BTNClick();
@@ -69,6 +73,7 @@ private:
     DialogoFile DialogoApri_TempiArchi_{"File tempi archi", "*.rsz", "rsz", false, {}};
     // Both export buttons share this one, so the path chosen for one table is offered for the other.
     DialogoFile DialogoSalva_{"File di testo delimitato da tabulatura", "*.txt", "txt", true, {}};
+    TDiagrammi* Diagrammi_ = nullptr;
 };
 
 } // namespace marvento

@@ -1,6 +1,7 @@
-// Start-up: the application object, the main window, the event loop.
+// Start-up: the application object, the main window, the hidden diagram window, the event loop.
 #include "PiattaformaQt.h"
 #include "SeparatoreSistema.h"
+#include "TDiagrammi.h"
 #include "TMenuGEN.h"
 #include "TitoloProgramma.h"
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv)
     marvento::PiattaformaQt piattaforma(
         marvento::TitoloProgramma(QCoreApplication::applicationFilePath()).toStdString());
     marvento::TMenuGEN MenuGEN(separatore, piattaforma);
+    // Created hidden; "Diagrammi" shows it. Declared after the main window, so it goes first.
+    marvento::TDiagrammi Diagrammi(MenuGEN.tabella(), MenuGEN.riepilogo(), separatore, piattaforma);
+    MenuGEN.impostaDiagrammi(&Diagrammi);
     MenuGEN.show();
     return app.exec();
 }

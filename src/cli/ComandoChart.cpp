@@ -172,7 +172,9 @@ int ComandoChart(const QStringList& argomenti)
         TDiagrammi finestra(tabella, riepilogo, opzioni.separatore, piattaforma);
         finestra.resize(opzioni.dimensione.width(), opzioni.dimensione.height() + kAltezzaStriscia);
         finestra.RiempiListe();
-        finestra.Mostra();
+        // Laid out at its size as when shown, without a window on any screen.
+        finestra.setAttribute(Qt::WA_DontShowOnScreen);
+        finestra.show();
         Scegli(finestra.Sezione_LST(), opzioni.voce, "La misura o sezione");
         Scegli(finestra.Parametro_LST(), opzioni.parametro, "Il parametro");
         finestra.disegna();
