@@ -114,6 +114,12 @@ int ComandoRuns(const QStringList& argomenti)
     QString uscita;
     if (parser.isSet("summary"))
         uscita = QDir::toNativeSeparators(QFileInfo(parser.value("summary")).absoluteFilePath());
+    // The output must never replace one of the runs it was computed from.
+    const QString destinazione = QFileInfo(uscita).canonicalFilePath();
+    if (!destinazione.isEmpty())
+        for (const QString& uno : file)
+            if (QFileInfo(uno).canonicalFilePath() == destinazione)
+                return ErroreUso(parser, QStringLiteral("--summary indica uno dei file dei run."));
 
     return EseguiRiportando([&] {
         std::vector<RiepilogoRun> run;

@@ -228,12 +228,14 @@ TEST_F(Runs, UsageErrors)
         {mes1, mes2, "--tolerance", "0"},
         {mes1, mes2, "--decimal-separator", ";"},
         {mes1, mes2, "--detail", "x.txt"},
+        {mes1, mes2, "--summary", mes2},
     };
     for (const auto& argomenti : casi) {
         const Esito esito = Esegui(argomenti);
         EXPECT_EQ(esito.codice, 2) << ::testing::PrintToString(argomenti);
         EXPECT_TRUE(esito.out.empty()) << esito.out;
     }
+    EXPECT_EQ(Leggi(mes2).rfind("Rilievo dati", 0), 0u);
 }
 
 TEST_F(Runs, FailuresNameTheFileAndWriteNothing)
