@@ -1,22 +1,29 @@
 // The main window driven offscreen through a scripted platform.
 #include "ModelloGriglia.h"
 #include "PiattaformaFinta.h"
+#include "PiattaformaQt.h"
 #include "TMenuGEN.h"
 #include "TitoloProgramma.h"
 #include "VistaGriglia.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QFile>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -64,6 +71,65 @@ std::vector<std::string> Riga(const Griglia& griglia, int riga)
     return esito;
 }
 
+// Plays the user in front of the real modal dialogs: each step waits until a modal widget of its
+// kind is active, then acts on it. Steps left over when the copione is destroyed fail the test.
+class Copione
+{
+public:
+    using Passo = std::function<void(QWidget*)>;
+
+    void aggiungi(const char* classe, Passo passo) { passi_.push_back({classe, std::move(passo)}); }
+
+    void avvia()
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            QWidget* modale = QApplication::activeModalWidget();
+            if (inAttesa_ || !modale || !modale->isVisible())
+                return;
+            if (passi_.empty() || !modale->inherits(passi_.front().classe)) {
+                // A window that no step expects would hold the test for ever: close it.
+                if (++inattesi_ > 100) {
+                    ADD_FAILURE() << "unexpected " << modale->metaObject()->className();
+                    inattesi_ = 0;
+                    modale->close();
+                }
+                return;
+            }
+            inattesi_ = 0;
+            // The step runs outside this tick: a box that it opens runs its own loop, where the
+            // polling timer must keep firing for the next step.
+            inAttesa_ = true;
+            QTimer::singleShot(0, modale, [this, modale, passo = std::move(passi_.front().passo)] {
+                inAttesa_ = false;
+                passo(modale);
+            });
+            passi_.pop_front();
+        });
+        timer_.start(20);
+    }
+
+    ~Copione() { EXPECT_TRUE(passi_.empty()) << passi_.size() << " steps never ran"; }
+
+private:
+    struct Voce { const char* classe; Passo passo; };
+    std::deque<Voce> passi_;
+    QTimer timer_;
+    bool inAttesa_ = false;
+    int inattesi_ = 0;
+};
+
+// Types a bare file name into Qt's own file dialog and presses Enter.
+void DigitaNome(QWidget* dialogo, const char* nome)
+{
+    auto* campo = dialogo->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(campo, nullptr);
+    // As a user's typing does: with the focus in the field, the dialog drops an earlier selection.
+    QApplication::setActiveWindow(dialogo);
+    campo->setFocus();
+    campo->setText(QString::fromUtf8(nome));
+    QTest::keyClick(campo, Qt::Key_Return);
+}
+
 class MenuGEN : public ::testing::Test
 {
 protected:
@@ -98,6 +164,67 @@ TEST(TitoloProgramma, NomeDellEseguibileSenzaCartellaEdEstensione)
     };
     for (const auto& caso : casi)
         EXPECT_EQ(TitoloProgramma(QString::fromUtf8(caso.percorso)).toStdString(), caso.titolo) << caso.percorso;
+}
+
+TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
+{
+    QTemporaryDir cartella;
+    const QString base = cartella.path() + QStringLiteral("/");
+    ScriviFile((base + "esiste.txt").toStdString(), "x");
+    PiattaformaQt piattaforma("Marvento");
+    DialogoFile apri{"File tempi archi", "*.rsz", "rsz", false, (base + "prima.rsz").toStdString()};
+    DialogoFile salva{"File di testo delimitato da tabulatura", "*.txt", "txt", true,
+                      (base + "prima.txt").toStdString()};
+
+    Copione copione;
+    copione.aggiungi("QFileDialog", [](QWidget* d) {
+        EXPECT_EQ(static_cast<QFileDialog*>(d)->nameFilters(), QStringList{"File tempi archi (*.rsz)"});
+        DigitaNome(d, "manca");
+    });
+    copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "altro.dat"); });
+    copione.aggiungi("QFileDialog", [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+    // An existing file: the overwrite question, refused, returns to the dialog.
+    copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "esiste"); });
+    copione.aggiungi("QMessageBox", [](QWidget* b) {
+        static_cast<QMessageBox*>(b)->button(QMessageBox::No)->click();
+    });
+    copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "nuovo"); });
+    copione.avvia();
+
+    EXPECT_EQ(piattaforma.apriFile(apri), (base + "manca.rsz").toStdString());
+    EXPECT_EQ(apri.ultimoPercorso, (base + "manca.rsz").toStdString());
+    EXPECT_EQ(piattaforma.apriFile(apri), (base + "altro.dat").toStdString());
+    EXPECT_EQ(piattaforma.apriFile(apri), "");
+    EXPECT_EQ(apri.ultimoPercorso, (base + "altro.dat").toStdString()); // a cancel keeps the last path
+    EXPECT_EQ(piattaforma.salvaFile(salva), (base + "nuovo.txt").toStdString());
+}
+
+TEST(PiattaformaQt, IBoxHannoTitoloIconaETestoSemplice)
+{
+    PiattaformaQt piattaforma("Marvento");
+    struct Visto { QString titolo, testo; QMessageBox::Icon icona; };
+    std::vector<Visto> visti;
+    Copione copione;
+    for (int i = 0; i < 2; ++i)
+        copione.aggiungi("QMessageBox", [&](QWidget* w) {
+            auto* box = static_cast<QMessageBox*>(w);
+            visti.push_back({box->windowTitle(), box->text(), box->icon()});
+            EXPECT_EQ(box->buttons().size(), 1);
+            EXPECT_EQ(box->textFormat(), Qt::PlainText); // file names are never read as markup
+            box->button(QMessageBox::Ok)->click();
+        });
+    copione.avvia();
+
+    piattaforma.messaggio("Devi indicare il nome di un file");
+    piattaforma.boxErrore("Cannot open file \"<b>x</b>\".");
+
+    ASSERT_EQ(visti.size(), 2u);
+    EXPECT_EQ(visti[0].titolo, "Marvento");
+    EXPECT_EQ(visti[0].icona, QMessageBox::NoIcon);
+    EXPECT_EQ(visti[0].testo, "Devi indicare il nome di un file");
+    EXPECT_EQ(visti[1].titolo, "Error");
+    EXPECT_EQ(visti[1].icona, QMessageBox::Critical);
+    EXPECT_EQ(visti[1].testo, "Cannot open file \"<b>x</b>\".");
 }
 
 TEST_F(MenuGEN, AllAvvioLeGriglieSonoVuoteEIComandiAlLoroPosto)
