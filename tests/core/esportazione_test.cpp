@@ -1,3 +1,4 @@
+#include "Codifica.h"
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Griglia.h"
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
@@ -111,6 +113,37 @@ TEST(TestoTabulato, WholeFileBytes)
     };
     for (const Caso& caso : casi)
         EXPECT_EQ(TestoTabulato(Costruisci(caso.tabella)), caso.atteso) << caso.nome;
+}
+
+// A grid shaped as a user leaves it (rows appended, cells retyped out of order, long and non-ASCII
+// texts, a column dragged) exports exactly as a plain row-by-row reading of its cells would.
+TEST(TestoTabulato, MatchesARowByRowReadingOfAnEditedGrid)
+{
+    std::mt19937 caso(7);
+    const std::string campioni[] = {"",         "12,500",    "Sezione 4",
+                                    "\xC3\xA8", "\xCE\xA9x", std::string(300, 'L')};
+    Griglia griglia;
+    PreparaGriglia(griglia, 0, 23, false);
+    for (int r = 0; r < 150; ++r) {
+        griglia.impostaNumeroRighe(r + 1);
+        for (int c = 0; c < 23; ++c)
+            griglia.impostaCella(c, r, campioni[caso() % 6] + std::to_string(r));
+    }
+    for (int volta = 0; volta < 400; ++volta)
+        griglia.impostaCella(static_cast<int>(caso() % 23), static_cast<int>(caso() % 150),
+                             campioni[caso() % 6]);
+    griglia.impostaIntestazione(4, "Velocit\xC3\xA0");
+    griglia.spostaColonna(4, 17);
+
+    std::string atteso;
+    for (int r = -1; r < griglia.numeroRighe(); ++r) {
+        for (int c = 0; c < griglia.numeroColonne(); ++c) {
+            atteso += c == 0 ? "" : "\t";
+            atteso += AWindows1252(r < 0 ? std::string_view(griglia.intestazione(c)) : griglia.cella(c, r));
+        }
+        atteso += "\r\n";
+    }
+    EXPECT_EQ(TestoTabulato(griglia), atteso);
 }
 
 TEST(TestoTabulato, FollowsTheColumnOrderAfterAMove)
