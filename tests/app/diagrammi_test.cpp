@@ -5,6 +5,7 @@
 #include "Importazione.h"
 #include "LegendaPunti.h"
 #include "PiattaformaFinta.h"
+#include "TMenuGEN.h"
 #include "TDiagrammi.h"
 #include "Testo.h"
 #include "VistaGrafico.h"
@@ -138,6 +139,24 @@ TEST_F(Diagrammi, ListsBeforeAnyImportAndAfterEachKind)
             EXPECT_EQ(finestra.Parametro_LST()->currentIndex(), caso.parametri.empty() ? -1 : 0);
         }
     }
+}
+
+TEST(DiagrammiDalMenu, TheMainWindowsButtonFillsTheListsAndShowsTheHiddenWindow)
+{
+    PiattaformaFinta piattaforma;
+    TMenuGEN MenuGEN(',', piattaforma);
+    TDiagrammi finestra(MenuGEN.tabella(), MenuGEN.riepilogo(), ',', piattaforma);
+    MenuGEN.impostaDiagrammi(&finestra);
+    piattaforma.risposteApri.push_back(Fixture + "archi.rsz");
+    MenuGEN.ApriFile_ArchiClick();
+    MenuGEN.riepilogo().impostaCella(0, 1, "due"); // as if the user had typed it
+    EXPECT_FALSE(finestra.isVisible());
+
+    MenuGEN.Diagrammi_BTNClick();
+    EXPECT_TRUE(finestra.isVisible());
+    EXPECT_EQ(Voci(finestra.Sezione_LST()), (std::vector<std::string>{"1", "due"}));
+    EXPECT_EQ(Voci(finestra.Parametro_LST()), (std::vector<std::string>{"Veicoli", "TdP [s]"}));
+    EXPECT_TRUE(piattaforma.box.empty());
 }
 
 TEST_F(Diagrammi, DrawsTheSelectedParameterOfEachKindOfFile)
@@ -298,7 +317,7 @@ TEST_F(Diagrammi, SavingBeforeAnyDrawingShowsTheEmptyChart)
     EXPECT_EQ(PixelDellaSerie(immagine), 0);
 }
 
-TEST_F(Diagrammi, FailedSavesCreateNoFileAndKeepAnOldOne)
+TEST_F(Diagrammi, FailedSavesCreateNoFile)
 {
     struct Caso
     {
