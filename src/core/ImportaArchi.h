@@ -49,9 +49,10 @@ const ParoleArchi& ParoleArchiDelFile(const ListaRighe& righe);
 inline constexpr long long kMassimoCelleTabellaArchi = 100'000'000;
 
 // ImportaArchi (Importazione.h), which picks the table with ParoleArchiDelFile, with the words
-// of the given table. Fails with the messages of the text, number and grid rules, "Division by zero" for a header line without section lines,
-// "Integer overflow" for a vehicle total beyond 32 bits, and an Italian message (both grids
-// untouched) when the file has no header line or its detail table would be too large.
+// of the given table. Fails with the messages of the text, number and grid rules, "Division by
+// zero" for a header line without section lines, "Integer overflow" for a vehicle total beyond
+// 32 bits, and an Italian message (both grids untouched) when the file has no header line or its
+// detail table would be too large.
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
                   const ParoleArchi& parole);
 

@@ -52,9 +52,10 @@ inline constexpr long long kMassimoCelleTabellaVelocita = 2'000'000'000;
 
 // ImportaVelocita (Importazione.h), which picks the table with ParoleVelocitaDelFile, with the
 // words of the given table. Numbers copied from the file take separatore as their decimal
-// separator. Fails with the messages of the text, number and grid rules, "Integer overflow" for a vehicle total beyond 32 bits, and an Italian message (both grids
-// untouched) when the file has no header line, has data but no measurement line, or its detail
-// table would be too large. Other failures leave the grids as far as the import got.
+// separator. Fails with the messages of the text, number and grid rules, "Integer overflow" for
+// a vehicle total beyond 32 bits, and an Italian message (both grids untouched) when the file
+// has no header line, has data but no measurement line, or its detail table would be too large.
+// Other failures leave the grids as far as the import got.
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
                      const ParoleVelocita& parole);
 
