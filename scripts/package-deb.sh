@@ -74,6 +74,9 @@ if command -v update-mime-database >/dev/null; then
   [ -f /usr/share/mime/application/x-marvento-mes.xml ] || fail "the .mes MIME type is not registered"
   echo "MIME types registered"
 fi
+if command -v desktop-file-validate >/dev/null; then
+  desktop-file-validate /usr/share/applications/marvento.desktop || fail "the desktop entry is not valid"
+fi
 # Slim images tell dpkg to skip /usr/share/man: only warn there.
 [ -f /usr/share/man/man1/marvento-cli.1.gz ] || echo "warning: the manual page was not installed (dpkg path-exclude?)"
 
