@@ -77,6 +77,7 @@ void TDiagrammi::RiempiListe()
 
 void TDiagrammi::Mostra()
 {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
     raise();
     activateWindow();

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -107,6 +108,11 @@ TEST_F(Diagrammi, WindowAsItOpens)
     ASSERT_EQ(voci.size(), 2);
     EXPECT_EQ(voci[0]->text(), "Left axis from 0");
     EXPECT_EQ(voci[1]->text(), "Left axis from AUTO");
+    // A right click on the chart opens the menu.
+    QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(50, 50), finestra.Grafico()->viewport()->mapToGlobal(QPoint(50, 50)));
+    QApplication::sendEvent(finestra.Grafico()->viewport(), &clic);
+    EXPECT_TRUE(finestra.MenuGrafico()->isVisible());
+    finestra.MenuGrafico()->hide();
 
     finestra.close(); // hidden, not destroyed
     EXPECT_FALSE(finestra.isVisible());
