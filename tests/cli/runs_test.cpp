@@ -38,6 +38,27 @@ void Scrivi(const fs::path& file, const std::string& testo)
     ASSERT_TRUE(out.good()) << file;
 }
 
+// The cells of a tab-delimited export, line by line.
+std::vector<std::vector<std::string>> Celle(const std::string& testo)
+{
+    std::vector<std::vector<std::string>> righe;
+    std::size_t inizio = 0;
+    while (inizio < testo.size()) {
+        const std::size_t fine = testo.find("\r\n", inizio);
+        const std::string riga = testo.substr(inizio, fine - inizio);
+        std::vector<std::string> celle;
+        std::size_t a = 0;
+        for (std::size_t b; (b = riga.find('\t', a)) != std::string::npos; a = b + 1)
+            celle.push_back(riga.substr(a, b - a));
+        celle.push_back(riga.substr(a));
+        righe.push_back(celle);
+        if (fine == std::string::npos)
+            break;
+        inizio = fine + 2;
+    }
+    return righe;
+}
+
 std::string UltimaRiga(const std::string& testo)
 {
     std::string t = testo;
@@ -76,9 +97,9 @@ class Runs : public ::testing::Test
     }
     void TearDown() override { fs::remove_all(cartella_); }
 
-    Esito Esegui(const std::vector<std::string>& argomenti)
+    Esito Esegui(const std::vector<std::string>& argomenti, const std::string& sottocomando = "runs")
     {
-        std::string comando = std::string("'") + MARVENTO_CLI + "' runs";
+        std::string comando = std::string("'") + MARVENTO_CLI + "' " + sottocomando;
         for (const std::string& a : argomenti)
             comando += " '" + a + "'";
         const fs::path out = cartella_ / "stdout.txt";
@@ -99,52 +120,71 @@ class Runs : public ::testing::Test
         return percorso.string();
     }
 
-    // A section-speed file laid out as the simulator writes it; per measurement (label, then per
-    // interval vehicles and speed), two intervals of 300 s.
+    // A section-speed file laid out as the simulator writes it, in Italian or English; per
+    // measurement (label, then per interval vehicles and speed), two intervals of 300 s.
     struct Misura
     {
         std::string etichetta;
         int veicoli[2];
         const char* vel[2];
     };
-    std::string Mes(const std::string& nome, const std::vector<Misura>& misure)
+    std::string Mes(const std::string& nome, const std::vector<Misura>& misure, bool inglese = false)
     {
-        std::string t = "Rilievo dati (Dati compilati)\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
-                        "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
+        std::string t = inglese
+                            ? "Data Collection (Compiled Data)\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                              "Comment:  \r\nDate:     12 March 2024 10:00:00\r\n\r\n"
+                            : "Rilievo dati (Dati compilati)\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                              "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
         for (std::size_t m = 0; m < misure.size(); ++m)
-            t += "Misura     " + std::to_string(m + 1) + ": Sezione(i) di rilievo " + misure[m].etichetta +
-                 "\r\n";
-        t += "\r\nMisura: Numero della misura\r\nda: Inizio dell'intervallo\r\na: Fine dell'intervallo\r\n"
-             "Veicoli: Numero di veicoli\r\nVel: Velocita' [km/h]\r\n\r\n"
-             "Misura;da;a;Veicoli;Vel;\r\n      ;  ;  ;;Media;\r\n      ;  ;  ;tutti;tutti;\r\n";
+            t += (inglese ? "Measurement     " : "Misura     ") + std::to_string(m + 1) +
+                 (inglese ? ": Data Collection Point(s) " : ": Sezione(i) di rilievo ") +
+                 misure[m].etichetta + "\r\n";
+        t += inglese
+                 ? "\r\nMeasur.: Data Collection Number\r\nfrom: Start time of the Aggregation interval\r\n"
+                   "to: End time of the Aggregation interval\r\nNumber Veh: Number of Vehicles\r\n"
+                   "Speed: Speed [km/h]\r\n\r\n"
+                   "Measur.;from;to;Number Veh;Speed\r\n       ;    ;  ;;Mean\r\n"
+                   "       ;    ;  ;all veh. types;all veh. types\r\n"
+                 : "\r\nMisura: Numero della misura\r\nda: Inizio dell'intervallo\r\na: Fine "
+                   "dell'intervallo\r\n"
+                   "Veicoli: Numero di veicoli\r\nVel: Velocita' [km/h]\r\n\r\n"
+                   "Misura;da;a;Veicoli;Vel;\r\n      ;  ;  ;;Media;\r\n      ;  ;  ;tutti;tutti;\r\n";
         for (int i = 0; i < 2; ++i)
             for (std::size_t m = 0; m < misure.size(); ++m)
                 t += std::to_string(m + 1) + ";" + std::to_string(300 * i) + ";" +
                      std::to_string(300 * i + 300) + ";" + std::to_string(misure[m].veicoli[i]) + ";" +
-                     misure[m].vel[i] + ";\r\n";
+                     misure[m].vel[i] + (inglese ? "\r\n" : ";\r\n");
         return File(nome, t);
     }
 
-    // A travel-time file: per section (length, then per interval time and vehicles), two intervals.
+    // A travel-time file, in Italian or English: per section (length, then per interval time and
+    // vehicles), two intervals.
     struct Tratta
     {
         const char* lunghezza;
         const char* tdp[2];
         int veicoli[2];
     };
-    std::string Rsz(const std::string& nome, const std::vector<Tratta>& tratte)
+    std::string Rsz(const std::string& nome, const std::vector<Tratta>& tratte, bool inglese = false)
     {
-        std::string t = "\r\nTabella dei tempi di percorrenza\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
-                        "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
-        std::string intestazione = "  Intervallo;";
-        std::string classi = "  ClasseV;";
+        std::string t =
+            inglese ? "\r\nTable of Travel Times\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                      "Comment:  \r\nDate:     12 March 2024 10:00:00\r\n\r\n"
+                    : "\r\nTabella dei tempi di percorrenza\r\n\r\nFile:     c:\\scenario\\prova.inp\r\n"
+                      "Commento: \r\nData:     12 marzo 2024 10:00:00\r\n\r\n";
+        std::string intestazione = inglese ? "  Time;" : "Intervallo;";
+        std::string classi = inglese ? "  VehC;" : "  ClasseV;";
         for (std::size_t k = 0; k < tratte.size(); ++k) {
-            t += "Num.    " + std::to_string(k + 1) + " (Tratta " + std::to_string(k + 1) +
-                 "): da arco 1 a   10.0 m a arco 2 a   20.0 m, Distanza  " + tratte[k].lunghezza + " m\r\n";
-            intestazione += "  TdP;Veic.;";
-            classi += "  Tutti;;";
+            t += (inglese ? "No.    " : "Num.    ") + std::to_string(k + 1) + " (Tratta " +
+                 std::to_string(k + 1) +
+                 (inglese ? "): from link 1 at   10.0 m to link 2 at   20.0 m, Distance  "
+                          : "): da arco 1 a   10.0 m a arco 2 a   20.0 m, Distanza  ") +
+                 tratte[k].lunghezza + " m\r\n";
+            intestazione += inglese ? "  Trav;#Veh;" : "  TdP;Veic.;";
+            classi += inglese ? "  All;;" : "  Tutti;;";
         }
-        t += "\r\n" + intestazione.substr(2) + "\r\n" + classi + "\r\n  Num.:;\r\n Nome;\r\n";
+        t += "\r\n" + intestazione + "\r\n" + classi +
+             (inglese ? "\r\n  No.:;\r\n Name;\r\n" : "\r\n  Num.:;\r\n Nome;\r\n");
         for (int i = 0; i < 2; ++i) {
             t += "  " + std::to_string(600 * i + 600) + ";";
             for (const Tratta& tratta : tratte)
@@ -265,6 +305,75 @@ TEST_F(Runs, FailuresNameTheFileAndWriteNothing)
     EXPECT_EQ(UltimaRiga(esito.err).rfind("Cannot open file \"" + manca + "\".", 0), 0u) << esito.err;
     EXPECT_NE(esito.err.find("manca.mes"), std::string::npos);
     EXPECT_FALSE(fs::exists(uscita));
+}
+
+// The same runs written by an English and an Italian simulator give the same statistics.
+TEST_F(Runs, EnglishAndItalianRunsMix)
+{
+    const std::vector<Misura> m1 = {{"1", {10, 10}, {"50.0", "52.0"}}, {"2", {5, 5}, {"30.0", "30.0"}}};
+    const std::vector<Misura> m2 = {{"1", {12, 8}, {"48.0", "48.0"}}, {"2", {0, 0}, {"0.0", "0.0"}}};
+    const std::vector<Tratta> r1 = {{"512.3", {"75.3", "76.3"}, {20, 25}}};
+    const std::vector<Tratta> r2 = {{"512.3", {"80.1", "80.1"}, {25, 25}}};
+    const std::string uscitaItaliana = (cartella_ / "it.txt").string();
+    const std::string uscitaMista = (cartella_ / "mista.txt").string();
+    for (const char* separatore : {",", "."}) {
+        Esito it = Esegui({Mes("it1.mes", m1), Mes("it2.mes", m2), "--decimal-separator", separatore,
+                           "--summary", uscitaItaliana});
+        Esito mista = Esegui({Mes("en1.mes", m1, true), Mes("it2b.mes", m2), "--decimal-separator",
+                              separatore, "--summary", uscitaMista});
+        ASSERT_EQ(it.codice, 0) << it.err;
+        ASSERT_EQ(mista.codice, 0) << mista.err;
+        EXPECT_EQ(Leggi(uscitaMista), Leggi(uscitaItaliana));
+
+        it = Esegui({Rsz("it1.rsz", r1), Rsz("it2.rsz", r2), "--decimal-separator", separatore, "--summary",
+                     uscitaItaliana});
+        mista = Esegui({Rsz("it1b.rsz", r1), Rsz("en2.rsz", r2, true), "--decimal-separator", separatore,
+                        "--summary", uscitaMista});
+        ASSERT_EQ(it.codice, 0) << it.err;
+        ASSERT_EQ(mista.codice, 0) << mista.err;
+        EXPECT_EQ(Leggi(uscitaMista), Leggi(uscitaItaliana));
+    }
+}
+
+// A real file given twice: no spread, and each mean is the figure that the file's own import gives.
+TEST_F(Runs, RealFileTwiceGivesItsOwnFigures)
+{
+    const fs::path campioni = MARVENTO_SAMPLES_DIR;
+    if (!fs::is_directory(campioni))
+        GTEST_SKIP() << "no sample folder " << campioni;
+    struct Caso
+    {
+        const char* file;
+        const char* sottocomando;
+        std::size_t veicoli;
+    };
+    for (const Caso& caso :
+         {Caso{"en_RunsStudio_test.mes", "mes", 1}, Caso{"en_OxfordStE_AM_RegentSt_1_1.rsz", "rsz", 3}}) {
+        const std::string file = (campioni / caso.file).string();
+        const std::string statistiche = (cartella_ / "statistiche.txt").string();
+        const std::string riepilogo = (cartella_ / "riepilogo.txt").string();
+        const Esito runs = Esegui({file, file, "--decimal-separator", ",", "--summary", statistiche});
+        const Esito uno =
+            Esegui({file, "--decimal-separator", ",", "--summary", riepilogo}, caso.sottocomando);
+        ASSERT_EQ(runs.codice, 0) << runs.err;
+        ASSERT_EQ(uno.codice, 0) << uno.err;
+        const auto attese = Celle(Leggi(riepilogo));
+        const auto righe = Celle(Leggi(statistiche));
+        ASSERT_EQ(righe.size(), attese.size()) << caso.file;
+        ASSERT_GT(righe.size(), 1u);
+        for (std::size_t r = 1; r < righe.size(); ++r) {
+            const auto& riga = righe[r];
+            const auto& attesa = attese[r];
+            ASSERT_EQ(riga.size(), 10u);
+            const bool veicoli = attesa[caso.veicoli] != "0";
+            EXPECT_EQ(riga[0], attesa[0]);
+            EXPECT_EQ(riga[2], veicoli ? "2" : "0") << caso.file << " row " << r;
+            EXPECT_EQ(riga[3], attesa[caso.veicoli] + ",000");
+            EXPECT_EQ(riga[4], veicoli ? attesa[2] : "") << caso.file << " row " << r;
+            EXPECT_EQ(riga[5], veicoli ? "0,000" : "");
+            EXPECT_EQ(riga[9], veicoli ? "2" : "");
+        }
+    }
 }
 
 } // namespace
