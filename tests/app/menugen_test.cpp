@@ -502,6 +502,26 @@ TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
     EXPECT_EQ(g.cella(5, 1), "20,000");
 }
 
+TEST_F(MenuGEN, UnImportazioneFallitaLasciaVedereLoStatoParzialeDuranteIlBox)
+{
+    // A vehicle count that is no number: the detail table is rebuilt, then the summary fails.
+    const std::string file = Percorso("veicoli.mes");
+    ScriviFile(file, "Misura     1: Sezione(i) di rilievo 7\r\n"
+                     "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n"
+                     "1;0;300;10;50.0;\r\n1;300;600;x;40.0;\r\n\r\n");
+    finta.risposteApri = {file};
+    QAbstractItemModel* modello = finestra.Tabella_TXT()->model();
+    int colonneViste = -1;
+    finta.duranteBox = [&](const BoxMessaggio&) { colonneViste = modello->columnCount(); };
+
+    QTest::mouseClick(Bottone("ApriFile_Velocita_BTN"), Qt::LeftButton);
+
+    EXPECT_EQ(finta.errori(), std::vector<std::string>{"'x' is not a valid integer value."});
+    EXPECT_EQ(finestra.tabella().numeroColonne(), 6);
+    EXPECT_EQ(colonneViste, 6);
+    EXPECT_EQ(modello->data(modello->index(1, 4)).toString().toStdString(), "40,0");
+}
+
 TEST_F(MenuGEN, LaVistaRestaCoerenteSeLaGrigliaCambiaSottoIlModello)
 {
     Griglia& g = finestra.tabella();
