@@ -50,8 +50,8 @@ class Griglia
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
     // until the grid changes.
     void testiColonna(int colonna, std::vector<std::string_view>& testi) const;
-    // Folds pending out-of-order writes and gives back spare capacity; worth calling once a bulk
-    // fill (an import) is done. The texts stay the same; views returned earlier become invalid.
+    // Folds pending out-of-order writes into the columns' buffers and trims their spare capacity.
+    // Never needed for correctness. The texts stay the same; views returned earlier become invalid.
     void compatta();
 
   private:
