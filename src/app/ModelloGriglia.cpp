@@ -22,10 +22,19 @@ ModelloGriglia::ModelloGriglia(Griglia& griglia, QObject* parent)
 
 void ModelloGriglia::aggiorna()
 {
-    beginResetModel();
-    righe_ = griglia_.numeroRighe();
-    colonne_ = griglia_.numeroColonne();
-    endResetModel();
+    if (righe_ == griglia_.numeroRighe() && colonne_ == griglia_.numeroColonne()) {
+        // Same shape: a reset would throw away the user's current cell after every button.
+        if (righe_ > 0 && colonne_ > 0)
+            emit dataChanged(index(0, 0), index(righe_ - 1, colonne_ - 1));
+        if (colonne_ > 0)
+            emit headerDataChanged(Qt::Horizontal, 0, colonne_ - 1);
+    } else {
+        beginResetModel();
+        righe_ = griglia_.numeroRighe();
+        colonne_ = griglia_.numeroColonne();
+        endResetModel();
+    }
+    emit aggiornato();
 }
 
 bool ModelloGriglia::colonnaValida(int colonna) const

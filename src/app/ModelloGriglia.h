@@ -23,8 +23,9 @@ public:
     Griglia& griglia() { return griglia_; }
     const Griglia& griglia() const { return griglia_; }
 
-    // Tells the views that the grid changed under the model (columns, rows, texts, widths): a model
-    // reset, which also closes any open editor. Views then take the widths from the grid.
+    // Tells the views that the grid changed under the model (columns, rows, texts, widths). When
+    // the grid kept its shape, the views keep their current cell and selection; otherwise the
+    // model is reset. Either way aggiornato() follows, for views to take the widths from the grid.
     void aggiorna();
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -37,6 +38,9 @@ public:
     // Moves one column with its header, width and texts; destinationChild as in beginMoveColumns.
     bool moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
                      const QModelIndex& destinationParent, int destinationChild) override;
+
+signals:
+    void aggiornato();
 
 private:
     bool colonnaValida(int colonna) const;

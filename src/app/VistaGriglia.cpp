@@ -18,6 +18,9 @@ VistaGriglia::VistaGriglia(QWidget* parent) : QTableView(parent)
                     | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->hide();
+    // Rows as high as a line of text with a small margin, not the roomier default of the style.
+    verticalHeader()->setMinimumSectionSize(0);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
 
     QHeaderView* intestazioni = horizontalHeader();
     intestazioni->setSectionsMovable(true);
@@ -44,6 +47,7 @@ void VistaGriglia::impostaModello(ModelloGriglia* modello)
         connect(modello_, &QAbstractItemModel::modelAboutToBeReset, this,
                 [this] { applicandoLarghezze_ = true; });
         connect(modello_, &QAbstractItemModel::modelReset, this, &VistaGriglia::applicaLarghezze);
+        connect(modello_, &ModelloGriglia::aggiornato, this, &VistaGriglia::applicaLarghezze);
     }
     applicaLarghezze();
 }

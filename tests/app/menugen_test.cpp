@@ -424,6 +424,7 @@ TEST_F(MenuGEN, IlTestoDigitatoInUnaCellaEntraNellaGrigliaPrimaDelGestore)
     EXPECT_EQ(finestra.riepilogo().cella(1, 1), "ciao");
     EXPECT_EQ(LeggiFile(file), "a\tb\r\n1\t2\r\n3\tciao\r\n");
     EXPECT_FALSE(vista->inModifica());
+    EXPECT_EQ(vista->currentIndex(), cella); // the user's place in the grid survives the handler
 }
 
 TEST_F(MenuGEN, TrascinareUnIntestazioneSpostaLaColonnaDellaGriglia)
