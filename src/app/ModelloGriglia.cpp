@@ -15,8 +15,8 @@ QString DaVista(std::string_view testo)
 } // namespace
 
 ModelloGriglia::ModelloGriglia(Griglia& griglia, QObject* parent)
-    : QAbstractTableModel(parent), griglia_(griglia),
-      righe_(griglia.numeroRighe()), colonne_(griglia.numeroColonne())
+    : QAbstractTableModel(parent), griglia_(griglia), righe_(griglia.numeroRighe()),
+      colonne_(griglia.numeroColonne())
 {
 }
 
@@ -82,8 +82,8 @@ Qt::ItemFlags ModelloGriglia::flags(const QModelIndex& index) const
 
 bool ModelloGriglia::setData(const QModelIndex& index, const QVariant& value, int role)
 {
-    if (!index.isValid() || role != Qt::EditRole || !colonnaValida(index.column())
-        || index.row() >= griglia_.numeroRighe() || griglia_.solaLettura(index.column()))
+    if (!index.isValid() || role != Qt::EditRole || !colonnaValida(index.column()) ||
+        index.row() >= griglia_.numeroRighe() || griglia_.solaLettura(index.column()))
         return false;
     const QByteArray testo = value.toString().toUtf8();
     try {
@@ -101,14 +101,15 @@ bool ModelloGriglia::setData(const QModelIndex& index, const QVariant& value, in
 bool ModelloGriglia::moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
                                  const QModelIndex& destinationParent, int destinationChild)
 {
-    if (sourceParent.isValid() || destinationParent.isValid() || count != 1
-        || !colonnaValida(sourceColumn) || sourceColumn >= colonne_
-        || destinationChild < 0 || destinationChild > colonne_ || destinationChild > griglia_.numeroColonne())
+    if (sourceParent.isValid() || destinationParent.isValid() || count != 1 || !colonnaValida(sourceColumn) ||
+        sourceColumn >= colonne_ || destinationChild < 0 || destinationChild > colonne_ ||
+        destinationChild > griglia_.numeroColonne())
         return false;
     // beginMoveColumns refuses the two destinations that leave the column where it is.
     if (!beginMoveColumns(QModelIndex(), sourceColumn, sourceColumn, QModelIndex(), destinationChild))
         return false;
-    griglia_.spostaColonna(sourceColumn, destinationChild > sourceColumn ? destinationChild - 1 : destinationChild);
+    griglia_.spostaColonna(sourceColumn,
+                           destinationChild > sourceColumn ? destinationChild - 1 : destinationChild);
     endMoveColumns();
     return true;
 }

@@ -16,7 +16,7 @@ class ModelloGriglia : public QAbstractTableModel
 {
     Q_OBJECT
 
-public:
+  public:
     // griglia must outlive the model.
     explicit ModelloGriglia(Griglia& griglia, QObject* parent = nullptr);
 
@@ -39,10 +39,10 @@ public:
     bool moveColumns(const QModelIndex& sourceParent, int sourceColumn, int count,
                      const QModelIndex& destinationParent, int destinationChild) override;
 
-signals:
+  signals:
     void aggiornato();
 
-private:
+  private:
     bool colonnaValida(int colonna) const;
 
     Griglia& griglia_;

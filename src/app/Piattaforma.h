@@ -10,11 +10,11 @@ namespace marvento {
 // the dialog itself is built anew each time it opens. Paths are UTF-8.
 struct DialogoFile
 {
-    std::string descrizione;       // the file type's description, e.g. "File di testo ..."
-    std::string modello;           // its pattern, e.g. "*.txt"
-    std::string estensione;        // default extension without the dot, added to names typed without one
+    std::string descrizione; // the file type's description, e.g. "File di testo ..."
+    std::string modello;     // its pattern, e.g. "*.txt"
+    std::string estensione;  // default extension without the dot, added to names typed without one
     bool confermaSovrascrittura = false; // save dialogs: ask before replacing an existing file
-    std::string ultimoPercorso;    // offered as the initial name; updated on every choice
+    std::string ultimoPercorso;          // offered as the initial name; updated on every choice
 };
 
 enum class IconaBox { Nessuna, Errore };
@@ -29,7 +29,7 @@ struct BoxMessaggio
 
 class Piattaforma
 {
-public:
+  public:
     // titoloProgramma is the caption of the plain message box.
     explicit Piattaforma(std::string titoloProgramma);
     virtual ~Piattaforma();
@@ -48,14 +48,14 @@ public:
 
     const std::string& titoloProgramma() const { return titolo_; }
 
-protected:
+  protected:
     // The open dialog returns a typed name of a missing file unchanged.
     virtual std::string mostraDialogoApri(const DialogoFile& dialogo) = 0;
     // The save dialog asks before replacing a file when dialogo.confermaSovrascrittura is set.
     virtual std::string mostraDialogoSalva(const DialogoFile& dialogo) = 0;
     virtual void mostraBox(const BoxMessaggio& box) = 0;
 
-private:
+  private:
     std::string titolo_;
 };
 

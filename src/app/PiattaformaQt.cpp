@@ -23,8 +23,8 @@ std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode mo
     finestra.setOption(QFileDialog::DontUseNativeDialog, true);
     finestra.setAcceptMode(modo);
     finestra.setFileMode(QFileDialog::AnyFile);
-    finestra.setNameFilter(DaUtf8(dialogo.descrizione) + QStringLiteral(" (") + DaUtf8(dialogo.modello)
-                           + QStringLiteral(")"));
+    finestra.setNameFilter(DaUtf8(dialogo.descrizione) + QStringLiteral(" (") + DaUtf8(dialogo.modello) +
+                           QStringLiteral(")"));
     finestra.setDefaultSuffix(DaUtf8(dialogo.estensione));
     finestra.setOption(QFileDialog::DontConfirmOverwrite, !dialogo.confermaSovrascrittura);
     if (!dialogo.ultimoPercorso.empty())

@@ -7,10 +7,10 @@ namespace marvento {
 
 class PiattaformaQt : public Piattaforma
 {
-public:
+  public:
     using Piattaforma::Piattaforma;
 
-protected:
+  protected:
     std::string mostraDialogoApri(const DialogoFile& dialogo) override;
     std::string mostraDialogoSalva(const DialogoFile& dialogo) override;
     void mostraBox(const BoxMessaggio& box) override;

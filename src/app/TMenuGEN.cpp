@@ -37,7 +37,8 @@ TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
 
     // The summary keeps its selected cell highlighted when another control has the focus.
     QPalette tavolozza = ui_->Riepilogo_TXT->palette();
-    tavolozza.setColor(QPalette::Inactive, QPalette::Highlight, tavolozza.color(QPalette::Active, QPalette::Highlight));
+    tavolozza.setColor(QPalette::Inactive, QPalette::Highlight,
+                       tavolozza.color(QPalette::Active, QPalette::Highlight));
     tavolozza.setColor(QPalette::Inactive, QPalette::HighlightedText,
                        tavolozza.color(QPalette::Active, QPalette::HighlightedText));
     ui_->Riepilogo_TXT->setPalette(tavolozza);

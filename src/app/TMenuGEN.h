@@ -24,7 +24,7 @@ class TMenuGEN : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     // separatore is the run's decimal separator; piattaforma shows dialogs and boxes and must
     // outlive the window.
     TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent = nullptr);
@@ -46,7 +46,7 @@ public:
     // The diagram window that "Diagrammi" fills and shows; it must outlive this window's use of it.
     void impostaDiagrammi(TDiagrammi* diagrammi) { Diagrammi_ = diagrammi; }
 
-public slots:
+  public slots:
     void ApriFile_Velocita_BTNClick();
     void ApriFile_ArchiClick();
     void CorreggiTempi_BTNClick();
@@ -54,7 +54,7 @@ public slots:
     void SalvaTabella_BTNClick();
     void SalvaRiepilogo_BTNClick();
 
-private:
+  private:
     // Runs a handler: first stores any text still being typed into a cell, then shows a failure
     // that escapes the handler in the error box; the program goes on. The views are refreshed in
     // any case, so that a partial state left by a failure stays visible.

@@ -14,8 +14,8 @@ VistaGriglia::VistaGriglia(QWidget* parent) : QTableView(parent)
     setShowGrid(true);
     setAlternatingRowColors(true);
     setTabKeyNavigation(true);
-    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
-                    | QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked |
+                    QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->hide();
     // Rows as high as a line of text with a small margin, not the roomier default of the style.

@@ -13,7 +13,7 @@ class VistaGriglia : public QTableView
 {
     Q_OBJECT
 
-public:
+  public:
     explicit VistaGriglia(QWidget* parent = nullptr);
 
     // The model is not owned; it must outlive the view or be replaced first.
@@ -26,7 +26,7 @@ public:
     // True while a cell's editor is open.
     bool inModifica() const { return state() == QAbstractItemView::EditingState; }
 
-private:
+  private:
     void applicaLarghezze();
     void colonnaTrascinata(int logica, int da, int a);
     void colonnaRidimensionata(int logica, int vecchia, int nuova);

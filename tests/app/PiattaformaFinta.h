@@ -16,7 +16,7 @@ namespace marvento {
 
 class PiattaformaFinta : public Piattaforma
 {
-public:
+  public:
     enum class TipoDialogo { Apri, Salva };
 
     struct DialogoMostrato
@@ -42,7 +42,7 @@ public:
     std::vector<std::string> messaggi() const { return testi(IconaBox::Nessuna); }
     std::vector<std::string> errori() const { return testi(IconaBox::Errore); }
 
-protected:
+  protected:
     std::string mostraDialogoApri(const DialogoFile& dialogo) override
     {
         return rispondi(TipoDialogo::Apri, dialogo, risposteApri);
@@ -60,7 +60,7 @@ protected:
             duranteBox(nuovo);
     }
 
-private:
+  private:
     std::string rispondi(TipoDialogo tipo, const DialogoFile& dialogo, std::deque<std::string>& risposte)
     {
         dialoghi.push_back({tipo, dialogo});

@@ -8,11 +8,11 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMessageBox>
-#include <QFile>
-#include <QHeaderView>
 #include <QPushButton>
 #include <QSplitter>
 #include <QTemporaryDir>
@@ -75,7 +75,7 @@ std::vector<std::string> Riga(const Griglia& griglia, int riga)
 // kind is active, then acts on it. Steps left over when the copione is destroyed fail the test.
 class Copione
 {
-public:
+  public:
     using Passo = std::function<void(QWidget*)>;
 
     void aggiungi(const char* classe, Passo passo) { passi_.push_back({classe, std::move(passo)}); }
@@ -110,8 +110,12 @@ public:
 
     ~Copione() { EXPECT_TRUE(passi_.empty()) << passi_.size() << " steps never ran"; }
 
-private:
-    struct Voce { const char* classe; Passo passo; };
+  private:
+    struct Voce
+    {
+        const char* classe;
+        Passo passo;
+    };
     std::deque<Voce> passi_;
     QTimer timer_;
     bool inAttesa_ = false;
@@ -132,7 +136,7 @@ void DigitaNome(QWidget* dialogo, const char* nome)
 
 class MenuGEN : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(cartella.isValid());
@@ -140,7 +144,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&finestra));
     }
 
-    std::string Percorso(const char* nome) const { return QDir(cartella.path()).filePath(nome).toStdString(); }
+    std::string Percorso(const char* nome) const
+    {
+        return QDir(cartella.path()).filePath(nome).toStdString();
+    }
 
     QPushButton* Bottone(const char* nome) const { return finestra.findChild<QPushButton*>(nome); }
 
@@ -154,7 +161,11 @@ protected:
 
 TEST(TitoloProgramma, NomeDellEseguibileSenzaCartellaEdEstensione)
 {
-    const struct { const char* percorso; const char* titolo; } casi[] = {
+    const struct
+    {
+        const char* percorso;
+        const char* titolo;
+    } casi[] = {
         {"/usr/local/bin/Marvento", "Marvento"},
         {"C:\\Programmi\\MARVENTO.EXE", "Marvento"},
         {"C:/a.b/marvento.v2.exe", "marvento"},
@@ -163,7 +174,8 @@ TEST(TitoloProgramma, NomeDellEseguibileSenzaCartellaEdEstensione)
         {"Marvento", "Marvento"},
     };
     for (const auto& caso : casi)
-        EXPECT_EQ(TitoloProgramma(QString::fromUtf8(caso.percorso)).toStdString(), caso.titolo) << caso.percorso;
+        EXPECT_EQ(TitoloProgramma(QString::fromUtf8(caso.percorso)).toStdString(), caso.titolo)
+            << caso.percorso;
 }
 
 TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
@@ -185,9 +197,8 @@ TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
     copione.aggiungi("QFileDialog", [](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
     // An existing file: the overwrite question, refused, returns to the dialog.
     copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "esiste"); });
-    copione.aggiungi("QMessageBox", [](QWidget* b) {
-        static_cast<QMessageBox*>(b)->button(QMessageBox::No)->click();
-    });
+    copione.aggiungi("QMessageBox",
+                     [](QWidget* b) { static_cast<QMessageBox*>(b)->button(QMessageBox::No)->click(); });
     copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "nuovo"); });
     copione.avvia();
 
@@ -202,7 +213,11 @@ TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
 TEST(PiattaformaQt, IBoxHannoTitoloIconaETestoSemplice)
 {
     PiattaformaQt piattaforma("Marvento");
-    struct Visto { QString titolo, testo; QMessageBox::Icon icona; };
+    struct Visto
+    {
+        QString titolo, testo;
+        QMessageBox::Icon icona;
+    };
     std::vector<Visto> visti;
     Copione copione;
     for (int i = 0; i < 2; ++i)
@@ -238,7 +253,12 @@ TEST_F(MenuGEN, AllAvvioLeGriglieSonoVuoteEIComandiAlLoroPosto)
     EXPECT_EQ(finestra.Tabella_TXT()->model()->rowCount(), 100);
     EXPECT_EQ(finestra.Tabella_TXT()->model()->columnCount(), 0);
 
-    const struct { const char* nome; const char* testo; QRect posto; } bottoni[] = {
+    const struct
+    {
+        const char* nome;
+        const char* testo;
+        QRect posto;
+    } bottoni[] = {
         {"ApriFile_Velocita_BTN", "Apri File Velocita'", {8, 8, 110, 22}},
         {"ApriFile_Archi", "Apri File Archi", {160, 8, 110, 22}},
         {"CorreggiTempi_BTN", "Correggi Tempi", {280, 8, 110, 22}},
@@ -257,9 +277,9 @@ TEST_F(MenuGEN, AllAvvioLeGriglieSonoVuoteEIComandiAlLoroPosto)
     EXPECT_EQ(Rettangolo(finestra.Riepilogo_TXT()), QRect(5, 432, 758, 187));
 
     // Tab order: detail table, the buttons in their own order, then the summary.
-    const std::vector<std::string> attesi = {"Tabella_TXT", "ApriFile_Velocita_BTN", "ApriFile_Archi",
-                                             "SalvaTabella_BTN", "SalvaRiepilogo_BTN", "CorreggiTempi_BTN",
-                                             "Diagrammi_BTN", "Riepilogo_TXT"};
+    const std::vector<std::string> attesi = {"Tabella_TXT",      "ApriFile_Velocita_BTN", "ApriFile_Archi",
+                                             "SalvaTabella_BTN", "SalvaRiepilogo_BTN",    "CorreggiTempi_BTN",
+                                             "Diagrammi_BTN",    "Riepilogo_TXT"};
     std::vector<std::string> ordine;
     QWidget* w = finestra.Tabella_TXT();
     for (int passi = 0; passi < 500 && ordine.size() < attesi.size(); ++passi, w = w->nextInFocusChain())
@@ -283,7 +303,8 @@ TEST_F(MenuGEN, IlRiepilogoTieneLaSuaAltezzaEIlDivisoreISuoiLimiti)
         const QPoint centro = barra->rect().center();
         QTest::mousePress(barra, Qt::LeftButton, {}, centro);
         QMouseEvent muovi(QEvent::MouseMove, QPointF(centro + QPoint(0, dy)),
-                          QPointF(barra->mapToGlobal(centro + QPoint(0, dy))), Qt::NoButton, Qt::LeftButton, {});
+                          QPointF(barra->mapToGlobal(centro + QPoint(0, dy))), Qt::NoButton, Qt::LeftButton,
+                          {});
         QApplication::sendEvent(barra, &muovi);
         QTest::mouseRelease(barra, Qt::LeftButton, {}, centro + QPoint(0, dy));
         QApplication::processEvents();
@@ -340,15 +361,22 @@ TEST_F(MenuGEN, IDialoghiHannoIlLoroTipoDiFileERicordanoLUltimoPercorso)
     finta.risposteApri = {mancante, "", ""};
     finta.risposteSalva = {esportato, ""};
 
-    finestra.ApriFile_Velocita_BTNClick();   // missing file: the reader's failure
-    finestra.ApriFile_Velocita_BTNClick();   // cancelled: silent
-    finestra.ApriFile_ArchiClick();          // cancelled: silent
+    finestra.ApriFile_Velocita_BTNClick(); // missing file: the reader's failure
+    finestra.ApriFile_Velocita_BTNClick(); // cancelled: silent
+    finestra.ApriFile_ArchiClick();        // cancelled: silent
     finestra.SalvaTabella_BTNClick();
-    finestra.SalvaRiepilogo_BTNClick();      // cancelled: the plain message
+    finestra.SalvaRiepilogo_BTNClick(); // cancelled: the plain message
 
     using T = PiattaformaFinta::TipoDialogo;
-    const struct { T tipo; const char* descrizione; const char* modello; const char* estensione; bool conferma;
-                   std::string offerto; } attesi[] = {
+    const struct
+    {
+        T tipo;
+        const char* descrizione;
+        const char* modello;
+        const char* estensione;
+        bool conferma;
+        std::string offerto;
+    } attesi[] = {
         {T::Apri, "File velocita' sezioni", "*.mes", "mes", false, ""},
         {T::Apri, "File velocita' sezioni", "*.mes", "mes", false, mancante},
         {T::Apri, "File tempi archi", "*.rsz", "rsz", false, ""},
@@ -457,7 +485,8 @@ TEST_F(MenuGEN, TrascinareUnIntestazioneSpostaLaColonnaDellaGriglia)
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(intestazioni->visualIndex(c), c); // the view shows the model's order as it is
         EXPECT_EQ(intestazioni->sectionSize(c), g.larghezza(c));
-        EXPECT_EQ(intestazioni->model()->headerData(c, Qt::Horizontal).toString().toStdString(), g.intestazione(c));
+        EXPECT_EQ(intestazioni->model()->headerData(c, Qt::Horizontal).toString().toStdString(),
+                  g.intestazione(c));
     }
 }
 
@@ -482,8 +511,10 @@ TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
 {
     Griglia& g = finestra.riepilogo();
     const std::vector<std::string> testa{"Sez", "Lung", "Tempo", "Veic", "Reale", "Corretto"};
-    Riempi(g, testa, {{"1", "100", "10", "5", "", ""}, {"2", "100", "10", "5", "200", ""},
-                      {"3", "100", "x", "5", "50", ""}});
+    Riempi(g, testa,
+           {{"1", "100", "10", "5", "", ""},
+            {"2", "100", "10", "5", "200", ""},
+            {"3", "100", "x", "5", "50", ""}});
     finestra.aggiornaGriglie();
     QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
     std::vector<std::string> visti;
