@@ -91,6 +91,23 @@ void Griglia::rimuoviColonna(int colonna)
     colonne_.erase(colonne_.begin() + colonna);
 }
 
+void Griglia::rimuoviColonne(const std::vector<int>& colonne)
+{
+    // One erase per column would move the columns behind it each time: an import that drops two
+    // columns of every measurement would then cost the square of the table's width.
+    std::vector<bool> rimossa(colonne_.size(), false);
+    for (const int colonna : colonne) {
+        if (colonna < 0 || colonna >= numeroColonne())
+            ErroreColonna(colonna);
+        rimossa[static_cast<std::size_t>(colonna)] = true;
+    }
+    std::size_t tenute = 0;
+    for (std::size_t c = 0; c < colonne_.size(); ++c)
+        if (!rimossa[c])
+            colonne_[tenute++] = std::move(colonne_[c]);
+    colonne_.resize(tenute);
+}
+
 void Griglia::aggiungiColonna()
 {
     colonne_.push_back(std::make_unique<ColonnaGriglia>());

@@ -36,6 +36,10 @@ class Griglia
     void impostaSolaLettura(int colonna, bool valore);
 
     void rimuoviColonna(int colonna);
+    // Removes several columns in one pass over the grid; the indices are those before the call.
+    // Fails with "Column index, %d, out of bounds" for the first index outside the grid, and then
+    // removes nothing. The same as rimuoviColonna on each index from the highest down.
+    void rimuoviColonne(const std::vector<int>& colonne);
     void aggiungiColonna(); // empty header, width 100, editable
     // Moves column da to index a, with its texts; the columns between shift one place towards da.
     // Fails with "Column index, %d, out of bounds" for da, then for a.

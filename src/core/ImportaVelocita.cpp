@@ -12,6 +12,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace marvento {
 
@@ -173,12 +174,13 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         }
     }
 
-    // Only the first measurement keeps its interval columns; from the last block down, so that
-    // the indices still to be removed stay valid.
+    // Only the first measurement keeps its interval columns; they all go in one pass.
+    std::vector<int> intervalli;
     for (int b = p - 1; b >= 1; --b) {
-        tabella.rimuoviColonna(b * q + 2);
-        tabella.rimuoviColonna(b * q + 1);
+        intervalli.push_back(b * q + 2);
+        intervalli.push_back(b * q + 1);
     }
+    tabella.rimuoviColonne(intervalli);
 
     PreparaGriglia(riepilogo, p, 5, false);
     for (int c = 0; c < 5; ++c)
