@@ -47,6 +47,10 @@ const ParoleArchi& ParoleArchiDelFile(const ListaRighe& righe);
 
 // Refuses a detail table of more cells than this (a 100 MB file of 1000 sections gives about 27 million).
 inline constexpr long long kMassimoCelleTabellaArchi = 100'000'000;
+// Refuses a detail table of more columns than this: 1000 sections of 27 values are 28,000, and each
+// column costs a few hundred bytes before it holds a cell, so a header line of ten million ";"
+// would otherwise ask for gigabytes.
+inline constexpr long long kMassimoColonneTabellaArchi = 1'000'000;
 
 // ImportaArchi (Importazione.h), which picks the table with ParoleArchiDelFile, with the words
 // of the given table. Fails with the messages of the text, number and grid rules, "Division by

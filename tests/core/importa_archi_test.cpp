@@ -267,7 +267,7 @@ TEST(ImportaArchi, RifiutaUnaTabellaAssurdaPrimaDiToccareLeGriglie)
     const Griglie g = Importa(FileArchi({Sezione(1, "Distanza 10.0 m")}, intestazione,
                                         std::vector<std::string>(10'000, "1;")));
     EXPECT_EQ(g.errore, "Il file descrive una tabella troppo grande: 10002 colonne per 10000 intervalli "
-                        "(al massimo 100000000 celle)");
+                        "(al massimo 1000000 colonne e 100000000 celle)");
     EXPECT_EQ(Contenuto(g.tabella), kIntatta);
     EXPECT_EQ(Contenuto(g.riepilogo), kIntatta);
 }
