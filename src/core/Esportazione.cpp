@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -190,6 +191,20 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
         temporaneo = std::make_unique<FileTemporaneo>(candidato);
         temporaneo->file() = file;
     }
+
+#ifdef SIGXFSZ
+    // Beyond the process's file size limit the system ends the program with this signal, which
+    // would leave the temporary file behind; ignored, the write fails like on a full disk.
+    struct IgnoraLimiteFile
+    {
+        void (*prima)(int) = std::signal(SIGXFSZ, SIG_IGN);
+        ~IgnoraLimiteFile()
+        {
+            if (prima != SIG_ERR)
+                std::signal(SIGXFSZ, prima);
+        }
+    } ignoraLimiteFile;
+#endif
 
     std::FILE*& file = temporaneo->file();
     bool scritto = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
