@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, into build-fuzz/) and runs each for the given number of seconds:
+# Builds the fuzz targets (clang, into build-fuzzer/) and runs each for the given number of seconds:
 #   fuzz/run.sh SECONDS [TARGET...]     (targets by name without "fuzz_"; all when none is named)
 # Each target starts from its seeds in fuzz/corpus/<target>/ and grows a working corpus in
-# build-fuzz/corpus/<target>/. A crash, sanitizer report, time-out (10 s) or memory beyond 2 GB
-# stops the target and leaves the input as build-fuzz/crash-* (or leak-, timeout-, oom-).
+# build-fuzzer/corpus/<target>/. A crash, sanitizer report, time-out (10 s) or memory beyond 2 GB
+# stops the target and leaves the input as build-fuzzer/artifacts/<target>/crash-* (or leak-, timeout-, oom-).
 # Prints executions and seconds per target; exits non-zero when any target found something.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 secondi=${1:?uso: fuzz/run.sh SECONDI [TARGET...]}
 shift
-build=${MARVENTO_FUZZ_BUILD:-build-fuzz}
+build=${MARVENTO_FUZZ_BUILD:-build-fuzzer}
 compilatore=$(command -v clang++-14 || command -v clang++)
 
 if [ ! -f "$build/build.ninja" ]; then
