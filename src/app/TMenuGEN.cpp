@@ -10,7 +10,17 @@
 #include "Testo.h"
 #include "VistaGriglia.h"
 
+#include <QApplication>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QList>
+#include <QMimeData>
 #include <QPalette>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
 
 #include <exception>
 #include <string>
@@ -24,6 +34,44 @@ namespace {
 constexpr int AltezzaPannelloTabella = 5 + 384;
 constexpr int AltezzaPannelloRiepilogo = 187 + 5;
 
+const char* const TestoTrascinaFile = "Trascina un file .mes o .rsz";
+
+enum class TipoFile { Altro, Velocita, Archi };
+
+TipoFile TipoDalNome(const QString& percorso)
+{
+    const QString estensione = QFileInfo(percorso).suffix().toLower();
+    if (estensione == QLatin1String("mes"))
+        return TipoFile::Velocita;
+    if (estensione == QLatin1String("rsz"))
+        return TipoFile::Archi;
+    return TipoFile::Altro;
+}
+
+// The one file a drop can carry: a single local file, else the empty text.
+QString FileTrascinato(const QMimeData* dati)
+{
+    if (dati == nullptr || !dati->hasUrls())
+        return {};
+    const QList<QUrl> indirizzi = dati->urls();
+    if (indirizzi.size() != 1 || !indirizzi.first().isLocalFile())
+        return {};
+    return indirizzi.first().toLocalFile();
+}
+
+// Every drag of files is taken, so that a wrong one can be refused with a message rather than a
+// bare forbidden cursor. Nothing is taken while a dialog or a box is open.
+void PrendiTrascinamento(QDragMoveEvent* evento)
+{
+    if (evento->mimeData() != nullptr && evento->mimeData()->hasUrls() &&
+        QApplication::activeModalWidget() == nullptr) {
+        evento->setDropAction(Qt::CopyAction);
+        evento->accept();
+    } else {
+        evento->ignore();
+    }
+}
+
 } // namespace
 
 TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
@@ -31,6 +79,8 @@ TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
       piattaforma_(piattaforma), modelloTabella_(tabella_), modelloRiepilogo_(riepilogo_)
 {
     ui_->setupUi(this);
+    // The grids take no drops, so a file dropped on them reaches the window.
+    setAcceptDrops(true);
 
     ui_->Tabella_TXT->impostaModello(&modelloTabella_);
     ui_->Riepilogo_TXT->impostaModello(&modelloRiepilogo_);
@@ -95,8 +145,24 @@ void TMenuGEN::esegui(const std::function<void()>& gestore)
 
 void TMenuGEN::ApriFile_Velocita_BTNClick()
 {
-    esegui([this] {
-        const std::string percorso = piattaforma_.apriFile(DialogoApri_Velocita_);
+    ApriFileVelocita(std::nullopt);
+}
+
+void TMenuGEN::ApriFile_ArchiClick()
+{
+    ApriFileArchi(std::nullopt);
+}
+
+void TMenuGEN::ApriFileVelocita(const std::optional<std::string>& percorsoDato)
+{
+    esegui([this, &percorsoDato] {
+        std::string percorso;
+        if (percorsoDato) {
+            percorso = *percorsoDato;
+            DialogoApri_Velocita_.ultimoPercorso = percorso;
+        } else {
+            percorso = piattaforma_.apriFile(DialogoApri_Velocita_);
+        }
         if (percorso.empty())
             return;
         const ListaRighe righe = CaricaRighe(percorso);
@@ -104,14 +170,66 @@ void TMenuGEN::ApriFile_Velocita_BTNClick()
     });
 }
 
-void TMenuGEN::ApriFile_ArchiClick()
+void TMenuGEN::ApriFileArchi(const std::optional<std::string>& percorsoDato)
 {
-    esegui([this] {
-        const std::string percorso = piattaforma_.apriFile(DialogoApri_TempiArchi_);
+    esegui([this, &percorsoDato] {
+        std::string percorso;
+        if (percorsoDato) {
+            percorso = *percorsoDato;
+            DialogoApri_TempiArchi_.ultimoPercorso = percorso;
+        } else {
+            percorso = piattaforma_.apriFile(DialogoApri_TempiArchi_);
+        }
         if (percorso.empty())
             return;
         const ListaRighe righe = CaricaRighe(percorso);
         ImportaArchi(righe, tabella_, riepilogo_, separatore_);
+    });
+}
+
+void TMenuGEN::ApriFile(const std::string& percorso)
+{
+    switch (TipoDalNome(QString::fromStdString(percorso))) {
+    case TipoFile::Velocita:
+        ApriFileVelocita(percorso);
+        break;
+    case TipoFile::Archi:
+        ApriFileArchi(percorso);
+        break;
+    case TipoFile::Altro:
+        piattaforma_.messaggio("Il file \"" + percorso + "\" non e' un file .mes o .rsz");
+        break;
+    }
+}
+
+void TMenuGEN::dragEnterEvent(QDragEnterEvent* evento)
+{
+    PrendiTrascinamento(evento);
+}
+
+void TMenuGEN::dragMoveEvent(QDragMoveEvent* evento)
+{
+    PrendiTrascinamento(evento);
+}
+
+void TMenuGEN::dropEvent(QDropEvent* evento)
+{
+    const QString file = FileTrascinato(evento->mimeData());
+    const bool accettato = !file.isEmpty() && TipoDalNome(file) != TipoFile::Altro;
+    if (accettato) {
+        evento->setDropAction(Qt::CopyAction);
+        evento->accept();
+    } else {
+        evento->ignore();
+    }
+    // The import and its boxes wait until the drop is over: a modal box inside the drop would
+    // keep the program that the file came from waiting too.
+    const std::string percorso = file.toStdString();
+    QTimer::singleShot(0, this, [this, accettato, percorso] {
+        if (accettato)
+            ApriFile(percorso);
+        else
+            piattaforma_.messaggio(TestoTrascinaFile);
     });
 }
 

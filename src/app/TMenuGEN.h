@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace Ui {
 class TMenuGEN;
@@ -46,6 +48,12 @@ class TMenuGEN : public QWidget
     // The diagram window that "Diagrammi" fills and shows; it must outlive this window's use of it.
     void impostaDiagrammi(TDiagrammi* diagrammi) { Diagrammi_ = diagrammi; }
 
+    // Imports a file named outside the dialogs (a start-up argument, a dropped file) through the
+    // buttons' own path: a .mes or .rsz extension, in any letter case, picks the importer and the
+    // path stands for the dialog's answer. Any other extension is refused in the plain message
+    // box, the grids untouched. percorso is UTF-8; failures go to the error box as for a button.
+    void ApriFile(const std::string& percorso);
+
   public slots:
     void ApriFile_Velocita_BTNClick();
     void ApriFile_ArchiClick();
@@ -54,12 +62,23 @@ class TMenuGEN : public QWidget
     void SalvaTabella_BTNClick();
     void SalvaRiepilogo_BTNClick();
 
+  protected:
+    // A single local .mes or .rsz file dropped on the window is imported once the drop is over;
+    // anything else dropped is refused with the plain message box.
+    void dragEnterEvent(QDragEnterEvent* evento) override;
+    void dragMoveEvent(QDragMoveEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
+
   private:
     // Runs a handler: first stores any text still being typed into a cell, then shows a failure
     // that escapes the handler in the error box; the program goes on. The views are refreshed in
     // any case, so that a partial state left by a failure stays visible.
     void esegui(const std::function<void()>& gestore);
     void SalvaGriglia(Griglia& griglia);
+    // The two imports; a given percorso replaces the dialog's answer and becomes the dialog's
+    // last path, as a choice in the dialog would.
+    void ApriFileVelocita(const std::optional<std::string>& percorso);
+    void ApriFileArchi(const std::optional<std::string>& percorso);
 
     std::unique_ptr<Ui::TMenuGEN> ui_;
     char separatore_;

@@ -1,4 +1,6 @@
-// Start-up: the application object, the main window, the hidden diagram window, the event loop.
+// Start-up: the application object, the main window, the hidden diagram window, the file named on
+// the command line, the event loop.
+#include "AvvioFile.h"
 #include "PiattaformaQt.h"
 #include "SeparatoreSistema.h"
 #include "TDiagrammi.h"
@@ -19,5 +21,6 @@ int main(int argc, char** argv)
     marvento::TDiagrammi Diagrammi(MenuGEN.tabella(), MenuGEN.riepilogo(), separatore, piattaforma);
     MenuGEN.impostaDiagrammi(&Diagrammi);
     MenuGEN.show();
+    marvento::ApriFileDiAvvio(MenuGEN, QCoreApplication::arguments().mid(1));
     return app.exec();
 }
