@@ -28,6 +28,21 @@ QString TestoHtml(const std::string& testo)
     return QString::fromStdString(testo).toHtmlEscaped();
 }
 
+// As many decimals as the tick step needs: "1000" and "2,5", not "1000,0" and "3".
+void AdattaDecimali(QValueAxis* asse)
+{
+    const double passo = (asse->max() - asse->min()) / std::max(1, asse->tickCount() - 1);
+    // A step that is no round number (after a zoom) gets two significant digits.
+    const int limite = passo > 0 ? std::clamp(1 - static_cast<int>(std::floor(std::log10(passo))), 0, 6) : 0;
+    int decimali = 0;
+    for (double scala = 1; decimali < limite; ++decimali, scala *= 10) {
+        const double multiplo = passo * scala;
+        if (std::abs(multiplo - std::round(multiplo)) <= 1e-6 * std::max(1.0, std::abs(multiplo)))
+            break;
+    }
+    asse->setLabelFormat(QStringLiteral("%.%1f").arg(decimali));
+}
+
 // Shows [minimo, massimo] on the axis, rounded outwards to tidy tick steps at the automatic ends
 // only: a fixed end stays where it was put.
 void ImpostaAsse(QValueAxis* asse, const AsseGrafico& modello)
@@ -44,15 +59,7 @@ void ImpostaAsse(QValueAxis* asse, const AsseGrafico& modello)
         asse->setMin(minimo);
     if (massimoFisso && massimo > asse->min())
         asse->setMax(massimo);
-    // As many decimals as the tick step needs: "1000" and "2,5", not "1000,0" and "3".
-    const double passo = (asse->max() - asse->min()) / std::max(1, asse->tickCount() - 1);
-    int decimali = 0;
-    for (double scala = 1; decimali < 6; ++decimali, scala *= 10) {
-        const double multiplo = passo * scala;
-        if (std::abs(multiplo - std::round(multiplo)) <= 1e-6 * std::max(1.0, std::abs(multiplo)))
-            break;
-    }
-    asse->setLabelFormat(QStringLiteral("%.%1f").arg(decimali));
+    AdattaDecimali(asse); // the tick count may have changed after the range
 }
 
 } // namespace
@@ -84,6 +91,8 @@ VistaGrafico::VistaGrafico(QWidget* parent)
     for (QValueAxis* asse : {asseInferiore_, asseSinistro_}) {
         asse->setTitleBrush(Qt::black);
         asse->setLabelsBrush(Qt::black);
+        // Also after a zoom, which changes the range behind our back.
+        connect(asse, &QValueAxis::rangeChanged, this, [asse] { AdattaDecimali(asse); });
     }
 
     legenda_ = new LegendaPunti(grafico);
