@@ -3,6 +3,8 @@
 #include "Errore.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 
 namespace marvento {
 
@@ -23,6 +25,46 @@ template <typename Vettore> void Riserva(Vettore& vettore, std::size_t aggiunta)
 }
 
 } // namespace
+
+CaratteriColonna::~CaratteriColonna()
+{
+    std::free(dati_);
+}
+
+void CaratteriColonna::reserve(std::size_t n)
+{
+    if (n <= capacita_)
+        return;
+    // realloc may grow the block where it lies, and large blocks without copying.
+    void* nuovi = std::realloc(dati_, n);
+    if (!nuovi)
+        throw std::bad_alloc();
+    dati_ = static_cast<char*>(nuovi);
+    capacita_ = n;
+}
+
+void CaratteriColonna::shrink_to_fit()
+{
+    if (capacita_ == usati_)
+        return;
+    if (usati_ == 0) {
+        std::free(dati_);
+        dati_ = nullptr;
+        capacita_ = 0;
+        return;
+    }
+    if (void* nuovi = std::realloc(dati_, usati_)) { // keeping the larger block is no failure
+        dati_ = static_cast<char*>(nuovi);
+        capacita_ = usati_;
+    }
+}
+
+void CaratteriColonna::swap(CaratteriColonna& altro) noexcept
+{
+    std::swap(dati_, altro.dati_);
+    std::swap(usati_, altro.usati_);
+    std::swap(capacita_, altro.capacita_);
+}
 
 ColonnaGriglia::ColonnaGriglia(std::size_t limiteByte)
     : limiteByte_(std::min<std::size_t>(limiteByte, UINT32_MAX))
@@ -108,7 +150,7 @@ void ColonnaGriglia::accoda(std::string_view testo)
     if (nuovoBlocco)
         basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
     if (corto)
-        testo_.insert(testo_.end(), testo.begin(), testo.end());
+        testo_.aggiungi(testo.data(), testo.size());
     lunghezze_.push_back(corto ? static_cast<std::uint8_t>(testo.size()) : lunga);
 }
 
@@ -147,7 +189,7 @@ void ColonnaGriglia::liberaExtraVuoto()
         extra_.reset();
 }
 
-void ColonnaGriglia::imposta(int riga, std::string_view testo)
+void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
 {
     const int contigue = righeContigue();
     const std::size_t nelBuffer = testo.size() < lunga ? testo.size() : 0;
@@ -205,7 +247,7 @@ void ColonnaGriglia::imposta(int riga, std::string_view testo)
 void ColonnaGriglia::tronca(int righe)
 {
     if (righe <= 0) {
-        std::vector<char>().swap(testo_);
+        CaratteriColonna().swap(testo_);
         std::vector<std::uint8_t>().swap(lunghezze_);
         std::vector<std::uint32_t>().swap(basi_);
         extra_.reset();
@@ -238,7 +280,7 @@ void ColonnaGriglia::ricostruisci()
     if (!extra_ || extra_->modifiche.empty())
         return;
     const int contigue = righeContigue();
-    std::vector<char> testo;
+    CaratteriColonna testo;
     testo.reserve(byteVivi());
     std::vector<std::uint8_t> lunghezze;
     lunghezze.reserve(lunghezze_.size());
@@ -250,7 +292,7 @@ void ColonnaGriglia::ricostruisci()
         if (riga % righeBlocco == 0)
             basi.push_back(static_cast<std::uint32_t>(testo.size()));
         if (vivo.size() < lunga) {
-            testo.insert(testo.end(), vivo.begin(), vivo.end());
+            testo.aggiungi(vivo.data(), vivo.size());
             lunghezze.push_back(static_cast<std::uint8_t>(vivo.size()));
         } else {
             lunghe.emplace(riga, std::string(vivo));

@@ -95,6 +95,31 @@ std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parol
     return testo;
 }
 
+// True when DividiCampi at ";" gives riga at least `campi` fields (campi > 0) and none of the first
+// `campi` of them comes under the double-quote rules: they are then the plain runs between ";".
+bool CampiSemplici(std::string_view riga, int campi)
+{
+    if (riga.empty())
+        return false;
+    int delimitatori = 0;
+    for (const char c : riga) {
+        if (c == '"')
+            return false;
+        if (c == ';' && ++delimitatori == campi)
+            return true; // the field before it is the last one that counts
+    }
+    return delimitatori >= campi - 1;
+}
+
+// The texts of every row of a column, read as cella reads them: empty outside the grid.
+void TestiColonna(const Griglia& griglia, int colonna, std::vector<std::string_view>& testi)
+{
+    if (colonna >= 0 && colonna < griglia.numeroColonne())
+        griglia.testiColonna(colonna, testi);
+    else
+        testi.assign(static_cast<std::size_t>(griglia.numeroRighe()), std::string_view());
+}
+
 int CercaColonna(const Griglia& griglia, std::string_view intestazione)
 {
     for (int c = 0; c < griglia.numeroColonne(); ++c)
@@ -159,7 +184,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // One row per group of p lines, line d of the group into block d. The line is copied into one
     // reused buffer so that a large file costs no allocation per line or per cell.
     std::string riga;
-    for (long long r = inizioDati; r < fineDati; r += p) {
+    auto gruppoRigaPerRiga = [&](long long r) {
         const int nuovaRiga = tabella.numeroRighe();
         tabella.impostaNumeroRighe(nuovaRiga + 1);
         for (int d = 0; d < p; ++d) {
@@ -172,6 +197,52 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
             for (int j = 0; j < q; ++j)
                 tabella.impostaCella(d * q + j, nuovaRiga, campi.campo(j));
         }
+    };
+
+    // Filling row by row writes each cell to a different column out of thousands, one cache miss
+    // after another. Runs of whole groups are filled block by block instead, so that a block's
+    // columns stay in cache while they take their cells of the whole run. A run holds only groups
+    // that cannot fail and need no quote rules; the first group that may fail, and everything when
+    // the table lacks blocks, goes row by row, so the cells written before a failure stay the same.
+    constexpr int kGruppiPerPassata = 64;
+    const bool perBlocchi = p == misurePrimaIntestazione;
+    long long inizio = inizioDati;
+    while (inizio < fineDati) {
+        int passata = 0;
+        while (perBlocchi && passata < kGruppiPerPassata &&
+               inizio + static_cast<long long>(passata) * p < fineDati) {
+            const long long primaLinea = inizio + static_cast<long long>(passata) * p;
+            bool semplice = primaLinea + p <= n;
+            for (int d = 0; semplice && d < p; ++d)
+                semplice = CampiSemplici(righe.riga(static_cast<int>(primaLinea + d)), q);
+            if (!semplice)
+                break;
+            ++passata;
+        }
+        if (passata == 0) {
+            gruppoRigaPerRiga(inizio);
+            inizio += p;
+            continue;
+        }
+        const int primaRiga = tabella.numeroRighe();
+        tabella.impostaNumeroRighe(primaRiga + passata);
+        for (int d = 0; d < p; ++d) {
+            for (int g = 0; g < passata; ++g) {
+                riga.assign(righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d)));
+                if (separatore != '.')
+                    std::replace(riga.begin(), riga.end(), '.', separatore);
+                const char* campo = riga.data();
+                const char* const fine = campo + riga.size();
+                for (int j = 0; j < q; ++j) {
+                    const char* dopo = std::find(campo, fine, ';');
+                    tabella.impostaCella(d * q + j, primaRiga + g,
+                                         std::string_view(campo, static_cast<std::size_t>(dopo - campo)));
+                    if (dopo != fine)
+                        campo = dopo + 1;
+                }
+            }
+        }
+        inizio += static_cast<long long>(passata) * p;
     }
 
     // Only the first measurement keeps its interval columns; they all go in one pass.
@@ -192,19 +263,28 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
 
     double intervallo = 0;
     const int righeTabella = tabella.numeroRighe();
+    // Each column is read in one pass down it rather than cell by cell.
+    std::vector<std::string_view> testiVeicoli;
+    std::vector<std::string_view> testiVelocita;
     for (int b = 0; b < p; ++b) {
         const int o = (q - 2) * b;
         long long totale = 0;
         double sommaPesata = 0;
+        if (veicoli >= 0) {
+            TestiColonna(tabella, o + veicoli, testiVeicoli);
+            if (velocita >= 0)
+                TestiColonna(tabella, o + velocita, testiVelocita);
+        }
         for (int j = 0; j < righeTabella; ++j) {
             if (veicoli >= 0) {
-                totale += LeggiIntero(tabella.cella(o + veicoli, j));
+                const std::string_view testoVeicoli = testiVeicoli[static_cast<std::size_t>(j)];
+                totale += LeggiIntero(testoVeicoli);
                 if (totale > std::numeric_limits<std::int32_t>::max() ||
                     totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (velocita >= 0) {
-                    const double v = LeggiDecimale(tabella.cella(o + velocita, j), separatore);
-                    const double w = LeggiDecimale(tabella.cella(o + veicoli, j), separatore);
+                    const double v = LeggiDecimale(testiVelocita[static_cast<std::size_t>(j)], separatore);
+                    const double w = LeggiDecimale(testoVeicoli, separatore);
                     sommaPesata += v * w;
                 }
             }
