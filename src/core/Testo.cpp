@@ -40,14 +40,15 @@ std::string PercorsoCompleto(const std::filesystem::path& nome)
 std::string LeggiFile(const std::string& percorso)
 {
     const auto nome = std::filesystem::u8path(percorso);
+    std::error_code errore;
+    // A folder is no file: some systems let it be opened for reading, others refuse it with
+    // "Permission denied". Tested first, so that every system gives the same reason.
+    if (std::filesystem::is_directory(nome, errore))
+        ErroreApertura(nome, EISDIR);
     errno = 0;
     std::ifstream file(nome, std::ios::binary);
     if (!file.is_open())
         ErroreApertura(nome, errno);
-    std::error_code errore;
-    // Some systems let a folder be opened for reading; reading it is still no file.
-    if (std::filesystem::is_directory(nome, errore))
-        ErroreApertura(nome, EISDIR);
 
     std::string byte;
     const auto dimensione = std::filesystem::file_size(nome, errore);
