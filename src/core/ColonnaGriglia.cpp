@@ -244,6 +244,21 @@ void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
         ricostruisci();
 }
 
+void ColonnaGriglia::riserva(int righe)
+{
+    const int contigue = righeContigue();
+    if (righe <= contigue)
+        return;
+    lunghezze_.reserve(static_cast<std::size_t>(righe));
+    basi_.reserve(static_cast<std::size_t>((righe + righeBlocco - 1) / righeBlocco));
+    if (contigue > 0) {
+        // The mean length so far, with a little margin for the rows that run longer.
+        const double perRiga = static_cast<double>(testo_.size()) / contigue;
+        const double stima = static_cast<double>(testo_.size()) + perRiga * 1.02 * (righe - contigue) + 64;
+        testo_.reserve(static_cast<std::size_t>(std::min(stima, static_cast<double>(limiteByte_))));
+    }
+}
+
 void ColonnaGriglia::tronca(int righe)
 {
     if (righe <= 0) {

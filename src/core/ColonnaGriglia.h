@@ -84,15 +84,22 @@ class alignas(64) ColonnaGriglia
     {
         // The common case of an import, inlined: the next row, a short text, room in the buffers.
         const std::size_t n = testo.size();
-        if (riga == righeContigue() && n - 1 < std::size_t{lunga - 1} && riga % righeBlocco != 0 &&
-            (!extra_ || extra_->modifiche.empty()) && lunghezze_.size() < lunghezze_.capacity() &&
-            testo_.capacity() - testo_.size() >= n && testo_.size() + n <= limiteByte_) {
+        const bool nuovoBlocco = riga % righeBlocco == 0;
+        if (riga == righeContigue() && n - 1 < std::size_t{lunga - 1} &&
+            (!nuovoBlocco || basi_.size() < basi_.capacity()) && (!extra_ || extra_->modifiche.empty()) &&
+            lunghezze_.size() < lunghezze_.capacity() && testo_.capacity() - testo_.size() >= n &&
+            testo_.size() + n <= limiteByte_) {
+            if (nuovoBlocco)
+                basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
             testo_.aggiungi(testo.data(), n);
             lunghezze_.push_back(static_cast<std::uint8_t>(n));
             return;
         }
         impostaGenerale(riga, testo);
     }
+    // Makes room for about `righe` rows appended in order, sizing the texts by those already held,
+    // so that a long fill does not keep growing the buffers. Changes no text.
+    void riserva(int righe);
     // Drops the texts of every row at or beyond righe.
     void tronca(int righe);
     // Folds the side table into the buffer and gives back spare capacity.

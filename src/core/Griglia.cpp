@@ -149,6 +149,12 @@ void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) co
     colonne_[static_cast<std::size_t>(colonna)]->testi(righe_, testi);
 }
 
+void Griglia::riservaRighe(int righe)
+{
+    for (auto& colonna : colonne_)
+        colonna->riserva(righe);
+}
+
 void Griglia::compatta()
 {
     for (auto& colonna : colonne_)

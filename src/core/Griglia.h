@@ -54,6 +54,10 @@ class Griglia
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
     // until the grid changes.
     void testiColonna(int colonna, std::vector<std::string_view>& testi) const;
+    // Makes room in every column for about `righe` rows appended in order, judging their texts by
+    // those the column already holds; worth calling once the first rows of a long fill are in. The
+    // texts and the row count stay the same.
+    void riservaRighe(int righe);
     // Folds pending out-of-order writes into the columns' buffers and trims their spare capacity.
     // Never needed for correctness. The texts stay the same; views returned earlier become invalid.
     void compatta();

@@ -95,20 +95,34 @@ std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parol
     return testo;
 }
 
-// True when DividiCampi at ";" gives riga at least `campi` fields (campi > 0) and none of the first
-// `campi` of them comes under the double-quote rules: they are then the plain runs between ";".
-bool CampiSemplici(std::string_view riga, int campi)
+// Copies riga into pulita with every "." written as separatore and puts in fini the end of each of
+// its first `campi` fields (campi > 0) as DividiCampi cuts them at ";". False when the line has fewer
+// fields or one of those fields may come under the double-quote rules; pulita and fini are then of
+// no use.
+bool CampiSemplici(std::string_view riga, char separatore, int campi, std::string& pulita,
+                   std::vector<std::size_t>& fini)
 {
+    fini.clear();
     if (riga.empty())
         return false;
-    int delimitatori = 0;
-    for (const char c : riga) {
+    pulita.resize(riga.size());
+    char* const uscita = pulita.data();
+    const std::size_t necessari = static_cast<std::size_t>(campi);
+    for (std::size_t i = 0; i < riga.size(); ++i) {
+        const char c = riga[i];
         if (c == '"')
             return false;
-        if (c == ';' && ++delimitatori == campi)
-            return true; // the field before it is the last one that counts
+        if (c == ';') {
+            fini.push_back(i);
+            if (fini.size() == necessari)
+                return true;
+        }
+        uscita[i] = c == '.' ? separatore : c;
     }
-    return delimitatori >= campi - 1;
+    if (fini.size() + 1 < necessari)
+        return false;
+    fini.push_back(riga.size()); // the last field runs to the end of the line
+    return true;
 }
 
 // The texts of every row of a column, read as cella reads them: empty outside the grid.
@@ -201,48 +215,56 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
 
     // Filling row by row writes each cell to a different column out of thousands, one cache miss
     // after another. Runs of whole groups are filled block by block instead, so that a block's
-    // columns stay in cache while they take their cells of the whole run. A run holds only groups
-    // that cannot fail and need no quote rules; the first group that may fail, and everything when
-    // the table lacks blocks, goes row by row, so the cells written before a failure stay the same.
-    constexpr int kGruppiPerPassata = 64;
+    // columns stay in cache while they take their cells of the whole run. A run that meets a line
+    // needing the quote rules or lacking fields, or any failure, is taken back and done row by row,
+    // so that what a failure leaves in the grid is the same; so is everything when the table lacks
+    // blocks.
+    constexpr long long kGruppiPerPassata = 64;
     const bool perBlocchi = p == misurePrimaIntestazione;
+    std::vector<std::size_t> fini;
+    fini.reserve(static_cast<std::size_t>(q));
+    auto riempiPassata = [&](long long inizio, int passata, int primaRiga) {
+        for (int d = 0; d < p; ++d) {
+            for (int g = 0; g < passata; ++g) {
+                const std::string_view linea = righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d));
+                if (!CampiSemplici(linea, separatore, q, riga, fini))
+                    return false;
+                std::size_t campo = 0;
+                for (int j = 0; j < q; ++j) {
+                    const std::size_t fine = fini[static_cast<std::size_t>(j)];
+                    tabella.impostaCella(d * q + j, primaRiga + g, std::string_view(riga.data() + campo, fine - campo));
+                    campo = fine + 1;
+                }
+            }
+        }
+        return true;
+    };
     long long inizio = inizioDati;
     while (inizio < fineDati) {
-        int passata = 0;
-        while (perBlocchi && passata < kGruppiPerPassata &&
-               inizio + static_cast<long long>(passata) * p < fineDati) {
-            const long long primaLinea = inizio + static_cast<long long>(passata) * p;
-            bool semplice = primaLinea + p <= n;
-            for (int d = 0; semplice && d < p; ++d)
-                semplice = CampiSemplici(righe.riga(static_cast<int>(primaLinea + d)), q);
-            if (!semplice)
-                break;
-            ++passata;
-        }
-        if (passata == 0) {
+        const long long passata = perBlocchi ? std::min({kGruppiPerPassata, (fineDati - inizio + p - 1) / p,
+                                                         (static_cast<long long>(n) - inizio) / p})
+                                             : 0;
+        if (passata <= 0) {
             gruppoRigaPerRiga(inizio);
             inizio += p;
             continue;
         }
         const int primaRiga = tabella.numeroRighe();
-        tabella.impostaNumeroRighe(primaRiga + passata);
-        for (int d = 0; d < p; ++d) {
-            for (int g = 0; g < passata; ++g) {
-                riga.assign(righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d)));
-                if (separatore != '.')
-                    std::replace(riga.begin(), riga.end(), '.', separatore);
-                const char* campo = riga.data();
-                const char* const fine = campo + riga.size();
-                for (int j = 0; j < q; ++j) {
-                    const char* dopo = std::find(campo, fine, ';');
-                    tabella.impostaCella(d * q + j, primaRiga + g,
-                                         std::string_view(campo, static_cast<std::size_t>(dopo - campo)));
-                    if (dopo != fine)
-                        campo = dopo + 1;
-                }
-            }
+        tabella.impostaNumeroRighe(primaRiga + static_cast<int>(passata));
+        bool riuscita = false;
+        try {
+            riuscita = riempiPassata(inizio, static_cast<int>(passata), primaRiga);
+        } catch (...) {
+            // Done again row by row below, which fails at the same cell as the plain fill would.
         }
-        inizio += static_cast<long long>(passata) * p;
+        if (!riuscita) {
+            tabella.impostaNumeroRighe(primaRiga);
+            for (long long g = 0; g < passata; ++g)
+                gruppoRigaPerRiga(inizio + g * p);
+        }
+        if (primaRiga == 0) // the first rows tell how long the texts of each column run
+            tabella.riservaRighe(static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max())));
+        inizio += passata * p;
     }
 
     // Only the first measurement keeps its interval columns; they all go in one pass.
