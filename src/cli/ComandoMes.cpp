@@ -21,10 +21,14 @@ int ComandoMes(const QStringList& argomenti)
         return *uscita;
 
     return EseguiRiportando([&] {
-        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
         Griglia tabella;
         Griglia riepilogo;
-        ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
+        {
+            // The file's text and lines go before the exports are built: on a large file they
+            // weigh as much as the grids.
+            const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
+            ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
+        }
         ScriviUscite(opzioni, tabella, riepilogo);
     });
 }

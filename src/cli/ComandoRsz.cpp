@@ -51,10 +51,14 @@ int ComandoRsz(const QStringList& argomenti)
         return ErroreUso(parser, QStringLiteral("L'opzione --real-lengths e' data piu' volte."));
 
     return EseguiRiportando([&] {
-        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
         Griglia tabella;
         Griglia riepilogo;
-        ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
+        {
+            // The file's text and lines go before the exports are built: on a large file they
+            // weigh as much as the grids.
+            const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
+            ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
+        }
         if (parser.isSet("real-lengths")) {
             ScriviLunghezzeReali(riepilogo, parser.value("real-lengths").toStdString());
             CorreggiTempi(riepilogo, opzioni.separatore, StampaMessaggio);
