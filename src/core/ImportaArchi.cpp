@@ -90,6 +90,51 @@ void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita
         pulita.pop_back();
 }
 
+// Appends riga to pulite cleaned as PulisciRigaDati cleans it, and to fini the ends in pulite of its
+// first `campi` fields as DividiCampi cuts them at ";". False when the cleaned line has fewer fields
+// or one of those may come under the double-quote rules.
+bool TagliaRigaDati(std::string_view riga, char separatore, std::size_t campi, std::string& pulite,
+                    std::vector<std::size_t>& fini)
+{
+    const std::size_t inizio = pulite.size();
+    pulite.resize(inizio + riga.size());
+    char* uscita = pulite.data() + inizio;
+    for (const char c : riga) {
+        *uscita = c == '.' ? separatore : c;
+        uscita += c != ' ';
+    }
+    std::size_t fine = static_cast<std::size_t>(uscita - pulite.data());
+    if (fine > inizio && pulite[fine - 1] == ';')
+        --fine;
+    pulite.resize(fine);
+    if (fine == inizio)
+        return false; // no field at all
+    std::size_t trovati = 0;
+    for (std::size_t i = inizio; i < fine; ++i) {
+        const char c = pulite[i];
+        if (c == '"')
+            return false;
+        if (c == ';') {
+            fini.push_back(i);
+            if (++trovati == campi)
+                return true;
+        }
+    }
+    if (trovati + 1 < campi)
+        return false;
+    fini.push_back(fine); // the last field runs to the end of the line
+    return true;
+}
+
+// The texts of every row of a column, read as cella reads them: empty outside the grid.
+void TestiColonna(const Griglia& griglia, int colonna, std::vector<std::string_view>& testi)
+{
+    if (colonna >= 0 && colonna < griglia.numeroColonne())
+        griglia.testiColonna(colonna, testi);
+    else
+        testi.assign(static_cast<std::size_t>(griglia.numeroRighe()), std::string_view());
+}
+
 } // namespace
 
 const ParoleArchi& ParoleArchiItaliano()
@@ -229,10 +274,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
 
     // Data: one row per line, rows appended in order.
     std::string pulita;
-    for (int r = inizioDati; r < numeroRighe; ++r) {
-        const std::string_view riga = righe.riga(r);
-        if (riga.find_first_not_of(' ') == std::string_view::npos)
-            continue; // a blank line (real files may end with one) is no interval
+    auto rigaDati = [&](std::string_view riga) {
         PulisciRigaDati(riga, separatore, pulita);
         DividiCampi(pulita, ';', campi);
         const int R = tabella.numeroRighe();
@@ -245,6 +287,73 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             for (int c = o + 2; c <= o + s + 1; ++c, ++f)
                 tabella.impostaCella(c, R, campi.campo(f));
         }
+    };
+    auto bianca = [](std::string_view riga) { return riga.find_first_not_of(' ') == std::string_view::npos; };
+
+    // A row spans thousands of columns, so filling row by row misses the cache at every cell. The
+    // lines are taken in runs: cleaned and cut first, then written column by column. A run with a
+    // line that lacks fields or needs the quote rules, or that fails while written, is done row by
+    // row, so that what a failure leaves in the grid is the same.
+    constexpr std::size_t kLineePerPassata = 32;
+    const std::size_t campiRiga = 1 + static_cast<std::size_t>(std::max(s, 0)) * static_cast<std::size_t>(p);
+    std::string pulite;                 // the cleaned lines of a run, back to back
+    std::vector<std::size_t> fini;      // per line, the end in pulite of each of its campiRiga fields
+    std::vector<std::size_t> inizi;     // per line, its start in pulite
+    std::vector<int> linee;             // the line indices of the run
+    int r = inizioDati;
+    while (r < numeroRighe) {
+        const int primaLinea = r;
+        pulite.clear();
+        fini.clear();
+        inizi.clear();
+        linee.clear();
+        bool semplice = s >= 1;
+        while (semplice && r < numeroRighe && linee.size() < kLineePerPassata) {
+            const std::string_view riga = righe.riga(r);
+            ++r;
+            if (bianca(riga))
+                continue; // a blank line (real files may end with one) is no interval
+            linee.push_back(r - 1);
+            inizi.push_back(pulite.size());
+            semplice = TagliaRigaDati(riga, separatore, campiRiga, pulite, fini);
+        }
+        if (r == primaLinea)
+            ++r; // no run at all: this one line goes row by row
+        const int primaRiga = tabella.numeroRighe();
+        if (semplice && !linee.empty()) {
+            tabella.impostaNumeroRighe(primaRiga + static_cast<int>(linee.size()));
+            try {
+                const std::size_t quante = linee.size();
+                auto scriviCampo = [&](int colonna, std::size_t f) {
+                    for (std::size_t i = 0; i < quante; ++i) {
+                        const std::size_t* fineCampi = fini.data() + i * campiRiga;
+                        const std::size_t inizio = f == 0 ? inizi[i] : fineCampi[f - 1] + 1;
+                        tabella.impostaCella(colonna, primaRiga + static_cast<int>(i),
+                                             std::string_view(pulite.data() + inizio, fineCampi[f] - inizio));
+                    }
+                };
+                scriviCampo(0, 0);
+                std::size_t f = 1;
+                for (int k = 0; k < p; ++k) {
+                    const int o = (s + 1) * k;
+                    for (std::size_t i = 0; i < quante; ++i)
+                        tabella.impostaCella(o + 1, primaRiga + static_cast<int>(i),
+                                             numeriSezione[static_cast<std::size_t>(k)]);
+                    for (int c = o + 2; c <= o + s + 1; ++c, ++f)
+                        scriviCampo(c, f);
+                }
+            } catch (...) {
+                semplice = false; // done again row by row below, failing where the plain fill fails
+                tabella.impostaNumeroRighe(primaRiga);
+            }
+        }
+        if (!semplice) {
+            for (int linea = primaLinea; linea < r; ++linea)
+                if (!bianca(righe.riga(linea)))
+                    rigaDati(righe.riga(linea));
+        }
+        if (primaRiga == 0 && tabella.numeroRighe() > 0) // the first rows tell how long the texts run
+            tabella.riservaRighe(std::max(numeroRighe - inizioDati, tabella.numeroRighe()));
     }
 
     // Column search.
@@ -260,19 +369,26 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     // Figures: vehicle-weighted mean travel time and total of vehicles. A missing column leaves
     // the figures that need it empty.
     const int righeTabella = tabella.numeroRighe();
+    std::vector<std::string_view> testiVeicoli;
+    std::vector<std::string_view> testiTempi;
     for (int k = 0; k < p; ++k) {
         const int o = (s + 1) * k;
         if (V >= 0) {
             std::int64_t totale = 0;
             double somma = 0.0;
+            // Each column is read in one pass down it rather than cell by cell.
+            TestiColonna(tabella, o + V, testiVeicoli);
+            if (T >= 0)
+                TestiColonna(tabella, o + T, testiTempi);
             for (int riga = 0; riga < righeTabella; ++riga) {
-                totale += LeggiIntero(tabella.cella(o + V, riga));
+                const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
+                totale += LeggiIntero(veicoli);
                 if (totale > std::numeric_limits<std::int32_t>::max() ||
                     totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (T >= 0) {
-                    const double t = LeggiDecimale(tabella.cella(o + T, riga), separatore);
-                    const double v = LeggiDecimale(tabella.cella(o + V, riga), separatore);
+                    const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
+                    const double v = LeggiDecimale(veicoli, separatore);
                     somma += t * v;
                 }
             }
