@@ -1,0 +1,79 @@
+// The core on large generated files: the import alone (file to both grids) and the export alone
+// (a grid to its tab-delimited bytes). Sizes in megabytes as genera.py names them; a missing file
+// skips its case. MARVENTO_BENCH_DATA in the environment overrides the folder.
+#include "Esportazione.h"
+#include "Griglia.h"
+#include "Importazione.h"
+#include "ListaRighe.h"
+#include "Testo.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+using namespace marvento;
+
+std::string File(const std::string& tipo, std::int64_t megabyte)
+{
+    const char* cartella = std::getenv("MARVENTO_BENCH_DATA");
+    return std::string(cartella ? cartella : MARVENTO_BENCH_DATA) + "/" + tipo + "-" + std::to_string(megabyte) +
+           "." + tipo;
+}
+
+using Importatore = void (*)(const ListaRighe&, Griglia&, Griglia&, char);
+
+void Importa(benchmark::State& stato, const std::string& tipo, Importatore importa)
+{
+    const std::string percorso = File(tipo, stato.range(0));
+    if (!std::filesystem::exists(percorso)) {
+        stato.SkipWithError(("manca " + percorso + ": bench/run.sh lo genera").c_str());
+        return;
+    }
+    for (auto _ : stato) {
+        Griglia tabella;
+        Griglia riepilogo;
+        const ListaRighe righe = CaricaRighe(percorso);
+        importa(righe, tabella, riepilogo, ',');
+        benchmark::DoNotOptimize(tabella.numeroRighe());
+    }
+    stato.SetBytesProcessed(static_cast<std::int64_t>(stato.iterations()) *
+                            static_cast<std::int64_t>(std::filesystem::file_size(percorso)));
+}
+
+void Esporta(benchmark::State& stato, const std::string& tipo, Importatore importa)
+{
+    const std::string percorso = File(tipo, stato.range(0));
+    if (!std::filesystem::exists(percorso)) {
+        stato.SkipWithError(("manca " + percorso + ": bench/run.sh lo genera").c_str());
+        return;
+    }
+    Griglia tabella;
+    Griglia riepilogo;
+    importa(CaricaRighe(percorso), tabella, riepilogo, ',');
+    std::int64_t byte = 0;
+    for (auto _ : stato) {
+        const std::string testoTabella = TestoTabulato(tabella);
+        const std::string testoRiepilogo = TestoTabulato(riepilogo);
+        byte += static_cast<std::int64_t>(testoTabella.size() + testoRiepilogo.size());
+        benchmark::DoNotOptimize(testoTabella.data());
+    }
+    stato.SetBytesProcessed(byte);
+}
+
+void ImportaMes(benchmark::State& stato) { Importa(stato, "mes", ImportaVelocita); }
+void ImportaRsz(benchmark::State& stato) { Importa(stato, "rsz", ImportaArchi); }
+void EsportaMes(benchmark::State& stato) { Esporta(stato, "mes", ImportaVelocita); }
+void EsportaRsz(benchmark::State& stato) { Esporta(stato, "rsz", ImportaArchi); }
+
+} // namespace
+
+BENCHMARK(ImportaMes)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ImportaRsz)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EsportaMes)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EsportaRsz)->Arg(10)->Arg(50)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+BENCHMARK_MAIN();
