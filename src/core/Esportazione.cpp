@@ -66,6 +66,16 @@ std::FILE* Apri(const fs::path& percorso, bool nuovo)
 #endif
 }
 
+// Opens a file for writing from its start, as it is: for targets that are not regular files.
+std::FILE* ApriDiretto(const fs::path& percorso)
+{
+#ifdef _WIN32
+    return _wfopen(percorso.c_str(), L"wb");
+#else
+    return std::fopen(percorso.c_str(), "wb");
+#endif
+}
+
 std::error_code UltimoErrore()
 {
     return std::error_code(errno, std::generic_category());
@@ -172,6 +182,20 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
         if (!prova)
             ErroreCreazione(assoluto, UltimoErrore());
         std::fclose(prova);
+    }
+
+    // A device or a pipe (a terminal, /dev/stdout) holds no content to protect, and renaming a
+    // file over it would replace the device's name: such a target is written straight.
+    if (esiste && !fs::is_regular_file(stato)) {
+        std::FILE* diretto = ApriDiretto(reale);
+        if (!diretto)
+            ErroreCreazione(assoluto, UltimoErrore());
+        bool fatto = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), diretto) == byte.size();
+        fatto = std::fflush(diretto) == 0 && fatto;
+        fatto = std::fclose(diretto) == 0 && fatto;
+        if (!fatto)
+            throw Errore("Stream write error");
+        return;
     }
 
     // The new content goes to a file of its own in the same folder (so that the rename stays on

@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -202,6 +204,24 @@ TEST_F(ScriviFile, WritesThroughALinkToItsFile)
     EXPECT_TRUE(fs::is_symlink(cartella_ / "collegamento.txt"));
     EXPECT_EQ(Leggi(vero), "nuovo");
     EXPECT_EQ(Contenuto(cartella_), (std::vector<std::string>{"collegamento.txt", "vero.txt"}));
+}
+
+// A pipe or a device (marvento-cli --detail /dev/stdout) is written straight, never replaced.
+TEST_F(ScriviFile, WritesIntoAPipeWithoutReplacingIt)
+{
+    const fs::path tubo = cartella_ / "tubo";
+    ASSERT_EQ(mkfifo(tubo.c_str(), 0600), 0);
+    const int lettura = open(tubo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(lettura, 0);
+
+    ScriviFileIntero(tubo.string(), "a\tb\r\n");
+
+    char ricevuto[16] = {};
+    const auto letti = read(lettura, ricevuto, sizeof ricevuto);
+    close(lettura);
+    EXPECT_TRUE(fs::is_fifo(tubo));
+    EXPECT_EQ(std::string(ricevuto, letti > 0 ? static_cast<std::size_t>(letti) : 0), "a\tb\r\n");
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tubo"});
 }
 #endif
 
