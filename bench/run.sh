@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Times marvento on large generated files: for each case the median wall time, the median CPU time
+# (user + system) and the median peak memory (maximum resident set) over several runs, read with
+# /usr/bin/time, and the wall time per megabyte to show how the cost grows.
+#
+#   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
+#
+# Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA).
+set -euo pipefail
+QUI=$(cd "$(dirname "$0")" && pwd)
+BUILD=$(cd "${1:-$QUI/../build-perf}" && pwd)
+VOLTE=${2:-5}
+DATI=${MARVENTO_BENCH_DATA:-$QUI/data}
+export MARVENTO_BENCH_DATA=$DATI
+CLI=$BUILD/src/cli/marvento-cli
+NUCLEO=$BUILD/bench/marvento_bench_core
+FINESTRA=$BUILD/bench/marvento_bench_finestra
+USCITA=$(mktemp -d)
+trap 'rm -rf "$USCITA"' EXIT
+
+for programma in "$CLI" "$NUCLEO" "$FINESTRA"; do
+    [ -x "$programma" ] || { echo "manca $programma: cmake --build $BUILD --target marvento-cli marvento_bench_core marvento_bench_finestra" >&2; exit 2; }
+done
+
+mkdir -p "$DATI"
+for mb in 10 50 100; do
+    [ -f "$DATI/mes-$mb.mes" ] || python3 "$QUI/genera.py" mes "$DATI/mes-$mb.mes" --misure 500 --mb $mb
+    [ -f "$DATI/rsz-$mb.rsz" ] || python3 "$QUI/genera.py" rsz "$DATI/rsz-$mb.rsz" --sezioni 1000 --mb $mb
+done
+
+mediana() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# misura LABEL MB COMMAND...: runs the command VOLTE times and prints one line of medians.
+misura() {
+    local nome=$1 mb=$2
+    shift 2
+    : > "$USCITA/tempi"
+    for _ in $(seq "$VOLTE"); do
+        /usr/bin/time -f "%e %U %S %M" -o "$USCITA/t" "$@" > "$USCITA/stdout" 2> "$USCITA/stderr" \
+            || { echo "$nome: fallito"; cat "$USCITA/stderr" >&2; return 1; }
+        cat "$USCITA/t" >> "$USCITA/tempi"
+    done
+    local wall cpu picco
+    wall=$(awk '{ print $1 }' "$USCITA/tempi" | mediana)
+    cpu=$(awk '{ print $2 + $3 }' "$USCITA/tempi" | mediana)
+    picco=$(awk '{ print $4 / 1024 }' "$USCITA/tempi" | mediana)
+    printf '%-34s %5s MB  wall %6.2f s  cpu %6.2f s  picco %5.0f MB  %6.4f s/MB\n' \
+        "$nome" "$mb" "$wall" "$cpu" "$picco" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w / m }')"
+}
+
+echo "== marvento-cli: import, summary and both exports ($VOLTE runs, medians)"
+for mb in 10 50 100; do
+    misura "marvento-cli mes" $mb "$CLI" mes "$DATI/mes-$mb.mes" --decimal-separator , \
+        --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
+done
+for mb in 10 50 100; do
+    misura "marvento-cli rsz" $mb "$CLI" rsz "$DATI/rsz-$mb.rsz" --decimal-separator , \
+        --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
+done
+
+echo "== core alone: import (file to both grids), export (both grids to their bytes)"
+echo "   (wall is the benchmark's median per iteration; peak is the whole process's)"
+for caso in ImportaMes ImportaRsz EsportaMes EsportaRsz; do
+    for mb in 10 50 100; do
+        /usr/bin/time -f "%M" -o "$USCITA/t" "$NUCLEO" --benchmark_filter="^$caso/$mb/" \
+            --benchmark_repetitions="$VOLTE" --benchmark_format=csv > "$USCITA/csv" 2> /dev/null
+        # The median row when there are repetitions, otherwise the one measurement.
+        riga=$(grep '_median"' "$USCITA/csv" || grep "^\"$caso/$mb/" "$USCITA/csv" | head -1)
+        wall=$(echo "$riga" | awk -F, '{ print $3 / 1000 }')
+        cpu=$(echo "$riga" | awk -F, '{ print $4 / 1000 }')
+        printf '%-34s %5s MB  wall %6.2f s  cpu %6.2f s  picco %5.0f MB  %6.4f s/MB\n' "$caso" "$mb" \
+            "$wall" "$cpu" "$(awk '{ print $1 / 1024 }' "$USCITA/t")" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w / m }')"
+    done
+done
+
+echo "== window, offscreen: dialog closed -> both grids painted; scroll steps of the detail table"
+for mb in 10 50 100; do
+    : > "$USCITA/finestra"
+    for _ in $(seq "$VOLTE"); do
+        "$FINESTRA" "$DATI/mes-$mb.mes" 2> /dev/null >> "$USCITA/finestra"
+    done
+    dipinto=$(sed -n 's/.*dipinto \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
+    passo=$(sed -n 's/.*mediana \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
+    massimo=$(sed -n 's/.*massimo \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
+    printf '%-34s %5s MB  dipinto %6.0f ms  scorrimento %5.1f ms (massimo %5.1f ms)  %6.4f s/MB\n' \
+        "finestra .mes" "$mb" "$dipinto" "$passo" "$massimo" "$(awk -v w="$dipinto" -v m="$mb" 'BEGIN { print w / 1000 / m }')"
+done
