@@ -95,33 +95,33 @@ std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parol
     return testo;
 }
 
-// Copies riga into pulita with every "." written as separatore and puts in fini the end of each of
-// its first `campi` fields (campi > 0) as DividiCampi cuts them at ";". False when the line has fewer
-// fields or one of those fields may come under the double-quote rules; pulita and fini are then of
-// no use.
-bool CampiSemplici(std::string_view riga, char separatore, int campi, std::string& pulita,
-                   std::vector<std::size_t>& fini)
+// Appends riga to pulite with every "." written as separatore, and puts in fini[0..campi) the ends
+// in pulite of its first `campi` fields (campi > 0) as DividiCampi cuts them at ";". False when the line has
+// fewer fields or one of those may come under the double-quote rules; pulite and fini then hold a
+// part of the line.
+bool TagliaRigaDati(std::string_view riga, char separatore, int campi, std::string& pulite,
+                    std::uint32_t* fini)
 {
-    fini.clear();
-    if (riga.empty())
+    const std::size_t inizio = pulite.size();
+    if (riga.empty() || inizio + riga.size() > UINT32_MAX)
         return false;
-    pulita.resize(riga.size());
-    char* const uscita = pulita.data();
-    const std::size_t necessari = static_cast<std::size_t>(campi);
+    pulite.resize(inizio + riga.size());
+    char* const uscita = pulite.data() + inizio;
+    int trovati = 0;
     for (std::size_t i = 0; i < riga.size(); ++i) {
         const char c = riga[i];
         if (c == '"')
             return false;
         if (c == ';') {
-            fini.push_back(i);
-            if (fini.size() == necessari)
+            fini[trovati] = static_cast<std::uint32_t>(inizio + i);
+            if (++trovati == campi)
                 return true;
         }
         uscita[i] = c == '.' ? separatore : c;
     }
-    if (fini.size() + 1 < necessari)
+    if (trovati + 1 < campi)
         return false;
-    fini.push_back(riga.size()); // the last field runs to the end of the line
+    fini[trovati] = static_cast<std::uint32_t>(inizio + riga.size()); // the last field runs to the end
     return true;
 }
 
@@ -219,21 +219,39 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // needing the quote rules or lacking fields, or any failure, is taken back and done row by row,
     // so that what a failure leaves in the grid is the same; so is everything when the table lacks
     // blocks.
-    constexpr long long kGruppiPerPassata = 64;
+    constexpr long long kGruppiPerPassata = 32;
     const bool perBlocchi = p == misurePrimaIntestazione;
-    std::vector<std::size_t> fini;
-    fini.reserve(static_cast<std::size_t>(q));
+    std::string pulite;               // the lines of a run in file order, cleaned, back to back
+    std::vector<std::uint32_t> fini;  // per line of the run, the ends in pulite of its q fields
+    std::vector<std::uint32_t> inizi; // per line of the run, its start in pulite
+    // The lines are read in file order, then written block by block; the field ends are kept in
+    // the order of the writes (measurement first, then group) so that both passes run straight on.
     auto riempiPassata = [&](long long inizio, int passata, int primaRiga) {
-        for (int d = 0; d < p; ++d) {
-            for (int g = 0; g < passata; ++g) {
-                const std::string_view linea = righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d));
-                if (!CampiSemplici(linea, separatore, q, riga, fini))
+        pulite.clear();
+        const std::size_t campiRiga = static_cast<std::size_t>(q);
+        const std::size_t linee = static_cast<std::size_t>(passata) * static_cast<std::size_t>(p);
+        fini.resize(linee * campiRiga);
+        inizi.resize(linee);
+        long long linea = inizio;
+        for (int g = 0; g < passata; ++g) {
+            for (int d = 0; d < p; ++d, ++linea) {
+                const std::size_t posto = static_cast<std::size_t>(d) * static_cast<std::size_t>(passata) +
+                                          static_cast<std::size_t>(g);
+                inizi[posto] = static_cast<std::uint32_t>(pulite.size());
+                if (!TagliaRigaDati(righe.riga(static_cast<int>(linea)), separatore, q, pulite,
+                                    fini.data() + posto * campiRiga))
                     return false;
-                std::size_t campo = 0;
+            }
+        }
+        const std::uint32_t* fine = fini.data();
+        for (int d = 0; d < p; ++d) {
+            for (int g = 0; g < passata; ++g, fine += campiRiga) {
+                std::size_t campo = inizi[static_cast<std::size_t>(d) * static_cast<std::size_t>(passata) +
+                                          static_cast<std::size_t>(g)];
                 for (int j = 0; j < q; ++j) {
-                    const std::size_t fine = fini[static_cast<std::size_t>(j)];
-                    tabella.impostaCella(d * q + j, primaRiga + g, std::string_view(riga.data() + campo, fine - campo));
-                    campo = fine + 1;
+                    tabella.impostaCella(d * q + j, primaRiga + g,
+                                         std::string_view(pulite.data() + campo, fine[j] - campo));
+                    campo = fine[j] + std::size_t{1};
                 }
             }
         }
