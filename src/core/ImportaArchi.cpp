@@ -220,12 +220,12 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         const long long s = (n - 2) / sezioniPreviste;
         const long long colonne = (s + 1) * sezioniPreviste + 1;
         const long long righeDati = std::max(0, numeroRighe - inizioDati);
-        if (colonne > kMassimoColonneTabellaArchi ||
-            colonne * righeDati > kMassimoCelleTabellaArchi) {
+        const long long massimoCelle = s > 0 ? kMassimoCelleTabellaArchi : kMassimoCelleSoloSezioni;
+        if (colonne > kMassimoColonneTabellaArchi || colonne * righeDati > massimoCelle) {
             throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) +
                          " colonne per " + std::to_string(righeDati) + " intervalli (al massimo " +
                          std::to_string(kMassimoColonneTabellaArchi) + " colonne e " +
-                         std::to_string(kMassimoCelleTabellaArchi) + " celle)");
+                         std::to_string(massimoCelle) + " celle)");
         }
     }
 

@@ -51,6 +51,10 @@ inline constexpr long long kMassimoCelleTabellaArchi = 100'000'000;
 // column costs a few hundred bytes before it holds a cell, so a header line of ten million ";"
 // would otherwise ask for gigabytes.
 inline constexpr long long kMassimoColonneTabellaArchi = 1'000'000;
+// A header too short to give every section a value column leaves blocks of the section number
+// alone, and every data line, however short, then fills one cell per section: nothing in the file
+// stands for those cells, so such a table is bounded far lower (90 KB of file asked for 100 million).
+inline constexpr long long kMassimoCelleSoloSezioni = 10'000'000;
 
 // ImportaArchi (Importazione.h), which picks the table with ParoleArchiDelFile, with the words
 // of the given table. Fails with the messages of the text, number and grid rules, "Division by

@@ -202,3 +202,38 @@ TEST(Regressioni, LimiteDiDimensioneFileNonLasciaIlTemporaneoNeDanneggiaIlFile)
     fs::remove_all(cartella);
 }
 #endif
+
+// A header of two fields shared among ten thousand sections gives blocks of the section number
+// alone; each of a thousand one-character data lines then asked for ten thousand cells. The file
+// of 80 KB took half a gigabyte and half a minute at ten thousand lines; such a table has its own,
+// lower bound, and the refusal leaves both grids untouched.
+TEST(Regressioni, SezioniSenzaColonneDiValoriHannoUnLimiteProprio)
+{
+    auto file = [](int sezioni, int righe) {
+        std::string testo = "\n\n\n\n\n\n\n";
+        for (int i = 0; i < sezioni; ++i)
+            testo += "Num.,5\n";
+        testo += "\nIntervallo;x\n\n\n\n";
+        for (int i = 0; i < righe; ++i)
+            testo += "1\n";
+        return testo;
+    };
+    Griglia tabella;
+    Griglia riepilogo;
+    Riempi(tabella, 1);
+    Riempi(riepilogo, 1);
+    try {
+        ImportaArchi(DecodificaRighe(file(10'000, 1'000)), tabella, riepilogo, ',');
+        FAIL() << "no failure";
+    } catch (const Errore& e) {
+        EXPECT_EQ(std::string(e.what()), "Il file descrive una tabella troppo grande: 10001 colonne per 1000 "
+                                         "intervalli (al massimo 1000000 colonne e 10000000 celle)");
+    }
+    EXPECT_EQ(Contenuto(tabella), "h0\n\nc0");
+    EXPECT_EQ(Contenuto(riepilogo), "h0\n\nc0");
+
+    // A small one of the same shape still imports: section numbers and empty figures.
+    ImportaArchi(DecodificaRighe(file(3, 2)), tabella, riepilogo, ',');
+    EXPECT_EQ(Contenuto(tabella), "Intervallo [s]|Sezione|Sezione|Sezione\n1|1|2|3\n1|1|2|3");
+    EXPECT_EQ(riepilogo.numeroRighe(), 3);
+}
