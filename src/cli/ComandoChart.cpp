@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <optional>
@@ -186,9 +187,22 @@ int ComandoChart(const QStringList& argomenti)
     });
 }
 
+namespace {
+
+// The offscreen platform's notices ("does not support propagateSizeHints()", XDG_RUNTIME_DIR) are
+// no concern of the user's: standard error carries only what the program itself has to say.
+void SoloErroriGravi(QtMsgType tipo, const QMessageLogContext&, const QString& testo)
+{
+    if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", testo.toLocal8Bit().constData());
+}
+
+} // namespace
+
 std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv)
 {
     if (argc > 1 && std::strcmp(argv[1], "chart") == 0) {
+        qInstallMessageHandler(SoloErroriGravi);
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         return std::make_unique<QApplication>(argc, argv);
