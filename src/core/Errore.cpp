@@ -1,6 +1,7 @@
 #include "Errore.h"
 
 #include <charconv>
+#include <new>
 
 namespace marvento {
 
@@ -42,7 +43,10 @@ namespace {
 // certainly alive.
 void MessaggioPiuInterno(const std::exception& errore, std::string& testo)
 {
-    const char* messaggio = errore.what();
+    // An allocation that failed (a hostile file under a memory limit) says so in the framework's
+    // words rather than with the library's type name.
+    const char* messaggio =
+        dynamic_cast<const std::bad_alloc*>(&errore) ? "Out of memory" : errore.what();
     if (messaggio && *messaggio)
         testo = messaggio;
     const auto* annidata = dynamic_cast<const std::nested_exception*>(&errore);

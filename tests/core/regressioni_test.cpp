@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -236,4 +237,20 @@ TEST(Regressioni, SezioniSenzaColonneDiValoriHannoUnLimiteProprio)
     ImportaArchi(DecodificaRighe(file(3, 2)), tabella, riepilogo, ',');
     EXPECT_EQ(Contenuto(tabella), "Intervallo [s]|Sezione|Sezione|Sezione\n1|1|2|3\n1|1|2|3");
     EXPECT_EQ(riepilogo.numeroRighe(), 3);
+}
+
+// An import that runs out of memory (a hostile file under a memory limit) reaches the error box
+// as std::bad_alloc, whose own text is the library's type name.
+TEST(Regressioni, MemoriaEsauritaHaUnMessaggioChiaro)
+{
+    EXPECT_EQ(TestoBoxErrore(std::bad_alloc()), "Out of memory.");
+    try {
+        try {
+            throw std::bad_alloc();
+        } catch (...) {
+            std::throw_with_nested(Errore("Importazione"));
+        }
+    } catch (const Errore& e) {
+        EXPECT_EQ(TestoBoxErrore(e), "Out of memory.");
+    }
 }
