@@ -1,0 +1,302 @@
+// The shortcuts taken for large files must give what the plain rules give: the importers' runs
+// written block by block (and their fall-back to row by row on quotes and failures), the quick
+// reading of plain decimals, and the sizing of grid columns ahead of a fill.
+#include "ColonnaGriglia.h"
+#include "Errore.h"
+#include "Griglia.h"
+#include "Importazione.h"
+#include "Numeri.h"
+#include "Testo.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace marvento;
+
+namespace {
+
+using Campi = std::vector<std::string>;
+
+std::string Unisci(const Campi& campi, char delimitatore)
+{
+    std::string riga;
+    for (std::size_t i = 0; i < campi.size(); ++i)
+        riga += (i ? std::string(1, delimitatore) : "") + campi[i];
+    return riga;
+}
+
+std::string ConVirgola(std::string testo)
+{
+    for (char& c : testo)
+        if (c == '.')
+            c = ',';
+    return testo;
+}
+
+// The cells of every row, "|" between cells, one line per row (headers left out).
+std::string Righe(const Griglia& g)
+{
+    std::string testo;
+    for (int r = 0; r < g.numeroRighe(); ++r) {
+        std::vector<std::string> celle;
+        for (int c = 0; c < g.numeroColonne(); ++c)
+            celle.emplace_back(g.cella(c, r));
+        testo += Unisci(celle, '|') + "\n";
+    }
+    return testo;
+}
+
+// The rows a plain reading gives: one per entry, its cells as listed.
+std::string Attese(const std::vector<Campi>& righe)
+{
+    std::string testo;
+    for (const Campi& riga : righe)
+        testo += Unisci(riga, '|') + "\n";
+    return testo;
+}
+
+struct Esito
+{
+    Griglia tabella;
+    Griglia riepilogo;
+    std::string errore;
+};
+
+template <typename Importatore> void Importa(const std::string& testo, Importatore importa, Esito& esito)
+{
+    try {
+        importa(DecodificaRighe(testo), esito.tabella, esito.riepilogo, ',');
+    } catch (const Errore& e) {
+        esito.errore = e.what();
+    }
+}
+
+// A .mes of three measurements and 150 groups, six header fields: several runs of groups.
+constexpr int kMisure = 3;
+constexpr int kGruppi = 150;
+
+Campi CampiMes(int g, int d)
+{
+    return {std::to_string(d + 1), std::to_string(g * 60), std::to_string(g * 60 + 60),
+            std::to_string((g * 7 + d) % 40), std::to_string(30 + (g + d) % 50) + "." + std::to_string(g % 10), ""};
+}
+
+std::string FileMes(const std::vector<std::string>& dati)
+{
+    std::string testo = "\r\nRilievo dati\r\n\r\n";
+    for (int d = 1; d <= kMisure; ++d)
+        testo += "Misura     " + std::to_string(d) + ": Sezione(i) di rilievo " + std::to_string(d) + "\r\n";
+    testo += "\r\nMisura;da;a;Veicoli;Vel;\r\n      ;  ; ;;Media;\r\n      ;  ; ;tutti;tutti;\r\n";
+    for (const std::string& riga : dati)
+        testo += riga + "\r\n";
+    return testo;
+}
+
+} // namespace
+
+// Quoted fields in one group and a short line in a later one: the groups around them are written
+// in runs, the ones with them row by row, and the grid comes out as a plain row-by-row fill leaves it.
+TEST(GrandiFile, VelocitaPerBlocchiComeRigaPerRiga)
+{
+    struct Caso
+    {
+        const char* nome;
+        int gruppoCorto; // -1: none
+    };
+    for (const Caso caso : {Caso{"completo", -1}, Caso{"riga corta", 101}}) {
+        SCOPED_TRACE(caso.nome);
+        std::vector<std::string> dati;
+        std::vector<Campi> attese;
+        for (int g = 0; g < kGruppi; ++g) {
+            Campi riga;
+            for (int d = 0; d < kMisure; ++d) {
+                Campi campi = CampiMes(g, d);
+                if (g == 40 && d == 1) {
+                    // The quote rules: the quotes go, a ";" inside stays in its field.
+                    dati.push_back(campi[0] + ";\"" + campi[1] + "\";" + campi[2] + ";" + campi[3] + ";\"" +
+                                   campi[4] + "\";");
+                } else if (g == caso.gruppoCorto && d == 2) {
+                    campi.resize(3);
+                    dati.push_back(Unisci(campi, ';'));
+                } else {
+                    dati.push_back(Unisci(campi, ';'));
+                }
+                for (std::size_t j = 0; j < campi.size(); ++j)
+                    if (caso.gruppoCorto >= 0 || d == 0 || (j != 1 && j != 2))
+                        riga.push_back(ConVirgola(campi[j]));
+            }
+            if (caso.gruppoCorto < 0 || g <= caso.gruppoCorto)
+                attese.push_back(riga);
+        }
+        Esito esito;
+        Importa(FileMes(dati), [](auto&&... a) { ImportaVelocita(a...); }, esito);
+        if (caso.gruppoCorto < 0) {
+            EXPECT_EQ(esito.errore, "");
+            EXPECT_EQ(esito.tabella.numeroColonne(), 6 + 2 * 4);
+            EXPECT_EQ(esito.riepilogo.cella(3, 0), "9000,000");
+        } else {
+            // The failure leaves all blocks (the interval columns of later blocks not yet removed),
+            // the rows before it, and the failing row filled up to the missing field.
+            EXPECT_EQ(esito.errore, "List index out of bounds (3)");
+            EXPECT_EQ(esito.tabella.numeroColonne(), 6 * kMisure);
+            for (Campi& riga : attese)
+                riga.resize(6 * kMisure);
+        }
+        EXPECT_EQ(Righe(esito.tabella), Attese(attese));
+    }
+}
+
+namespace {
+
+constexpr int kSezioni = 4;
+constexpr int kIntervalli = 120;
+
+Campi CampiRsz(int r)
+{
+    Campi campi = {"  " + std::to_string((r + 1) * 600)};
+    for (int k = 0; k < kSezioni; ++k) {
+        campi.push_back(" " + std::to_string(10 + (r * 3 + k) % 90) + "." + std::to_string((r + k) % 10));
+        campi.push_back("  " + std::to_string((r + 2 * k) % 60));
+    }
+    return campi;
+}
+
+std::string FileRsz(const std::vector<std::string>& dati)
+{
+    std::string testo = "\nTabella dei tempi di percorrenza\n\nFile:     c:\\rete.inp\nCommento: prova\nData: oggi\n\n";
+    for (int k = 1; k <= kSezioni; ++k)
+        testo += "Num. " + std::to_string(k) + " (Via): da arco 1 a 1.5 m ad arco 2 a 3.0 m, Distanza  5" +
+                 std::to_string(k) + ".5 m\n";
+    testo += "\nIntervallo;";
+    for (int k = 0; k < kSezioni; ++k)
+        testo += "  TdP;#Veic.;";
+    testo += "\n  ClasseV;\n  Num.:;\n Nome;\n";
+    for (const std::string& riga : dati)
+        testo += riga + "\n";
+    return testo;
+}
+
+std::string SenzaSpazi(std::string testo)
+{
+    std::string pulito;
+    for (char c : ConVirgola(std::move(testo)))
+        if (c != ' ')
+            pulito.push_back(c);
+    return pulito;
+}
+
+} // namespace
+
+// The same for travel times: a quoted line, a blank line skipped, and a short line that fails.
+TEST(GrandiFile, ArchiPerBlocchiComeRigaPerRiga)
+{
+    for (const int rigaCorta : {-1, 77}) {
+        SCOPED_TRACE(rigaCorta);
+        std::vector<std::string> dati;
+        std::vector<Campi> attese;
+        for (int r = 0; r < kIntervalli && (rigaCorta < 0 || r <= rigaCorta); ++r) {
+            Campi campi = CampiRsz(r);
+            std::string riga = Unisci(campi, ';') + ";";
+            if (r == 50)
+                riga = Unisci({campi[0], "\"" + campi[1] + "\""}, ';') + ";" +
+                       Unisci(Campi(campi.begin() + 2, campi.end()), ';') + ";";
+            if (r == rigaCorta) {
+                campi.resize(4);
+                riga = Unisci(campi, ';') + ";";
+            }
+            if (r == 60)
+                dati.push_back("   "); // no interval
+            dati.push_back(riga);
+            Campi attesa = {SenzaSpazi(campi[0])};
+            for (int k = 0; k < kSezioni; ++k) {
+                attesa.push_back(std::to_string(k + 1));
+                for (std::size_t f = 1 + 2 * static_cast<std::size_t>(k); f < 3 + 2 * static_cast<std::size_t>(k); ++f)
+                    attesa.push_back(f < campi.size() ? SenzaSpazi(campi[f]) : "");
+            }
+            if (r == rigaCorta)
+                attesa.resize(1 + 3 * 2 - 1); // section 2's vehicles are the first field missing
+            attesa.resize(1 + 3 * kSezioni);
+            attese.push_back(attesa);
+        }
+        Esito esito;
+        Importa(FileRsz(dati), [](auto&&... a) { ImportaArchi(a...); }, esito);
+        EXPECT_EQ(esito.errore, rigaCorta < 0 ? "" : "List index out of bounds (4)");
+        EXPECT_EQ(Righe(esito.tabella), Attese(attese));
+    }
+}
+
+// Plain decimals are read by one exact division; the result must be the correctly rounded one that
+// the general reading gives, bit for bit, also around the limits of that shortcut.
+TEST(GrandiFile, DecimaliSempliciComeLaLetturaGenerale)
+{
+    std::mt19937_64 caso(7);
+    auto cifre = [&](int quante) {
+        std::string testo;
+        for (int i = 0; i < quante; ++i)
+            testo.push_back(static_cast<char>('0' + caso() % 10));
+        return testo;
+    };
+    std::vector<std::string> testi = {"0", "-0", "+0,0", ",5", "5,", "9007199254740992", "9007199254740993",
+                                      "0,9007199254740993", "1234567890123456789", "12345678901234567890",
+                                      "0,1", "0,3", "2,675", "87,3", "  -45,25  ", "0,0000000000000000001"};
+    for (int i = 0; i < 20000; ++i) {
+        const int intere = static_cast<int>(caso() % 12);
+        const int decimali = static_cast<int>(caso() % 12);
+        std::string testo = (caso() % 4 == 0 ? "-" : "") + cifre(intere);
+        if (decimali > 0 || intere == 0)
+            testo += "," + cifre(decimali == 0 ? 1 : decimali);
+        testi.push_back(testo);
+    }
+    for (const std::string& testo : testi) {
+        // The reference: the same number in the one form from_chars takes.
+        std::string forma;
+        for (char c : testo)
+            if (c != ' ' && c != '+')
+                forma.push_back(c == ',' ? '.' : c);
+        if (forma == "." || forma == "-.")
+            continue;
+        if (forma.back() == '.')
+            forma.pop_back();
+        if (forma[0] == '.' || (forma[0] == '-' && forma[1] == '.'))
+            forma.insert(forma[0] == '-' ? 1 : 0, "0");
+        double atteso = 0;
+        std::from_chars(forma.data(), forma.data() + forma.size(), atteso);
+        const double letto = LeggiDecimale(testo, ',');
+        EXPECT_EQ(std::memcmp(&letto, &atteso, sizeof letto), 0) << testo;
+    }
+    // What the shortcut leaves alone still fails with the general message.
+    EXPECT_THROW(LeggiDecimale("1.5", ','), Errore);
+    EXPECT_THROW(LeggiDecimale("1,5x", ','), Errore);
+    EXPECT_THROW(LeggiDecimale(" ", ','), Errore);
+}
+
+// Sizing a column ahead changes no text, and the byte cap still holds after it.
+TEST(GrandiFile, RiservaNonCambiaITesti)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, 0, 2, false);
+    griglia.impostaNumeroRighe(5000);
+    for (int r = 0; r < 40; ++r)
+        griglia.impostaCella(0, r, std::to_string(r));
+    griglia.impostaCella(1, 3, std::string(300, 'x')); // kept on its own
+    griglia.impostaCella(0, 7, "riscritta");           // out of order
+    griglia.riservaRighe(5000);
+    for (int r = 40; r < 5000; ++r)
+        griglia.impostaCella(0, r, std::to_string(r));
+    for (int r = 0; r < 5000; ++r)
+        ASSERT_EQ(griglia.cella(0, r), r == 7 ? "riscritta" : std::to_string(r));
+    EXPECT_EQ(griglia.cella(1, 3), std::string(300, 'x'));
+
+    ColonnaGriglia colonna(10);
+    colonna.imposta(0, "12345");
+    colonna.riserva(100);
+    colonna.imposta(1, "67890");
+    EXPECT_THROW(colonna.imposta(2, "a"), Errore);
+    EXPECT_EQ(colonna.testo(1), "67890");
+    EXPECT_EQ(colonna.testo(2), "");
+}
