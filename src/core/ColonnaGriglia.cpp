@@ -126,6 +126,22 @@ void ColonnaGriglia::testi(int righe, std::vector<std::string_view>& testi) cons
                 testi[static_cast<std::size_t>(riga)] = testo;
 }
 
+void ColonnaGriglia::aggiungiLunghezze(int righe, std::size_t* somme) const
+{
+    const std::size_t fine = static_cast<std::size_t>(std::min(std::max(righe, 0), righeContigue()));
+    const std::uint8_t* lunghezze = lunghezze_.data();
+    for (std::size_t riga = 0; riga < fine; ++riga)
+        somme[riga] += lunghezze[riga] == lunga ? extra_->lunghe.find(static_cast<int>(riga))->second.size()
+                                                : lunghezze[riga];
+    if (extra_)
+        for (const auto& [riga, testo] : extra_->modifiche)
+            if (riga < righe) {
+                // The rewritten text stands in for the one counted above.
+                somme[riga] -= contigua(riga).size();
+                somme[riga] += testo.size();
+            }
+}
+
 std::size_t ColonnaGriglia::byteVivi() const
 {
     return testo_.size() + (extra_ ? extra_->byteModifiche - extra_->byteSostituiti : 0);

@@ -77,6 +77,9 @@ class alignas(64) ColonnaGriglia
     std::string_view testo(int riga) const;
     // The texts of rows 0..righe-1 into testi (resized to righe), in one pass down the column.
     void testi(int righe, std::vector<std::string_view>& testi) const;
+    // Adds the length in bytes of the text of each row 0..righe-1 to somme[row], as testi() would
+    // give them, without building the views.
+    void aggiungiLunghezze(int righe, std::size_t* somme) const;
     // riga must be 0 or more (the grid checks its bounds). Appending the next row costs the length
     // of the text. Fails with "Too much text in one grid column" when the buffer would exceed its
     // cap; the column is then unchanged.

@@ -122,12 +122,13 @@ std::string TestoTabulato(const Griglia& griglia)
 
     // n - 1 TABs and a CR LF on every line.
     std::vector<std::size_t> posizione(linee, static_cast<std::size_t>(colonne) + 1);
+    std::vector<std::size_t> lunghezze(static_cast<std::size_t>(righe), 0);
     for (int colonna = 0; colonna < colonne; ++colonna) {
         posizione[0] += griglia.intestazione(colonna).size();
-        griglia.testiColonna(colonna, celle);
-        for (std::size_t riga = 0; riga < celle.size(); ++riga)
-            posizione[riga + 1] += celle[riga].size();
+        griglia.aggiungiLunghezzeColonna(colonna, lunghezze);
     }
+    for (std::size_t riga = 0; riga < lunghezze.size(); ++riga)
+        posizione[riga + 1] += lunghezze[riga];
     std::size_t totale = 0;
     for (std::size_t& inizio : posizione)
         totale += std::exchange(inizio, totale);

@@ -149,6 +149,15 @@ void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) co
     colonne_[static_cast<std::size_t>(colonna)]->testi(righe_, testi);
 }
 
+void Griglia::aggiungiLunghezzeColonna(int colonna, std::vector<std::size_t>& lunghezze) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    if (lunghezze.size() < static_cast<std::size_t>(righe_))
+        throw Errore("Griglia: lunghezze per meno righe della griglia");
+    colonne_[static_cast<std::size_t>(colonna)]->aggiungiLunghezze(righe_, lunghezze.data());
+}
+
 void Griglia::riservaRighe(int righe)
 {
     for (auto& colonna : colonne_)

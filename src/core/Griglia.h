@@ -58,6 +58,9 @@ class Griglia
     // those the column already holds; worth calling once the first rows of a long fill are in. The
     // texts and the row count stay the same.
     void riservaRighe(int righe);
+    // Adds the byte length of the text of each row of a column to lunghezze[row] (lunghezze holds at
+    // least numeroRighe() entries). Fails with "Column index, %d, out of bounds".
+    void aggiungiLunghezzeColonna(int colonna, std::vector<std::size_t>& lunghezze) const;
     // Folds pending out-of-order writes into the columns' buffers and trims their spare capacity.
     // Never needed for correctness. The texts stay the same; views returned earlier become invalid.
     void compatta();
