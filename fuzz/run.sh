@@ -27,8 +27,14 @@ for nome in "$@"; do
   corpus="$build/corpus/$nome"
   mkdir -p "$corpus" "$build/artifacts/$nome"
   log="$build/log-$nome.txt"
-  # Seeds are read from the repository, new inputs are kept in the working corpus only.
-  "$build/fuzz_$nome" "$corpus" "fuzz/corpus/$nome" \
+  # Seeds are read from the repository (and the real simulator files beside it, when present, for
+  # the targets that read whole files); new inputs are kept in the working corpus only.
+  semi=("fuzz/corpus/$nome")
+  campioni=${MARVENTO_SAMPLES_DIR:-../shared/samples/real-en}
+  case $nome in
+    carica_righe|importa_*) [ -d "$campioni" ] && semi+=("$campioni") ;;
+  esac
+  "$build/fuzz_$nome" "$corpus" "${semi[@]}" \
     -max_total_time="$secondi" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
     -artifact_prefix="$build/artifacts/$nome/" >"$log" 2>&1
   stato=$?
