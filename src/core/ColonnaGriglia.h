@@ -8,9 +8,10 @@
 // kept on its own. A row rewritten out of order goes to a side table that reads look at first; it
 // is folded back into the buffer when it grows.
 
+#include "CopiaBreve.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,8 +43,7 @@ class CaratteriColonna
     // n characters at the end; the room must be there already (reserve).
     void aggiungi(const char* testo, std::size_t n)
     {
-        if (n != 0)
-            std::memcpy(dati_ + usati_, testo, n);
+        CopiaBreve(dati_ + usati_, testo, n);
         usati_ += n;
     }
 

@@ -1,6 +1,7 @@
 #include "Esportazione.h"
 
 #include "Codifica.h"
+#include "CopiaBreve.h"
 #include "Errore.h"
 
 #include <algorithm>
@@ -137,8 +138,7 @@ std::string TestoTabulato(const Griglia& griglia)
     char* const base = byte.data();
     auto scrivi = [&](std::size_t linea, std::string_view campo, bool ultima) {
         char* punto = base + posizione[linea];
-        if (!campo.empty())
-            std::memcpy(punto, campo.data(), campo.size());
+        CopiaBreve(punto, campo.data(), campo.size());
         punto += campo.size();
         if (ultima) {
             *punto++ = '\r';
