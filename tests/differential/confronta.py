@@ -86,6 +86,7 @@ def main():
     ap.add_argument("--casi", type=int, default=200)
     ap.add_argument("--file", nargs="*", default=[])
     ap.add_argument("--cartella", nargs="*", default=[])
+    ap.add_argument("--fissi", action="store_true", help="also the hand-made files of genera_casi")
     ap.add_argument("--salva", help="keep the generated files that differ in this folder")
     ap.add_argument("-v", action="store_true")
     a = ap.parse_args()
@@ -105,6 +106,12 @@ def main():
                 if nome.endswith((".mes", ".rsz")):
                     f = os.path.join(d, nome)
                     casi.append((f, f, nome[-3:], open(f, "rb").read(), None))
+        if a.fissi:
+            for nome, tipo, dati, reali in genera_casi.casi_fissi():
+                f = os.path.join(tmp, nome)
+                with open(f, "wb") as h:
+                    h.write(dati)
+                casi.append((nome, f, tipo, dati, reali))
         rng = random.Random(a.seed)
         for i in range(a.casi):
             nome, tipo, dati, reali = genera_casi.genera(rng, i)

@@ -248,3 +248,75 @@ if __name__ == "__main__":
         nome, tipo, dati, reali = genera(rng, i)
         sys.stdout.write("== %s %r\n" % (nome, reali))
         sys.stdout.write(dati.decode("cp1252", errors="replace"))
+
+
+# --- hand-made files for the text and number rules ---------------------------------------------
+
+MES_BASE = ["Misura     1: Sezione(i) di rilievo 1", "Misura     2: Sezione(i) di rilievo 2", "",
+            "Misura;da;a;Veicoli;Vel;", "x", "y",
+            "1;0;300;10;50.0;", "2;0;300;20;40.0;", "1;300;600;30;45.5;", "2;300;600;0;0.0;"]
+RSZ_BASE = ["", "Tabella", "", "File: a", "Commento:", "Data: oggi", "",
+            "Num.  1: da arco 1 a 2.0 m ad arco 3 a 4.0 m, Distanza  500.0 m",
+            "Num.  2: da arco 1 a 2.0 m ad arco 3 a 4.0 m, Distanza 1066.6 m", "",
+            "Intervallo;  TdP;Veic.;  TdP;Veic.;", "  CatV;;;;;", "  N.:;;;;;", " Nome;a;a;b;b;",
+            "   600;  75.3;  45;  40.07;  11;", "  1200;  80.0;   1;  50.0;   1;"]
+
+
+def con(righe, i, nuova):
+    r = list(righe)
+    r[i] = nuova
+    return r
+
+
+def casi_fissi():
+    """(name, kind, bytes, real lengths or None)."""
+    crlf = lambda righe: "\r\n".join(righe).encode("cp1252") + b"\r\n"  # noqa: E731
+    M, R = MES_BASE, RSZ_BASE
+    casi = [
+        ("esempio-parte.mes", "mes", crlf(M), None),
+        ("una-misura-fine-senza-a-capo.mes", "mes", "\n".join([M[0], ""] + M[3:6] + [M[6], M[8]]).encode(), None),
+        ("utf8-etichetta.mes", "mes", b"\xef\xbb\xbf" + "\r\n".join(con(M, 0, "Misura     1: Sezione(i) di rilievo Città α€ ŝ")).encode("utf-8"), None),
+        ("utf8-non-valido.mes", "mes", b"\xef\xbb\xbf" + crlf(M).replace(b"Misura     2", b"Misura \xc3\x28  2"), None),
+        ("utf16le.mes", "mes", b"\xff\xfe" + "\r\n".join(M).encode("utf-16-le") + b"\x00", None),
+        ("utf16be.rsz", "rsz", b"\xfe\xff" + "\r\n".join(R).encode("utf-16-be"), ["550"] * 2),
+        ("bom-e-un-byte.mes", "mes", b"\xff\xfeA", None),
+        ("nul.mes", "mes", crlf(M) + b"\x00" + b"1;600;900;5;10.0;\r\n", None),
+        ("lf-cr.mes", "mes", b"\n\r".join(x.encode() for x in M[:3]) + b"\n" + "\r".join(M[3:]).encode(), None),
+        ("etichetta-fissa-cp1252.mes", "mes", crlf(con(M, 1, "Misura     2: Sezione(i) di rilievo 2")).replace(b"rilievo 2", b"rilievo \x81\x8d\x90 \xe8"), None),
+        ("misura-virgolette.mes", "mes", crlf(con(M, 0, 'Misura 1:"a:b"c: d')), None),
+        ("dati-virgolette.mes", "mes", crlf(con(M, 6, '"1";"0";300;"1""0";50.0;')), None),
+        ("vel-con-spazio.mes", "mes", crlf(con(M, 3, "Misura;da;a;Veicoli;Vel ;")), None),
+        ("testata-in-fondo.mes", "mes", crlf(M[:2] + ["x", "y", "z", "w", "Misura;da;a;Veicoli;Vel;", "a", "b", "c"]), None),
+        ("riga-tab-finale.mes", "mes", crlf(M + ["\t"]), None),
+        ("riga-spazi-tab-finale.mes", "mes", crlf(M + [" \t ", ""]), None),
+        ("inglese-e-italiano.mes", "mes", crlf(M[:3] + ["Measur.;from;to;Number Veh;Speed;"] + M[3:]), None),
+        ("due-veicoli-inglese.mes", "mes", crlf(["Measurement     1: Data Collection Point(s) 1", "", "Measur.;from;to;Number Veh;Speed;Number Veh", "", "",
+                                                   "1;0;60;3;50.5;7", "1;60;120;4;55.25;9", ""]), None),
+        ("rsz-base.rsz", "rsz", crlf(R), ["550", "1e3"]),
+        ("rsz-lunghezza-M.rsz", "rsz", crlf(con(R, 7, "Num.  1: da arco 1 a 2.0 m ad arco 3 a 4.0 m, DISTANZA  500.0 M")), ["550", "600"]),
+        ("rsz-distanza-attaccata.rsz", "rsz", crlf(con(R, 7, "Num.  1: da arco 1 a 2.0 m ad arco 3 a 4.0 mDistanza512.3m")), ["550", "600"]),
+        ("rsz-lunghezza-zero.rsz", "rsz", crlf(con(con(R, 7, "Num.  1: x, Distanza    0.0 m"), 8, "Num.  2: x, Distanza   -5.0 m")), ["550", "600"]),
+        ("rsz-senza-distanza.rsz", "rsz", crlf(con(R, 7, "Num.  1: da arco 1, 512.3 m, altro")), ["550", " 600 "]),
+        ("rsz-riga-punto-e-virgola.rsz", "rsz", crlf(R + [" ; "]), None),
+        ("rsz-testata-senza-fine.rsz", "rsz", crlf(con(R, 10, "Intervallo;TdP;Veic.;TdP;Veic.")), None),
+        ("rsz-tre-sezioni-due-blocchi.rsz", "rsz", crlf(R[:9] + ["Num.  3: x, Distanza  100.0 m"] + R[9:]), None),
+        ("rsz-seconda-testata.rsz", "rsz", crlf(R + ["Intervallo;TdP;Veic.;TdP;Veic.;"]), None),
+        ("rsz-cancelletto.rsz", "rsz", crlf(con(R, 10, "Intervallo;  #TdP;#Veic.;  T d P;Ve#ic.;")), ["550", "600"]),
+        ("rsz-ultima-senza-pv.rsz", "rsz", crlf(R[:-1] + ["  1200;  80.0;   1;  50.0;   12"]), None),
+        ("rsz-en-ft.rsz", "rsz", crlf(["", "Table of Travel Times", "", "File: a", "Comment:", "Date: x", "VISSIM:   5.40-08 [1]", "",
+                                       "No.    1 (a): from link 1 at 1.0 m to link 2 at 3717.8 mDistance 3696.7 ft",
+                                       "No.    2 (b): from link 1 at 1.0 m to link 2 at 37.8 m, Distance  369.7 ft", "",
+                                       "  Time;  Trav;#Veh;  Trav;#Veh;", "  VehC;;;;;", "  No.:;;;;;", " Name;;;;;",
+                                       "   600;  75.3;  45;  40.07;  11;"]), ["1000", "200,5"]),
+        ("rsz-en-e-it.rsz", "rsz", crlf(R[:10] + ["  Time;  Trav;#Veh;  Trav;#Veh;"] + R[10:]), None),
+    ]
+    numeri_int = [" 25", "+25", "$1A", "0x10", "x10", "2147483647", "-5", "25 ", "2147483648", "1e2", "0"]
+    numeri_dec = ["5.", ".5", "1e3", "1E+2", "1e", "+3.5", " 45.3 ", "-0.0", ".", "-.", "1.2.3", "1e+", "e5", "4 5"]
+    for i, v in enumerate(numeri_int):
+        casi.append(("veicoli-%02d.mes" % i, "mes", crlf(con(M, 7, "2;0;300;%s;40.0;" % v)), None))
+        casi.append(("veicoli-%02d.rsz" % i, "rsz", crlf(con(R, 15, "  1200;  80.0;%s;  50.0;   1;" % v.replace(" ", ""))), None))
+    for i, v in enumerate(numeri_dec):
+        casi.append(("velocita-%02d.mes" % i, "mes", crlf(con(M, 7, "2;0;300;20;%s;" % v)), None))
+        casi.append(("intervallo-%02d.mes" % i, "mes", crlf(con(M, 6, "1;%s;300;10;50.0;" % v)), None))
+        casi.append(("tdp-%02d.rsz" % i, "rsz", crlf(con(R, 15, "  1200;  %s;   1;  50.0;   1;" % v)), ["550", v.replace(".", ",")]))
+    return casi

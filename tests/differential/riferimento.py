@@ -329,7 +329,7 @@ def col_prima(intestazioni, nome):
 
 def ultima_non_vuota(righe):
     n = len(righe)
-    while n > 0 and righe[n - 1].strip(" \t") == "":
+    while n > 0 and righe[n - 1].strip(" ") == "":  # blanks are spaces; a tab is data
         n -= 1
     return n
 
@@ -558,3 +558,19 @@ def esegui(tipo, dati, sep, lunghezze=None):
         return True, esporta(det), esporta(rie), messaggi, None
     except Errore as e:
         return False, None, None, messaggi, testo_box(e.messaggio) if e.messaggio is not None else None
+
+
+if __name__ == "__main__":
+    # The worked figures that the program's documentation gives, as a check of this module itself.
+    assert formatta_decimale(esteso(Fraction(11 * 40.07 + 1 * 50.0) / 12), ",") == "40,897"
+    assert formatta_decimale(esteso(esteso(Fraction(550) * Fraction(45.3)) / 500), ",") == "49,830"
+    assert [formatta_decimale(x, ",") for x in (0.5, 1234.5678, 3600, 47.8125, 2.0625, -2.0625, -0.0004)] == \
+        ["0,500", "1234,568", "3600,000", "47,813", "2,063", "-2,063", "0,000"]
+    mes = ("Misura 1: Sezione(i) di rilievo 1\nMisura 2: Sezione(i) di rilievo 2\nMisura;da;a;Veicoli;Vel;\n\n\n"
+           "1;0;300;10;50.0;\n2;0;300;20;40.0;\n1;300;600;30;45.5;\n2;300;600;0;0.0;").encode()
+    ok, det, rie, _, _ = esegui("mes", mes, ",")
+    assert det.split(b"\r\n")[1] == b"1\t0\t300\t10\t50,0\t\t2\t20\t40,0\t", det
+    assert rie.split(b"\r\n")[1:3] == [b"1\t40\t46,625\t600,000\t 1", b"2\t20\t40,000\t600,000\t 2"], rie
+    assert carica_righe(b"a\r\nb\n\rc\r\r\nd\r\n") == ["a", "b", "", "c", "", "d"]
+    assert dividi_campi('"a;b"c;d', ";") == ["a;b", "c", "d"] and dividi_campi(";", ";") == ["", ""]
+    print("riferimento: ok")
