@@ -21,16 +21,6 @@ Griglia::~Griglia() = default;
 Griglia::Griglia(Griglia&&) noexcept = default;
 Griglia& Griglia::operator=(Griglia&&) noexcept = default;
 
-int Griglia::numeroColonne() const
-{
-    return static_cast<int>(colonne_.size());
-}
-
-int Griglia::numeroRighe() const
-{
-    return righe_;
-}
-
 void Griglia::impostaNumeroRighe(int righe)
 {
     if (righe < 0 || righe == righe_)
@@ -133,13 +123,14 @@ std::string_view Griglia::cella(int colonna, int riga) const
     return colonne_[static_cast<std::size_t>(colonna)]->testo(riga);
 }
 
-void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
+void Griglia::erroreColonna(int colonna)
 {
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    if (riga < 0 || riga >= righe_)
-        throw Errore(Messaggio("Row index, %d, out of bounds", riga));
-    colonne_[static_cast<std::size_t>(colonna)]->imposta(riga, testo);
+    ErroreColonna(colonna);
+}
+
+void Griglia::erroreRiga(int riga)
+{
+    throw Errore(Messaggio("Row index, %d, out of bounds", riga));
 }
 
 void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const

@@ -3,14 +3,14 @@
 // texts. Cells are kept per column in compact storage, so that removing, appending or moving a
 // column costs in the number of columns, never in the number of cells.
 
+#include "ColonnaGriglia.h"
+
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace marvento {
-
-class ColonnaGriglia;
 
 class Griglia
 {
@@ -22,8 +22,8 @@ class Griglia
     Griglia(const Griglia&) = delete;
     Griglia& operator=(const Griglia&) = delete;
 
-    int numeroColonne() const;
-    int numeroRighe() const;
+    int numeroColonne() const { return static_cast<int>(colonne_.size()); }
+    int numeroRighe() const { return righe_; }
     // A negative count or the current one changes nothing; lowering drops the texts beyond.
     void impostaNumeroRighe(int righe);
 
@@ -48,7 +48,15 @@ class Griglia
     // Outside the grid: the empty text. The view stays valid until the grid changes.
     std::string_view cella(int colonna, int riga) const;
     // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds".
-    void impostaCella(int colonna, int riga, std::string_view testo);
+    // Inline: an import writes tens of millions of cells.
+    void impostaCella(int colonna, int riga, std::string_view testo)
+    {
+        if (colonna < 0 || colonna >= numeroColonne())
+            erroreColonna(colonna);
+        if (riga < 0 || riga >= righe_)
+            erroreRiga(riga);
+        colonne_[static_cast<std::size_t>(colonna)]->imposta(riga, testo);
+    }
 
     // The texts of rows 0..numeroRighe()-1 of a column, in one pass down it (much cheaper than
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
@@ -66,6 +74,9 @@ class Griglia
     void compatta();
 
   private:
+    [[noreturn]] static void erroreColonna(int colonna);
+    [[noreturn]] static void erroreRiga(int riga);
+
     std::vector<std::unique_ptr<ColonnaGriglia>> colonne_;
     int righe_ = 100;
 };
