@@ -310,6 +310,8 @@ class Griglia:
         return len(self.celle) - 1
 
     def togli_colonna(self, c):
+        if not 0 <= c < len(self.intestazioni):
+            raise Errore("Column index, %d, out of bounds" % c)
         del self.intestazioni[c]
         for riga in self.celle:
             del riga[c]
