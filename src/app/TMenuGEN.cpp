@@ -271,9 +271,9 @@ void TMenuGEN::SalvaGriglia(Griglia& griglia)
         piattaforma_.messaggio("Devi indicare il nome di un file");
         return;
     }
-    // The whole text is built first: a grid that cannot be exported leaves the file untouched.
-    const std::string byte = TestoTabulato(griglia);
-    ScriviFileIntero(percorso, byte);
+    // A grid that cannot be exported fails before the file is touched; the rows then go to a
+    // temporary file a block at a time, which replaces the chosen one only when complete.
+    ScriviTabulato(griglia, percorso);
 }
 
 } // namespace marvento

@@ -103,17 +103,17 @@ void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, co
         std::cout << TabellaAllineata(riepilogo) << std::flush;
         return;
     }
-    // Both texts first: a grid that cannot be exported must not leave the other file written.
-    std::string testoDettaglio;
-    std::string testoRiepilogo;
+    // Both grids checked first: a grid that cannot be exported (it has no columns) must not leave
+    // the other file written. Each file is then written a block of rows at a time, without its whole
+    // text in memory.
     if (!opzioni.dettaglio.isEmpty())
-        testoDettaglio = TestoTabulato(tabella);
+        tabella.intestazione(0);
     if (!opzioni.riepilogo.isEmpty())
-        testoRiepilogo = TestoTabulato(riepilogo);
+        riepilogo.intestazione(0);
     if (!opzioni.dettaglio.isEmpty())
-        ScriviFileIntero(PercorsoLocale(opzioni.dettaglio), testoDettaglio);
+        ScriviTabulato(tabella, PercorsoLocale(opzioni.dettaglio));
     if (!opzioni.riepilogo.isEmpty())
-        ScriviFileIntero(PercorsoLocale(opzioni.riepilogo), testoRiepilogo);
+        ScriviTabulato(riepilogo, PercorsoLocale(opzioni.riepilogo));
 }
 
 namespace {

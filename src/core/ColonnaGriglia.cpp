@@ -106,39 +106,46 @@ std::string_view ColonnaGriglia::testo(int riga) const
     return contigua(riga);
 }
 
-void ColonnaGriglia::testi(int righe, std::vector<std::string_view>& testi) const
+void ColonnaGriglia::testi(int primaRiga, int quante, std::vector<std::string_view>& testi) const
 {
-    testi.assign(static_cast<std::size_t>(std::max(righe, 0)), std::string_view());
-    const std::size_t fine = static_cast<std::size_t>(std::min(std::max(righe, 0), righeContigue()));
-    std::size_t posizione = 0;
-    for (std::size_t riga = 0; riga < fine; ++riga) {
-        const std::uint8_t lunghezza = lunghezze_[riga];
-        if (lunghezza == lunga) {
-            testi[riga] = extra_->lunghe.find(static_cast<int>(riga))->second;
-        } else {
-            testi[riga] = std::string_view(testo_.data() + posizione, lunghezza);
-            posizione += lunghezza;
+    quante = std::max(quante, 0);
+    testi.assign(static_cast<std::size_t>(quante), std::string_view());
+    const int fine = std::min(primaRiga + quante, righeContigue());
+    if (primaRiga < fine) {
+        std::size_t posizione = inizio(primaRiga);
+        for (int riga = primaRiga; riga < fine; ++riga) {
+            const std::uint8_t lunghezza = lunghezze_[static_cast<std::size_t>(riga)];
+            std::string_view& testo = testi[static_cast<std::size_t>(riga - primaRiga)];
+            if (lunghezza == lunga) {
+                testo = extra_->lunghe.find(riga)->second;
+            } else {
+                testo = std::string_view(testo_.data() + posizione, lunghezza);
+                posizione += lunghezza;
+            }
         }
     }
     if (extra_)
         for (const auto& [riga, testo] : extra_->modifiche)
-            if (riga < righe)
-                testi[static_cast<std::size_t>(riga)] = testo;
+            if (riga >= primaRiga && riga - primaRiga < quante)
+                testi[static_cast<std::size_t>(riga - primaRiga)] = testo;
 }
 
-void ColonnaGriglia::aggiungiLunghezze(int righe, std::size_t* somme) const
+void ColonnaGriglia::aggiungiLunghezze(int primaRiga, int quante, std::size_t* somme) const
 {
-    const std::size_t fine = static_cast<std::size_t>(std::min(std::max(righe, 0), righeContigue()));
+    quante = std::max(quante, 0);
+    const int fine = std::min(primaRiga + quante, righeContigue());
     const std::uint8_t* lunghezze = lunghezze_.data();
-    for (std::size_t riga = 0; riga < fine; ++riga)
-        somme[riga] += lunghezze[riga] == lunga ? extra_->lunghe.find(static_cast<int>(riga))->second.size()
-                                                : lunghezze[riga];
+    for (int riga = primaRiga; riga < fine; ++riga) {
+        const std::uint8_t lunghezza = lunghezze[riga];
+        somme[riga - primaRiga] +=
+            lunghezza == lunga ? extra_->lunghe.find(riga)->second.size() : std::size_t{lunghezza};
+    }
     if (extra_)
         for (const auto& [riga, testo] : extra_->modifiche)
-            if (riga < righe) {
+            if (riga >= primaRiga && riga - primaRiga < quante) {
                 // The rewritten text stands in for the one counted above.
-                somme[riga] -= contigua(riga).size();
-                somme[riga] += testo.size();
+                somme[riga - primaRiga] -= contigua(riga).size();
+                somme[riga - primaRiga] += testo.size();
             }
 }
 

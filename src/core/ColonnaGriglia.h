@@ -76,10 +76,14 @@ class alignas(64) ColonnaGriglia
     // column changes.
     std::string_view testo(int riga) const;
     // The texts of rows 0..righe-1 into testi (resized to righe), in one pass down the column.
-    void testi(int righe, std::vector<std::string_view>& testi) const;
+    void testi(int righe, std::vector<std::string_view>& testi) const { this->testi(0, righe, testi); }
+    // The texts of rows primaRiga..primaRiga+quante-1 (primaRiga >= 0) into testi (resized to quante).
+    void testi(int primaRiga, int quante, std::vector<std::string_view>& testi) const;
     // Adds the length in bytes of the text of each row 0..righe-1 to somme[row], as testi() would
     // give them, without building the views.
-    void aggiungiLunghezze(int righe, std::size_t* somme) const;
+    void aggiungiLunghezze(int righe, std::size_t* somme) const { aggiungiLunghezze(0, righe, somme); }
+    // The same for rows primaRiga..primaRiga+quante-1 (primaRiga >= 0), into somme[0..quante).
+    void aggiungiLunghezze(int primaRiga, int quante, std::size_t* somme) const;
     // riga must be 0 or more (the grid checks its bounds). Appending the next row costs the length
     // of the text. Fails with "Too much text in one grid column" when the buffer would exceed its
     // cap; the column is then unchanged.

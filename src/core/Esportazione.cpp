@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <system_error>
@@ -110,56 +112,89 @@ class FileTemporaneo
 
 } // namespace
 
+namespace {
+
+// Builds the export a block of rows at a time, so that a large grid can be written without its whole
+// text in memory; the scratch lists are kept from one block to the next.
+class BlocchiTabulato
+{
+  public:
+    explicit BlocchiTabulato(const Griglia& griglia) : griglia_(griglia)
+    {
+        griglia.intestazione(0); // a grid without columns fails here, before anything is built
+    }
+
+    // Replaces byte with the lines of rows prima..prima+quante-1, after the header line when
+    // conIntestazione, in the system's code page.
+    void costruisci(int prima, int quante, bool conIntestazione, std::string& byte)
+    {
+        const int colonne = griglia_.numeroColonne();
+        // The cells are stored column by column, so both passes walk down one column at a time and
+        // put each text straight at its place in its line; line 0 is the header line when there is one.
+        const std::size_t salto = conIntestazione ? 1 : 0;
+        const std::size_t linee = static_cast<std::size_t>(quante) + salto;
+
+        // n - 1 TABs and a CR LF on every line.
+        posizione_.assign(linee, static_cast<std::size_t>(colonne) + 1);
+        lunghezze_.assign(static_cast<std::size_t>(quante), 0);
+        for (int colonna = 0; colonna < colonne; ++colonna) {
+            if (conIntestazione)
+                posizione_[0] += griglia_.intestazione(colonna).size();
+            griglia_.aggiungiLunghezzeColonna(colonna, prima, quante, lunghezze_);
+        }
+        for (std::size_t riga = 0; riga < lunghezze_.size(); ++riga)
+            posizione_[riga + salto] += lunghezze_[riga];
+        std::size_t totale = 0;
+        for (std::size_t& inizio : posizione_)
+            totale += std::exchange(inizio, totale);
+
+        byte.resize(totale);
+        char* const base = byte.data();
+        auto scrivi = [&](std::size_t linea, std::string_view campo, bool ultima) {
+            char* punto = base + posizione_[linea];
+            CopiaBreve(punto, campo.data(), campo.size());
+            punto += campo.size();
+            if (ultima) {
+                *punto++ = '\r';
+                *punto++ = '\n';
+            } else {
+                *punto++ = '\t';
+            }
+            posizione_[linea] = static_cast<std::size_t>(punto - base);
+        };
+        for (int colonna = 0; colonna < colonne; ++colonna) {
+            const bool ultima = colonna == colonne - 1;
+            if (conIntestazione)
+                scrivi(0, griglia_.intestazione(colonna), ultima);
+            griglia_.testiColonna(colonna, prima, quante, celle_);
+            for (std::size_t riga = 0; riga < celle_.size(); ++riga)
+                scrivi(riga + salto, celle_[riga], ultima);
+        }
+        ConvertiInLuogo(byte);
+    }
+
+  private:
+    const Griglia& griglia_;
+    std::vector<std::size_t> posizione_;
+    std::vector<std::size_t> lunghezze_;
+    std::vector<std::string_view> celle_;
+};
+
+} // namespace
+
 std::string TestoTabulato(const Griglia& griglia)
 {
-    const int colonne = griglia.numeroColonne();
-    const int righe = griglia.numeroRighe();
-    griglia.intestazione(0); // a grid without columns fails here, before anything is built
-
-    // The cells are stored column by column, so both passes walk down one column at a time and
-    // put each text straight at its place in its line: line 0 is the header line, line i + 1 row i.
-    const std::size_t linee = static_cast<std::size_t>(righe) + 1;
-    std::vector<std::string_view> celle;
-
-    // n - 1 TABs and a CR LF on every line.
-    std::vector<std::size_t> posizione(linee, static_cast<std::size_t>(colonne) + 1);
-    std::vector<std::size_t> lunghezze(static_cast<std::size_t>(righe), 0);
-    for (int colonna = 0; colonna < colonne; ++colonna) {
-        posizione[0] += griglia.intestazione(colonna).size();
-        griglia.aggiungiLunghezzeColonna(colonna, lunghezze);
-    }
-    for (std::size_t riga = 0; riga < lunghezze.size(); ++riga)
-        posizione[riga + 1] += lunghezze[riga];
-    std::size_t totale = 0;
-    for (std::size_t& inizio : posizione)
-        totale += std::exchange(inizio, totale);
-
-    std::string byte(totale, '\0');
-    char* const base = byte.data();
-    auto scrivi = [&](std::size_t linea, std::string_view campo, bool ultima) {
-        char* punto = base + posizione[linea];
-        CopiaBreve(punto, campo.data(), campo.size());
-        punto += campo.size();
-        if (ultima) {
-            *punto++ = '\r';
-            *punto++ = '\n';
-        } else {
-            *punto++ = '\t';
-        }
-        posizione[linea] = static_cast<std::size_t>(punto - base);
-    };
-    for (int colonna = 0; colonna < colonne; ++colonna) {
-        const bool ultima = colonna == colonne - 1;
-        scrivi(0, griglia.intestazione(colonna), ultima);
-        griglia.testiColonna(colonna, celle);
-        for (std::size_t riga = 0; riga < celle.size(); ++riga)
-            scrivi(riga + 1, celle[riga], ultima);
-    }
-    ConvertiInLuogo(byte);
+    BlocchiTabulato blocchi(griglia);
+    std::string byte;
+    blocchi.costruisci(0, griglia.numeroRighe(), true, byte);
     return byte;
 }
 
-void ScriviFileIntero(const std::string& percorso, std::string_view byte)
+namespace {
+
+// Writes a file as ScriviFileIntero describes; scrivi puts the content into the open file and
+// returns false when a write failed.
+void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*)>& scrivi)
 {
     const fs::path richiesto = fs::u8path(percorso);
     std::error_code codice;
@@ -188,12 +223,12 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
     // A device or a pipe (a terminal, /dev/stdout) holds no content to protect, and renaming a
     // file over it would replace the device's name: such a target is written straight.
     if (esiste && !fs::is_regular_file(stato)) {
-        std::FILE* diretto = ApriDiretto(reale);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> diretto(ApriDiretto(reale), &std::fclose);
         if (!diretto)
             ErroreCreazione(assoluto, UltimoErrore());
-        bool fatto = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), diretto) == byte.size();
-        fatto = std::fflush(diretto) == 0 && fatto;
-        fatto = std::fclose(diretto) == 0 && fatto;
+        bool fatto = scrivi(diretto.get());
+        fatto = std::fflush(diretto.get()) == 0 && fatto;
+        fatto = std::fclose(diretto.release()) == 0 && fatto;
         if (!fatto)
             throw Errore("Stream write error");
         return;
@@ -232,7 +267,7 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
 #endif
 
     std::FILE*& file = temporaneo->file();
-    bool scritto = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
+    bool scritto = scrivi(file);
     scritto = std::fflush(file) == 0 && scritto;
     scritto = std::fclose(file) == 0 && scritto;
     file = nullptr;
@@ -245,6 +280,34 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
     if (codice)
         ErroreCreazione(assoluto, codice);
     temporaneo->consegnato();
+}
+
+} // namespace
+
+void ScriviFileIntero(const std::string& percorso, std::string_view byte)
+{
+    ScriviFile(percorso, [byte](std::FILE* file) {
+        return byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
+    });
+}
+
+void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::size_t byteBlocco)
+{
+    BlocchiTabulato blocchi(griglia); // fails for a grid without columns before any file is touched
+    const int righe = griglia.numeroRighe();
+    // Rows per block, judged at four bytes a cell.
+    const int perBlocco = static_cast<int>(std::clamp<std::size_t>(
+        byteBlocco / (4 * static_cast<std::size_t>(griglia.numeroColonne()) + 2), 1, INT_MAX));
+    ScriviFile(percorso, [&](std::FILE* file) {
+        std::string byte;
+        for (long long prima = 0; prima == 0 || prima < righe; prima += perBlocco) {
+            const int inizio = static_cast<int>(prima);
+            blocchi.costruisci(inizio, std::min(perBlocco, righe - inizio), inizio == 0, byte);
+            if (!byte.empty() && std::fwrite(byte.data(), 1, byte.size(), file) != byte.size())
+                return false;
+        }
+        return true;
+    });
 }
 
 } // namespace marvento

@@ -3,6 +3,7 @@
 
 #include "Griglia.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -16,5 +17,11 @@ std::string TestoTabulato(const Griglia& griglia);
 // complete. Fails with "Cannot create file "%s". %s" or "Stream write error"; on failure the
 // existing file keeps its content and no temporary file is left.
 void ScriviFileIntero(const std::string& percorso, std::string_view byte);
+
+// ScriviFileIntero(percorso, TestoTabulato(griglia)) without the whole text in memory: the rows go
+// to the temporary file in blocks of about byteBlocco bytes (large blocks are also faster: each
+// block walks every column once). The same bytes, failures and guarantees; a grid without columns
+// fails before any file is touched.
+void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::size_t byteBlocco = 8u << 20);
 
 } // namespace marvento

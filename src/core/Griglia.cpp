@@ -140,19 +140,29 @@ void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) co
     colonne_[static_cast<std::size_t>(colonna)]->testi(righe_, testi);
 }
 
-void Griglia::aggiungiLunghezzeColonna(int colonna, std::vector<std::size_t>& lunghezze) const
+void Griglia::aggiungiLunghezzeColonna(int colonna, int primaRiga, int quante,
+                                       std::vector<std::size_t>& lunghezze) const
 {
     if (colonna < 0 || colonna >= numeroColonne())
         ErroreColonna(colonna);
-    if (lunghezze.size() < static_cast<std::size_t>(righe_))
-        throw Errore("Griglia: lunghezze per meno righe della griglia");
-    colonne_[static_cast<std::size_t>(colonna)]->aggiungiLunghezze(righe_, lunghezze.data());
+    if (primaRiga < 0 || quante < 0 || quante > righe_ - primaRiga || lunghezze.size() < static_cast<std::size_t>(quante))
+        throw Errore("Griglia: righe fuori dalla griglia");
+    colonne_[static_cast<std::size_t>(colonna)]->aggiungiLunghezze(primaRiga, quante, lunghezze.data());
 }
 
 void Griglia::riservaRighe(int righe)
 {
     for (auto& colonna : colonne_)
         colonna->riserva(righe);
+}
+
+void Griglia::testiColonna(int colonna, int primaRiga, int quante, std::vector<std::string_view>& testi) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    if (primaRiga < 0 || quante < 0 || quante > righe_ - primaRiga)
+        throw Errore("Griglia: righe fuori dalla griglia");
+    colonne_[static_cast<std::size_t>(colonna)]->testi(primaRiga, quante, testi);
 }
 
 void Griglia::compatta()

@@ -62,13 +62,15 @@ class Griglia
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
     // until the grid changes.
     void testiColonna(int colonna, std::vector<std::string_view>& testi) const;
+    // The same for the rows primaRiga..primaRiga+quante-1, which must lie within the grid.
+    void testiColonna(int colonna, int primaRiga, int quante, std::vector<std::string_view>& testi) const;
     // Makes room in every column for about `righe` rows appended in order, judging their texts by
     // those the column already holds; worth calling once the first rows of a long fill are in. The
     // texts and the row count stay the same.
     void riservaRighe(int righe);
-    // Adds the byte length of the text of each row of a column to lunghezze[row] (lunghezze holds at
-    // least numeroRighe() entries). Fails with "Column index, %d, out of bounds".
-    void aggiungiLunghezzeColonna(int colonna, std::vector<std::size_t>& lunghezze) const;
+    // Adds the byte length of the text of rows primaRiga..primaRiga+quante-1 of a column (within the
+    // grid) to lunghezze[0..quante). Fails with "Column index, %d, out of bounds".
+    void aggiungiLunghezzeColonna(int colonna, int primaRiga, int quante, std::vector<std::size_t>& lunghezze) const;
     // Folds pending out-of-order writes into the columns' buffers and trims their spare capacity.
     // Never needed for correctness. The texts stay the same; views returned earlier become invalid.
     void compatta();

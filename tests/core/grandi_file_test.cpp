@@ -3,6 +3,7 @@
 // reading of plain decimals, and the sizing of grid columns ahead of a fill.
 #include "ColonnaGriglia.h"
 #include "Errore.h"
+#include "Esportazione.h"
 #include "Griglia.h"
 #include "Importazione.h"
 #include "Numeri.h"
@@ -12,6 +13,9 @@
 
 #include <charconv>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -299,4 +303,37 @@ TEST(GrandiFile, RiservaNonCambiaITesti)
     EXPECT_THROW(colonna.imposta(2, "a"), Errore);
     EXPECT_EQ(colonna.testo(1), "67890");
     EXPECT_EQ(colonna.testo(2), "");
+}
+
+// Written a block of rows at a time, the export file holds the very bytes of the whole text: a grid
+// wide enough for several blocks, with empty, long, rewritten and non-ASCII cells.
+TEST(GrandiFile, EsportazionePerBlocchiComeTestoIntero)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, 300, 2000, false);
+    for (int c = 0; c < griglia.numeroColonne(); ++c) {
+        griglia.impostaIntestazione(c, c % 7 == 0 ? "" : "c" + std::to_string(c));
+        for (int r = 0; r < griglia.numeroRighe(); ++r)
+            if ((r + c) % 5 != 0)
+                griglia.impostaCella(c, r, std::to_string(r * c));
+    }
+    griglia.impostaCella(3, 10, std::string(400, 'l'));
+    griglia.impostaCella(5, 200, "citt\xc3\xa0 \xce\xb1"); // a letter of the code page and one outside it
+    griglia.impostaCella(1999, 299, "ultima");
+    griglia.impostaCella(0, 0, "riscritta");
+
+    const auto percorso = std::filesystem::temp_directory_path() / "marvento-blocchi-test.txt";
+    for (const int righe : {300, 0}) {
+        griglia.impostaNumeroRighe(righe);
+        ScriviTabulato(griglia, percorso.u8string(), 1u << 20); // blocks of 131 rows
+        std::ifstream file(percorso, std::ios::binary);
+        std::stringstream letto;
+        letto << file.rdbuf();
+        EXPECT_EQ(letto.str(), TestoTabulato(griglia)) << righe << " rows";
+    }
+    std::filesystem::remove(percorso);
+
+    Griglia vuota;
+    EXPECT_THROW(ScriviTabulato(vuota, percorso.u8string()), Errore);
+    EXPECT_FALSE(std::filesystem::exists(percorso));
 }
