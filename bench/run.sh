@@ -5,20 +5,27 @@
 #
 #   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
 #
-# Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA).
+# Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA). MARVENTO_BENCH_CASI
+# picks the sections (default "cli core finestra"); MARVENTO_CLI times another marvento-cli (an
+# older build, say) in the cli section.
 set -euo pipefail
 QUI=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(cd "${1:-$QUI/../build-perf}" && pwd)
 VOLTE=${2:-5}
 DATI=${MARVENTO_BENCH_DATA:-$QUI/data}
 export MARVENTO_BENCH_DATA=$DATI
-CLI=$BUILD/src/cli/marvento-cli
+CASI=${MARVENTO_BENCH_CASI:-cli core finestra}
+CLI=${MARVENTO_CLI:-$BUILD/src/cli/marvento-cli}
 NUCLEO=$BUILD/bench/marvento_bench_core
 FINESTRA=$BUILD/bench/marvento_bench_finestra
 USCITA=$(mktemp -d)
 trap 'rm -rf "$USCITA"' EXIT
 
 for programma in "$CLI" "$NUCLEO" "$FINESTRA"; do
+    case "$programma" in
+        "$NUCLEO") [[ " $CASI " == *" core "* ]] || continue ;;
+        "$FINESTRA") [[ " $CASI " == *" finestra "* ]] || continue ;;
+    esac
     [ -x "$programma" ] || { echo "manca $programma: cmake --build $BUILD --target marvento-cli marvento_bench_core marvento_bench_finestra" >&2; exit 2; }
 done
 
@@ -48,6 +55,7 @@ misura() {
         "$nome" "$mb" "$wall" "$cpu" "$picco" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w / m }')"
 }
 
+if [[ " $CASI " == *" cli "* ]]; then
 echo "== marvento-cli: import, summary and both exports ($VOLTE runs, medians)"
 for mb in 10 50 100; do
     misura "marvento-cli mes" $mb "$CLI" mes "$DATI/mes-$mb.mes" --decimal-separator , \
@@ -58,7 +66,10 @@ for mb in 10 50 100; do
         --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
 done
 
-echo "== core alone: import (file to both grids), export (both grids to their bytes)"
+fi
+
+if [[ " $CASI " == *" core "* ]]; then
+echo "== core alone: import (file to both grids), export (both grids to their files)"
 echo "   (wall is the benchmark's median per iteration; peak is the whole process's)"
 for caso in ImportaMes ImportaRsz EsportaMes EsportaRsz; do
     for mb in 10 50 100; do
@@ -73,6 +84,9 @@ for caso in ImportaMes ImportaRsz EsportaMes EsportaRsz; do
     done
 done
 
+fi
+
+if [[ " $CASI " == *" finestra "* ]]; then
 echo "== window, offscreen: dialog closed -> both grids painted; scroll steps of the detail table"
 for mb in 10 50 100; do
     : > "$USCITA/finestra"
@@ -85,3 +99,4 @@ for mb in 10 50 100; do
     printf '%-34s %5s MB  dipinto %6.0f ms  scorrimento %5.1f ms (massimo %5.1f ms)  %6.4f s/MB\n' \
         "finestra .mes" "$mb" "$dipinto" "$passo" "$massimo" "$(awk -v w="$dipinto" -v m="$mb" 'BEGIN { print w / 1000 / m }')"
 done
+fi
