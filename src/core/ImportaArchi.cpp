@@ -382,13 +382,14 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 TestiColonna(tabella, o + T, testiTempi);
             for (int riga = 0; riga < righeTabella; ++riga) {
                 const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
-                totale += LeggiIntero(veicoli);
+                const std::int32_t intero = LeggiIntero(veicoli);
+                totale += intero;
                 if (totale > std::numeric_limits<std::int32_t>::max() ||
                     totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (T >= 0) {
                     const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
-                    const double v = LeggiDecimale(veicoli, separatore);
+                    const double v = LeggiDecimaleDiIntero(veicoli, intero, separatore);
                     somma += t * v;
                 }
             }

@@ -318,13 +318,14 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         for (int j = 0; j < righeTabella; ++j) {
             if (veicoli >= 0) {
                 const std::string_view testoVeicoli = testiVeicoli[static_cast<std::size_t>(j)];
-                totale += LeggiIntero(testoVeicoli);
+                const std::int32_t intero = LeggiIntero(testoVeicoli);
+                totale += intero;
                 if (totale > std::numeric_limits<std::int32_t>::max() ||
                     totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (velocita >= 0) {
                     const double v = LeggiDecimale(testiVelocita[static_cast<std::size_t>(j)], separatore);
-                    const double w = LeggiDecimale(testoVeicoli, separatore);
+                    const double w = LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
                     sommaPesata += v * w;
                 }
             }

@@ -232,6 +232,23 @@ double LeggiDecimale(std::string_view testo, char separatore)
     return valore;
 }
 
+double LeggiDecimaleDiIntero(std::string_view testo, std::int32_t intero, char separatore)
+{
+    std::size_t p = 0;
+    while (p < testo.size() && testo[p] == ' ')
+        ++p;
+    const bool negativo = p < testo.size() && testo[p] == '-';
+    if (p < testo.size() && (testo[p] == '+' || testo[p] == '-'))
+        ++p;
+    if (p == testo.size())
+        return LeggiDecimale(testo, separatore);
+    for (std::size_t i = p; i < testo.size(); ++i)
+        if (!Cifra(testo[i]))
+            return LeggiDecimale(testo, separatore);
+    // Every 32-bit value is exact in a double; "-0" reads as negative zero, as from_chars gives it.
+    return negativo && intero == 0 ? -0.0 : static_cast<double>(intero);
+}
+
 std::string FormattaDecimale(long double valore, char separatore)
 {
     if (std::isnan(valore))

@@ -14,6 +14,11 @@ std::int32_t LeggiIntero(std::string_view testo);
 // Fails with "'%s' is not a valid floating point value".
 double LeggiDecimale(std::string_view testo, char separatore);
 
+// LeggiDecimale(testo, separatore) of a text that LeggiIntero has just read as `intero`: a text of
+// plain decimal digits (after blanks and a sign) gives that value without a second reading; any
+// other text is read again and fails as LeggiDecimale does.
+double LeggiDecimaleDiIntero(std::string_view testo, std::int32_t intero, char separatore);
+
 // The pattern "0.000": 18 significant digits, then half away from zero at three decimals; "-" only
 // when the rounded value is not zero; every integer digit, however large. An infinite value is
 // written "INF" or "-INF", not a number "NAN". Never fails.

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <random>
 #include <string>
@@ -25,6 +26,16 @@ using namespace marvento;
 namespace {
 
 using Campi = std::vector<std::string>;
+
+std::string MessaggioDi(const std::function<void()>& azione)
+{
+    try {
+        azione();
+    } catch (const Errore& e) {
+        return e.what();
+    }
+    return "(nessun errore)";
+}
 
 std::string Unisci(const Campi& campi, char delimitatore)
 {
@@ -272,6 +283,24 @@ TEST(GrandiFile, DecimaliSempliciComeLaLetturaGenerale)
         std::from_chars(forma.data(), forma.data() + forma.size(), atteso);
         const double letto = LeggiDecimale(testo, ',');
         EXPECT_EQ(std::memcmp(&letto, &atteso, sizeof letto), 0) << testo;
+    }
+    // A vehicle count already read as a whole number is not read again when it is plain digits; the
+    // value, and the failure of a form only the whole-number reading takes, stay those of LeggiDecimale.
+    for (const std::string testo : {"0", "-0", "+5", "  12", "007", "2147483647", "-2147483648", "$1A", "0x10", "x7"}) {
+        const std::int32_t intero = LeggiIntero(testo);
+        double atteso = 0;
+        std::string errore;
+        try {
+            atteso = LeggiDecimale(testo, ',');
+        } catch (const Errore& e) {
+            errore = e.what();
+        }
+        if (errore.empty()) {
+            const double letto = LeggiDecimaleDiIntero(testo, intero, ',');
+            EXPECT_EQ(std::memcmp(&letto, &atteso, sizeof letto), 0) << testo;
+        } else {
+            EXPECT_EQ(MessaggioDi([&] { LeggiDecimaleDiIntero(testo, intero, ','); }), errore) << testo;
+        }
     }
     // What the shortcut leaves alone still fails with the general message.
     EXPECT_THROW(LeggiDecimale("1.5", ','), Errore);
