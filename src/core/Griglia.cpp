@@ -133,6 +133,23 @@ void Griglia::erroreRiga(int riga)
     throw Errore(Messaggio("Row index, %d, out of bounds", riga));
 }
 
+void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante)
+{
+    if (quante == 0)
+        return;
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    if (primaRiga < 0 || quante > static_cast<std::size_t>(righe_ - primaRiga)) {
+        // Some row lies outside: cell by cell, so that the failure comes at the same cell.
+        for (std::size_t i = 0; i < quante; ++i)
+            impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
+        return;
+    }
+    ColonnaGriglia& destinazione = *colonne_[static_cast<std::size_t>(colonna)];
+    for (std::size_t i = 0; i < quante; ++i)
+        destinazione.imposta(primaRiga + static_cast<int>(i), testi[i]);
+}
+
 void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const
 {
     if (colonna < 0 || colonna >= numeroColonne())

@@ -58,6 +58,10 @@ class Griglia
         colonne_[static_cast<std::size_t>(colonna)]->imposta(riga, testo);
     }
 
+    // impostaCella(colonna, primaRiga + i, testi[i]) for i = 0..quante-1 in turn, failing where that
+    // would; cheaper for a run of rows of one column.
+    void impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante);
+
     // The texts of rows 0..numeroRighe()-1 of a column, in one pass down it (much cheaper than
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid
     // until the grid changes.

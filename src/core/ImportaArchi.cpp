@@ -305,6 +305,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     std::vector<std::size_t> fini;      // per line, the end in pulite of each of its campiRiga fields
     std::vector<std::size_t> inizi;     // per line, its start in pulite
     std::vector<int> linee;             // the line indices of the run
+    std::vector<std::string_view> testi(kLineePerPassata); // the texts of one column of the run
     int r = inizioDati;
     while (r < numeroRighe) {
         const int primaLinea = r;
@@ -333,17 +334,16 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                     for (std::size_t i = 0; i < quante; ++i) {
                         const std::size_t* fineCampi = fini.data() + i * campiRiga;
                         const std::size_t inizio = f == 0 ? inizi[i] : fineCampi[f - 1] + 1;
-                        tabella.impostaCella(colonna, primaRiga + static_cast<int>(i),
-                                             std::string_view(pulite.data() + inizio, fineCampi[f] - inizio));
+                        testi[i] = std::string_view(pulite.data() + inizio, fineCampi[f] - inizio);
                     }
+                    tabella.impostaCelle(colonna, primaRiga, testi.data(), quante);
                 };
                 scriviCampo(0, 0);
                 std::size_t f = 1;
                 for (int k = 0; k < p; ++k) {
                     const int o = (s + 1) * k;
-                    for (std::size_t i = 0; i < quante; ++i)
-                        tabella.impostaCella(o + 1, primaRiga + static_cast<int>(i),
-                                             numeriSezione[static_cast<std::size_t>(k)]);
+                    testi.assign(quante, numeriSezione[static_cast<std::size_t>(k)]);
+                    tabella.impostaCelle(o + 1, primaRiga, testi.data(), quante);
                     for (int c = o + 2; c <= o + s + 1; ++c, ++f)
                         scriviCampo(c, f);
                 }
