@@ -366,3 +366,21 @@ TEST(GrandiFile, EsportazionePerBlocchiComeTestoIntero)
     EXPECT_THROW(ScriviTabulato(vuota, percorso.u8string()), Errore);
     EXPECT_FALSE(std::filesystem::exists(percorso));
 }
+
+// A run of rows handed to one column in one call: the same texts as cell by cell, and past the last
+// row the same failure after the same writes.
+TEST(GrandiFile, CelleInBloccoComeUnaAllaVolta)
+{
+    const std::vector<std::string_view> testi = {"a", "", "ccc", "d"};
+    Griglia griglia;
+    PreparaGriglia(griglia, 6, 2, false);
+    griglia.impostaCella(0, 1, "prima");
+    griglia.impostaCelle(0, 1, testi.data(), testi.size());
+    for (int r = 0; r < 6; ++r)
+        EXPECT_EQ(griglia.cella(0, r), r >= 1 && r <= 4 ? testi[static_cast<std::size_t>(r - 1)] : "");
+    EXPECT_EQ(MessaggioDi([&] { griglia.impostaCelle(1, 3, testi.data(), testi.size()); }),
+              "Row index, 6, out of bounds");
+    EXPECT_EQ(griglia.cella(1, 3), "a");
+    EXPECT_EQ(griglia.cella(1, 5), "ccc");
+    EXPECT_EQ(MessaggioDi([&] { griglia.impostaCelle(2, 0, testi.data(), 1); }), "Column index, 2, out of bounds");
+}
