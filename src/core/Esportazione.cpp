@@ -3,6 +3,7 @@
 #include "Codifica.h"
 #include "CopiaBreve.h"
 #include "Errore.h"
+#include "Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -29,7 +30,11 @@ namespace {
 void ConvertiInLuogo(std::string& byte)
 {
     auto nonAscii = [](char c) { return static_cast<unsigned char>(c) >= 0x80; };
-    auto lettura = std::find_if(byte.begin(), byte.end(), nonAscii);
+    // Most exports are pure ASCII: eight bytes at a time tell so.
+    const std::size_t primo = PrimoNonAscii(byte.data(), byte.size());
+    if (primo == byte.size())
+        return;
+    auto lettura = byte.begin() + static_cast<std::ptrdiff_t>(primo);
     auto scrittura = lettura;
     while (lettura != byte.end()) {
         // A UTF-8 character is all non-ASCII bytes, so a run never cuts one (nor spans two cells).
