@@ -16,6 +16,17 @@
 
 namespace marvento {
 
+namespace {
+
+// IniziaCon, with the first character compared inline: the scans below run over every line of the
+// file, millions of data lines that begin with a digit.
+bool Inizia(std::string_view riga, std::string_view prefisso)
+{
+    return prefisso.empty() || (!riga.empty() && riga[0] == prefisso[0] && IniziaCon(riga, prefisso));
+}
+
+} // namespace
+
 const ParoleVelocita& ParoleVelocitaItaliano()
 {
     static const ParoleVelocita parole;
@@ -48,9 +59,9 @@ const ParoleVelocita& ParoleVelocitaDelFile(const ListaRighe& righe)
     bool intestazioneInglese = false;
     for (int r = 0; r < righe.conteggio(); ++r) {
         const std::string_view riga = righe.riga(r);
-        if (IniziaCon(riga, italiano.rigaIntestazione))
+        if (Inizia(riga, italiano.rigaIntestazione))
             return italiano;
-        if (IniziaCon(riga, inglese.rigaIntestazione))
+        if (Inizia(riga, inglese.rigaIntestazione))
             intestazioneInglese = true;
     }
     return intestazioneInglese ? inglese : italiano;
@@ -154,9 +165,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     int intestazione = -1;
     for (int r = 0; r < n; ++r) {
         const std::string_view riga = righe.riga(r);
-        if (IniziaCon(riga, parole.rigaMisura))
+        if (Inizia(riga, parole.rigaMisura))
             ++p;
-        if (IniziaCon(riga, parole.rigaIntestazione)) {
+        if (Inizia(riga, parole.rigaIntestazione)) {
             intestazione = r;
             misurePrimaIntestazione = p;
         }
@@ -356,7 +367,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     int k = 0;
     for (int r = 0; r < n; ++r) {
         const std::string_view linea = righe.riga(r);
-        if (!IniziaCon(linea, parole.rigaMisura))
+        if (!Inizia(linea, parole.rigaMisura))
             continue;
         DividiCampi(linea, ':', campi);
         riepilogo.impostaCella(4, k, SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
