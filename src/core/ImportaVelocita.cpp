@@ -106,18 +106,16 @@ std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parol
     return testo;
 }
 
-// Appends riga to pulite with every "." written as separatore, and puts in fini[0..campi) the ends
-// in pulite of its first `campi` fields (campi > 0) as DividiCampi cuts them at ";". False when the line has
-// fewer fields or one of those may come under the double-quote rules; pulite and fini then hold a
-// part of the line.
-bool TagliaRigaDati(std::string_view riga, char separatore, int campi, std::string& pulite,
+// Copies riga to pulite + inizio (room for all of it is there) with every "." written as separatore,
+// and puts in fini[0..campi) the ends, as offsets from pulite, of its first `campi` fields (campi > 0)
+// as DividiCampi cuts them at ";". False when the line has fewer fields or one of those may come
+// under the double-quote rules.
+bool TagliaRigaDati(std::string_view riga, char separatore, int campi, char* pulite, std::size_t inizio,
                     std::uint32_t* fini)
 {
-    const std::size_t inizio = pulite.size();
-    if (riga.empty() || inizio + riga.size() > UINT32_MAX)
+    if (riga.empty())
         return false;
-    pulite.resize(inizio + riga.size());
-    char* const uscita = pulite.data() + inizio;
+    char* const uscita = pulite + inizio;
     int trovati = 0;
     for (std::size_t i = 0; i < riga.size(); ++i) {
         const char c = riga[i];
@@ -238,20 +236,29 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // The lines are read in file order, then written block by block; the field ends are kept in
     // the order of the writes (measurement first, then group) so that both passes run straight on.
     auto riempiPassata = [&](long long inizio, int passata, int primaRiga) {
-        pulite.clear();
         const std::size_t campiRiga = static_cast<std::size_t>(q);
         const std::size_t linee = static_cast<std::size_t>(passata) * static_cast<std::size_t>(p);
         fini.resize(linee * campiRiga);
         inizi.resize(linee);
+        // The buffer is sized once for the run (it only grows from run to run), not line by line.
+        std::size_t totale = 0;
+        for (std::size_t l = 0; l < linee; ++l)
+            totale += righe.riga(static_cast<int>(inizio + static_cast<long long>(l))).size();
+        if (totale > UINT32_MAX)
+            return false;
+        if (pulite.size() < totale)
+            pulite.resize(totale);
+        std::size_t usati = 0;
         long long linea = inizio;
         for (int g = 0; g < passata; ++g) {
             for (int d = 0; d < p; ++d, ++linea) {
                 const std::size_t posto = static_cast<std::size_t>(d) * static_cast<std::size_t>(passata) +
                                           static_cast<std::size_t>(g);
-                inizi[posto] = static_cast<std::uint32_t>(pulite.size());
-                if (!TagliaRigaDati(righe.riga(static_cast<int>(linea)), separatore, q, pulite,
-                                    fini.data() + posto * campiRiga))
+                const std::string_view testo = righe.riga(static_cast<int>(linea));
+                inizi[posto] = static_cast<std::uint32_t>(usati);
+                if (!TagliaRigaDati(testo, separatore, q, pulite.data(), usati, fini.data() + posto * campiRiga))
                     return false;
+                usati += testo.size();
             }
         }
         const std::uint32_t* fine = fini.data();
