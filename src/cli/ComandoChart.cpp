@@ -54,49 +54,20 @@ struct OpzioniChart
     bool velocita = false; // .mes, otherwise .rsz
 };
 
-std::string TestoAiuto(const QCommandLineParser& parser)
-{
-    QString testo = parser.helpText();
-    const int opzioni = testo.indexOf(QLatin1String(" [options]"));
-    if (opzioni >= 0)
-        testo.insert(opzioni, QLatin1String(" chart"));
-    return testo.toStdString();
-}
-
-int Uso(const QCommandLineParser& parser, const QString& problema)
-{
-    std::cerr << problema.toStdString() << '\n' << TestoAiuto(parser);
-    return kUscitaUso;
-}
-
 std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argomenti, OpzioniChart& opzioni)
 {
-    if (!parser.parse(argomenti))
-        return Uso(parser, parser.errorText());
-    if (parser.isSet("help")) {
-        std::cout << TestoAiuto(parser);
-        return kUscitaRiuscita;
-    }
-    if (parser.isSet("version")) {
-        std::cout << QCoreApplication::applicationName().toStdString() << ' '
-                  << QCoreApplication::applicationVersion().toStdString() << '\n';
-        return kUscitaRiuscita;
-    }
+    if (const auto uscita =
+            AnalizzaComuni(parser, argomenti, {"item", "parameter", "png", "size", "decimal-separator"}))
+        return uscita;
     const QStringList posizionali = parser.positionalArguments();
-    if (posizionali.size() != 1)
-        return Uso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
-                                                 : QStringLiteral("Un solo file alla volta."));
-    for (const char* nome : {"item", "parameter", "png", "size", "decimal-separator"})
-        if (parser.values(nome).size() > 1)
-            return Uso(parser, QStringLiteral("L'opzione --%1 e' data piu' volte.").arg(nome));
     for (const char* nome : {"item", "parameter", "png"})
         if (!parser.isSet(nome))
-            return Uso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
+            return ErroreUso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
 
     const QFileInfo file(posizionali.front());
     const QString estensione = file.suffix().toLower();
     if (estensione != QLatin1String("mes") && estensione != QLatin1String("rsz"))
-        return Uso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
+        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
     opzioni.velocita = estensione == QLatin1String("mes");
     opzioni.file = QDir::toNativeSeparators(file.absoluteFilePath());
     opzioni.png = QDir::toNativeSeparators(QFileInfo(parser.value("png")).absoluteFilePath());
@@ -110,13 +81,13 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
         const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
         const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
         if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
-            return Uso(parser, QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
+            return ErroreUso(parser, QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
         opzioni.dimensione = QSize(larghezza, altezza);
     }
     if (parser.isSet("decimal-separator")) {
         const QString separatore = parser.value("decimal-separator");
         if (separatore != QLatin1String(",") && separatore != QLatin1String("."))
-            return Uso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
+            return ErroreUso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
         opzioni.separatore = separatore.front().toLatin1();
     } else {
         opzioni.separatore = SeparatoreDecimaleDiSistema();

@@ -51,8 +51,8 @@ int ErroreUso(const QCommandLineParser& parser, const QString& problema)
     return kUscitaUso;
 }
 
-std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringList& argomenti,
-                                     OpzioniImportazione& opzioni)
+std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
+                                  std::initializer_list<const char*> opzioniUniche)
 {
     if (!parser.parse(argomenti))
         return ErroreUso(parser, parser.errorText());
@@ -70,10 +70,18 @@ std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringLi
         return ErroreUso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
                                                        : QStringLiteral("Un solo file alla volta."));
     // Each option once: a second value would silently win over the first.
-    for (const char* nome : {"detail", "summary", "decimal-separator"})
+    for (const char* nome : opzioniUniche)
         if (parser.values(nome).size() > 1)
             return ErroreUso(parser, QStringLiteral("L'opzione --%1 e' data piu' volte.").arg(nome));
+    return std::nullopt;
+}
 
+std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringList& argomenti,
+                                     OpzioniImportazione& opzioni)
+{
+    if (const auto uscita = AnalizzaComuni(parser, argomenti, {"detail", "summary", "decimal-separator"}))
+        return uscita;
+    const QStringList posizionali = parser.positionalArguments();
     opzioni.file = QDir::toNativeSeparators(QFileInfo(posizionali.front()).absoluteFilePath());
     if (parser.isSet("detail"))
         opzioni.dettaglio = QDir::toNativeSeparators(QFileInfo(parser.value("detail")).absoluteFilePath());

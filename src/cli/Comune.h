@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 
@@ -32,6 +33,11 @@ struct OpzioniImportazione
 
 // Adds --help, --version, --detail, --summary, --decimal-separator and the FILE argument.
 void AggiungiOpzioniImportazione(QCommandLineParser& parser);
+
+// Parses the arguments and does what every command shares: --help, --version, exactly one FILE and
+// each of opzioniUniche at most once. Returns the exit status when the command has nothing more to do.
+std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
+                                  std::initializer_list<const char*> opzioniUniche);
 
 // Parses argomenti (argomenti[0] names the program and subcommand). Fills opzioni and returns
 // nothing when the subcommand is to run; otherwise the exit status, after printing the help or
