@@ -267,6 +267,40 @@ void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
         ricostruisci();
 }
 
+void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_t quante)
+{
+    std::size_t byte = 0;
+    bool corti = riga == righeContigue() && (!extra_ || extra_->modifiche.empty());
+    for (std::size_t i = 0; corti && i < quante; ++i) {
+        corti = testi[i].size() < lunga;
+        byte += testi[i].size();
+    }
+    if (corti && testo_.size() + byte <= limiteByte_) {
+        bool spazio = true;
+        try {
+            // All the room first; should it fail, the rows go one by one and fail where they would.
+            Riserva(basi_, quante / righeBlocco + 1);
+            Riserva(lunghezze_, quante);
+            Riserva(testo_, byte);
+        } catch (const std::bad_alloc&) {
+            spazio = false;
+        }
+        if (spazio) {
+            std::uint8_t* lunghezza = lunghezze_.data() + lunghezze_.size();
+            lunghezze_.resize(lunghezze_.size() + quante);
+            for (std::size_t i = 0; i < quante; ++i, ++riga) {
+                if (riga % righeBlocco == 0)
+                    basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
+                testo_.aggiungi(testi[i].data(), testi[i].size());
+                lunghezza[i] = static_cast<std::uint8_t>(testi[i].size());
+            }
+            return;
+        }
+    }
+    for (std::size_t i = 0; i < quante; ++i)
+        imposta(riga + static_cast<int>(i), testi[i]);
+}
+
 void ColonnaGriglia::riserva(int righe)
 {
     const int contigue = righeContigue();

@@ -104,6 +104,9 @@ class alignas(64) ColonnaGriglia
         }
         impostaGenerale(riga, testo);
     }
+    // imposta(riga + i, testi[i]) for i = 0..quante-1 in turn, with the same result and failure;
+    // appending a run of rows at the end costs little more than copying their texts.
+    void imposta(int riga, const std::string_view* testi, std::size_t quante);
     // Makes room for about `righe` rows appended in order, sizing the texts by those already held,
     // so that a long fill does not keep growing the buffers. Changes no text.
     void riserva(int righe);

@@ -3,17 +3,20 @@
 #include "Codifica.h"
 #include "CopiaBreve.h"
 #include "Errore.h"
+#include "Squadra.h"
 #include "Utf8.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -298,20 +301,49 @@ void ScriviFileIntero(const std::string& percorso, std::string_view byte)
 
 void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::size_t byteBlocco)
 {
-    BlocchiTabulato blocchi(griglia); // fails for a grid without columns before any file is touched
+    griglia.intestazione(0); // fails for a grid without columns before any file is touched
     const int righe = griglia.numeroRighe();
     // Rows per block, judged at four bytes a cell.
     const int perBlocco = static_cast<int>(std::clamp<std::size_t>(
         byteBlocco / (4 * static_cast<std::size_t>(griglia.numeroColonne()) + 2), 1, INT_MAX));
+    const long long blocchi = std::max<long long>(1, (static_cast<long long>(righe) + perBlocco - 1) / perBlocco);
     ScriviFile(percorso, [&](std::FILE* file) {
-        std::string byte;
-        for (long long prima = 0; prima == 0 || prima < righe; prima += perBlocco) {
-            const int inizio = static_cast<int>(prima);
-            blocchi.costruisci(inizio, std::min(perBlocco, righe - inizio), inizio == 0, byte);
-            if (!byte.empty() && std::fwrite(byte.data(), 1, byte.size(), file) != byte.size())
-                return false;
-        }
-        return true;
+        // The threads of the team take the blocks in turn, each building its next block while the
+        // others build or write theirs; the blocks reach the file in their order.
+        std::mutex mutex;
+        std::condition_variable turno;
+        long long prossimo = 0; // the block whose turn it is to be written
+        bool fermo = false;     // a write failed or a block could not be built: nobody goes on
+        bool scritto = true;
+        SquadraComune().esegui([&](int parte, int parti) {
+            BlocchiTabulato costruttore(griglia);
+            std::string byte;
+            for (long long blocco = parte; blocco < blocchi; blocco += parti) {
+                const int inizio = static_cast<int>(blocco * perBlocco);
+                try {
+                    costruttore.costruisci(inizio, std::min(perBlocco, righe - inizio), blocco == 0, byte);
+                } catch (...) {
+                    const std::lock_guard<std::mutex> fine(mutex);
+                    fermo = true;
+                    turno.notify_all();
+                    throw;
+                }
+                std::unique_lock<std::mutex> attesa(mutex);
+                turno.wait(attesa, [&] { return fermo || prossimo == blocco; });
+                if (fermo)
+                    return;
+                attesa.unlock();
+                const bool riuscito = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
+                attesa.lock();
+                if (!riuscito) {
+                    scritto = false;
+                    fermo = true;
+                }
+                ++prossimo;
+                turno.notify_all();
+            }
+        });
+        return scritto;
     });
 }
 

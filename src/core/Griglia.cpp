@@ -145,9 +145,7 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* t
             impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
         return;
     }
-    ColonnaGriglia& destinazione = *colonne_[static_cast<std::size_t>(colonna)];
-    for (std::size_t i = 0; i < quante; ++i)
-        destinazione.imposta(primaRiga + static_cast<int>(i), testi[i]);
+    colonne_[static_cast<std::size_t>(colonna)]->imposta(primaRiga, testi, quante);
 }
 
 void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const

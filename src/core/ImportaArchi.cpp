@@ -4,6 +4,7 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
+#include "Squadra.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include <limits>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace marvento {
@@ -296,61 +298,110 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     auto bianca = [](std::string_view riga) { return riga.find_first_not_of(' ') == std::string_view::npos; };
 
     // A row spans thousands of columns, so filling row by row misses the cache at every cell. The
-    // lines are taken in runs: cleaned and cut first, then written column by column. A run with a
-    // line that lacks fields or needs the quote rules, or that fails while written, is done row by
-    // row, so that what a failure leaves in the grid is the same.
-    constexpr std::size_t kLineePerPassata = 32;
+    // lines are taken in runs: cleaned and cut first, then written column by column, both steps
+    // shared out among the team's threads (lines first, then sections). A run with a line that
+    // lacks fields or needs the quote rules ends at that line and is done row by row, as is a run
+    // that fails while written, so that what a failure leaves in the grid is the same.
+    constexpr std::size_t kLineePerPassata = 256;
     const std::size_t campiRiga = 1 + static_cast<std::size_t>(std::max(s, 0)) * static_cast<std::size_t>(p);
-    std::string pulite;                 // the cleaned lines of a run, back to back
-    std::vector<std::size_t> fini;      // per line, the end in pulite of each of its campiRiga fields
-    std::vector<std::size_t> inizi;     // per line, its start in pulite
-    std::vector<int> linee;             // the line indices of the run
-    std::vector<std::string_view> testi(kLineePerPassata); // the texts of one column of the run
+    Squadra& squadra = SquadraComune();
+    const std::size_t parti = static_cast<std::size_t>(squadra.fili());
+    struct Ritaglio
+    {
+        std::string pulite;                 // the cleaned lines of its share of the run, back to back
+        std::vector<std::size_t> fini;      // per line, the end in pulite of each of its campiRiga fields
+        std::vector<std::size_t> inizi;     // per line, its start in pulite
+        std::size_t primaLinea = 0;         // its first line within the run
+        std::size_t fallita = 0;            // its first line (within the run) that is not simple, or its end
+        std::vector<std::string_view> testi; // the texts of one column of the run
+        bool scritta = true;                // its columns were written
+    };
+    std::vector<Ritaglio> ritagli(parti);
+    std::vector<int> linee; // the line indices of the run
     int r = inizioDati;
     while (r < numeroRighe) {
         const int primaLinea = r;
-        pulite.clear();
-        fini.clear();
-        inizi.clear();
         linee.clear();
-        bool semplice = s >= 1;
-        while (semplice && r < numeroRighe && linee.size() < kLineePerPassata) {
-            const std::string_view riga = righe.riga(r);
-            ++r;
-            if (bianca(riga))
-                continue; // a blank line (real files may end with one) is no interval
-            linee.push_back(r - 1);
-            inizi.push_back(pulite.size());
-            semplice = TagliaRigaDati(riga, separatore, campiRiga, pulite, fini);
+        if (s >= 1) {
+            while (r < numeroRighe && linee.size() < kLineePerPassata) {
+                const std::string_view riga = righe.riga(r);
+                ++r;
+                if (!bianca(riga)) // a blank line (real files may end with one) is no interval
+                    linee.push_back(r - 1);
+            }
         }
+        const std::size_t quante = linee.size();
+        squadra.esegui([&](int parte, int numeroParti) {
+            Ritaglio& ritaglio = ritagli[static_cast<std::size_t>(parte)];
+            const Intervallo mie = Parte(static_cast<long long>(quante), parte, numeroParti);
+            ritaglio.pulite.clear();
+            ritaglio.fini.clear();
+            ritaglio.inizi.clear();
+            ritaglio.primaLinea = static_cast<std::size_t>(mie.inizio);
+            ritaglio.fallita = static_cast<std::size_t>(mie.fine);
+            for (std::size_t i = ritaglio.primaLinea; i < static_cast<std::size_t>(mie.fine); ++i) {
+                ritaglio.inizi.push_back(ritaglio.pulite.size());
+                if (!TagliaRigaDati(righe.riga(linee[i]), separatore, campiRiga, ritaglio.pulite, ritaglio.fini)) {
+                    ritaglio.fallita = i;
+                    break;
+                }
+            }
+        });
+        std::size_t fallita = quante;
+        for (const Ritaglio& ritaglio : ritagli)
+            if (ritaglio.fallita < static_cast<std::size_t>(ritaglio.primaLinea + ritaglio.inizi.size()))
+                fallita = std::min(fallita, ritaglio.fallita);
+        bool semplice = s >= 1 && fallita == quante;
+        if (fallita < quante)
+            r = linee[fallita] + 1; // the plain reading ends the run at the line that is not simple
         if (r == primaLinea)
             ++r; // no run at all: this one line goes row by row
         const int primaRiga = tabella.numeroRighe();
-        if (semplice && !linee.empty()) {
-            tabella.impostaNumeroRighe(primaRiga + static_cast<int>(linee.size()));
-            try {
-                const std::size_t quante = linee.size();
+        if (semplice && quante > 0) {
+            tabella.impostaNumeroRighe(primaRiga + static_cast<int>(quante));
+            // The share of the run that holds line i, and its index there.
+            auto trova = [&](std::size_t i) -> std::pair<const Ritaglio*, std::size_t> {
+                std::size_t parte = 0;
+                while (i >= ritagli[parte].primaLinea + ritagli[parte].inizi.size())
+                    ++parte;
+                return {&ritagli[parte], i - ritagli[parte].primaLinea};
+            };
+            squadra.esegui([&](int parte, int numeroParti) {
+                Ritaglio& mio = ritagli[static_cast<std::size_t>(parte)];
+                mio.scritta = false;
+                std::vector<std::string_view>& testi = mio.testi;
+                testi.resize(quante);
                 auto scriviCampo = [&](int colonna, std::size_t f) {
-                    for (std::size_t i = 0; i < quante; ++i) {
-                        const std::size_t* fineCampi = fini.data() + i * campiRiga;
-                        const std::size_t inizio = f == 0 ? inizi[i] : fineCampi[f - 1] + 1;
-                        testi[i] = std::string_view(pulite.data() + inizio, fineCampi[f] - inizio);
+                    for (std::size_t i = 0; i < quante;) {
+                        const auto [ritaglio, indice] = trova(i);
+                        for (std::size_t j = indice; j < ritaglio->inizi.size(); ++j, ++i) {
+                            const std::size_t* fineCampi = ritaglio->fini.data() + j * campiRiga;
+                            const std::size_t inizio = f == 0 ? ritaglio->inizi[j] : fineCampi[f - 1] + 1;
+                            testi[i] = std::string_view(ritaglio->pulite.data() + inizio, fineCampi[f] - inizio);
+                        }
                     }
                     tabella.impostaCelle(colonna, primaRiga, testi.data(), quante);
                 };
-                scriviCampo(0, 0);
-                std::size_t f = 1;
-                for (int k = 0; k < p; ++k) {
-                    const int o = (s + 1) * k;
-                    testi.assign(quante, numeriSezione[static_cast<std::size_t>(k)]);
-                    tabella.impostaCelle(o + 1, primaRiga, testi.data(), quante);
-                    for (int c = o + 2; c <= o + s + 1; ++c, ++f)
-                        scriviCampo(c, f);
+                try {
+                    if (parte == 0)
+                        scriviCampo(0, 0);
+                    const Intervallo sezioni = Parte(p, parte, numeroParti);
+                    for (int k = static_cast<int>(sezioni.inizio); k < static_cast<int>(sezioni.fine); ++k) {
+                        const int o = (s + 1) * k;
+                        testi.assign(quante, numeriSezione[static_cast<std::size_t>(k)]);
+                        tabella.impostaCelle(o + 1, primaRiga, testi.data(), quante);
+                        std::size_t f = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
+                        for (int c = o + 2; c <= o + s + 1; ++c, ++f)
+                            scriviCampo(c, f);
+                    }
+                    mio.scritta = true;
+                } catch (...) {
+                    // done again row by row below, failing where the plain fill fails
                 }
-            } catch (...) {
-                semplice = false; // done again row by row below, failing where the plain fill fails
+            });
+            semplice = std::all_of(ritagli.begin(), ritagli.end(), [](const Ritaglio& x) { return x.scritta; });
+            if (!semplice)
                 tabella.impostaNumeroRighe(primaRiga);
-            }
         }
         if (!semplice) {
             for (int linea = primaLinea; linea < r; ++linea)
@@ -373,45 +424,65 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
 
     // Figures: vehicle-weighted mean travel time and total of vehicles. A missing column leaves
     // the figures that need it empty.
+    // Worked out at once on the team's threads, then written in order: a failure leaves the
+    // summary as the plain loop would, the sections before it done.
     const int righeTabella = tabella.numeroRighe();
-    std::vector<std::string_view> testiVeicoli;
-    std::vector<std::string_view> testiTempi;
-    for (int k = 0; k < p; ++k) {
-        const int o = (s + 1) * k;
-        if (V >= 0) {
-            std::int64_t totale = 0;
-            double somma = 0.0;
-            // Each column is read in one pass down it rather than cell by cell.
-            TestiColonna(tabella, o + V, testiVeicoli);
-            if (T >= 0)
-                TestiColonna(tabella, o + T, testiTempi);
-            for (int riga = 0; riga < righeTabella; ++riga) {
-                const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
-                const std::int32_t intero = LeggiIntero(veicoli);
-                totale += intero;
-                if (totale > std::numeric_limits<std::int32_t>::max() ||
-                    totale < std::numeric_limits<std::int32_t>::min())
-                    throw Errore("Integer overflow");
-                if (T >= 0) {
-                    const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
-                    const double v = LeggiDecimaleDiIntero(veicoli, intero, separatore);
-                    somma += t * v;
-                }
-            }
+    struct Figure
+    {
+        std::int64_t totale = 0;
+        double somma = 0.0;
+    };
+    std::vector<Figure> figure(static_cast<std::size_t>(p));
+    struct Colonne
+    {
+        std::vector<std::string_view> veicoli;
+        std::vector<std::string_view> tempi;
+    };
+    std::vector<Colonne> colonneLette(parti);
+    auto calcola = [&](long long sezione, int parte) {
+        if (V < 0)
+            return;
+        const int o = (s + 1) * static_cast<int>(sezione);
+        Figure& f = figure[static_cast<std::size_t>(sezione)];
+        std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
+        std::vector<std::string_view>& testiTempi = colonneLette[static_cast<std::size_t>(parte)].tempi;
+        // Each column is read in one pass down it rather than cell by cell.
+        TestiColonna(tabella, o + V, testiVeicoli);
+        if (T >= 0)
+            TestiColonna(tabella, o + T, testiTempi);
+        for (int riga = 0; riga < righeTabella; ++riga) {
+            const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
+            const std::int32_t intero = LeggiIntero(veicoli);
+            f.totale += intero;
+            if (f.totale > std::numeric_limits<std::int32_t>::max() ||
+                f.totale < std::numeric_limits<std::int32_t>::min())
+                throw Errore("Integer overflow");
             if (T >= 0) {
-                if (totale == 0) {
+                const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
+                const double v = LeggiDecimaleDiIntero(veicoli, intero, separatore);
+                f.somma += t * v;
+            }
+        }
+    };
+    auto applica = [&](long long sezione) {
+        const int k = static_cast<int>(sezione);
+        const Figure& f = figure[static_cast<std::size_t>(k)];
+        if (V >= 0) {
+            if (T >= 0) {
+                if (f.totale == 0) {
                     riepilogo.impostaCella(2, k, "0");
                 } else {
                     const long double media =
-                        static_cast<long double>(somma) / static_cast<long double>(totale);
+                        static_cast<long double>(f.somma) / static_cast<long double>(f.totale);
                     riepilogo.impostaCella(2, k, FormattaDecimale(media, separatore));
                 }
             }
-            riepilogo.impostaCella(3, k, FormattaIntero(static_cast<std::int32_t>(totale)));
+            riepilogo.impostaCella(3, k, FormattaIntero(static_cast<std::int32_t>(f.totale)));
         }
         riepilogo.impostaCella(4, k, "");
         riepilogo.impostaCella(5, k, "");
-    }
+    };
+    CalcolaPoiApplica(squadra, p, calcola, applica);
 }
 
 } // namespace marvento

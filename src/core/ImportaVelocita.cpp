@@ -4,6 +4,7 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
+#include "Squadra.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -224,53 +225,69 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
 
     // Filling row by row writes each cell to a different column out of thousands, one cache miss
     // after another. Runs of whole groups are filled block by block instead, so that a block's
-    // columns stay in cache while they take their cells of the whole run. A run that meets a line
-    // needing the quote rules or lacking fields, or any failure, is taken back and done row by row,
-    // so that what a failure leaves in the grid is the same; so is everything when the table lacks
-    // blocks.
-    constexpr long long kGruppiPerPassata = 32;
+    // columns stay in cache while they take their cells of the whole run; the blocks are shared out
+    // among the threads of the team, each cutting the lines of its own blocks and writing their
+    // columns. A run that meets a line needing the quote rules or lacking fields, or any failure,
+    // is taken back and done row by row, so that what a failure leaves in the grid is the same; so
+    // is everything when the table lacks blocks.
+    constexpr long long kGruppiPerPassata = 256;
     const bool perBlocchi = p == misurePrimaIntestazione;
-    std::string pulite;               // the lines of a run in file order, cleaned, back to back
-    std::vector<std::uint32_t> fini;  // per line of the run, the ends in pulite of its q fields
-    std::vector<std::uint32_t> inizi; // per line of the run, its start in pulite
-    // The lines are read in file order, then written block by block; the field ends are kept in
-    // the order of the writes (measurement first, then group) so that both passes run straight on.
-    auto riempiPassata = [&](long long inizio, int passata, int primaRiga) {
+    Squadra& squadra = SquadraComune();
+    // Per thread: its lines of a run, cleaned, back to back; per line, its start there and the ends
+    // of its q fields, kept in the order of the writes (measurement first, then group).
+    struct Ritaglio
+    {
+        std::string pulite;
+        std::vector<std::uint32_t> fini;
+        std::vector<std::uint32_t> inizi;
+        std::vector<std::string_view> testi; // the cells of one column of the run
+    };
+    std::vector<Ritaglio> ritagli(static_cast<std::size_t>(squadra.fili()));
+    std::vector<char> riusciti(ritagli.size());
+    // Blocks [primo, ultimo) of the groups inizio.. of a run into rows primaRiga..; false when a
+    // line is not simple.
+    auto riempiBlocchi = [&](Ritaglio& ritaglio, long long inizio, int passata, int primaRiga, int primo,
+                             int ultimo) {
         const std::size_t campiRiga = static_cast<std::size_t>(q);
-        const std::size_t linee = static_cast<std::size_t>(passata) * static_cast<std::size_t>(p);
-        fini.resize(linee * campiRiga);
-        inizi.resize(linee);
+        const std::size_t blocchi = static_cast<std::size_t>(ultimo - primo);
+        const std::size_t linee = static_cast<std::size_t>(passata) * blocchi;
+        ritaglio.fini.resize(linee * campiRiga);
+        ritaglio.inizi.resize(linee);
         // The buffer is sized once for the run (it only grows from run to run), not line by line.
         std::size_t totale = 0;
-        for (std::size_t l = 0; l < linee; ++l)
-            totale += righe.riga(static_cast<int>(inizio + static_cast<long long>(l))).size();
+        for (int g = 0; g < passata; ++g)
+            for (int d = primo; d < ultimo; ++d)
+                totale += righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d)).size();
         if (totale > UINT32_MAX)
             return false;
-        if (pulite.size() < totale)
-            pulite.resize(totale);
+        if (ritaglio.pulite.size() < totale)
+            ritaglio.pulite.resize(totale);
         std::size_t usati = 0;
-        long long linea = inizio;
         for (int g = 0; g < passata; ++g) {
-            for (int d = 0; d < p; ++d, ++linea) {
-                const std::size_t posto = static_cast<std::size_t>(d) * static_cast<std::size_t>(passata) +
+            for (int d = primo; d < ultimo; ++d) {
+                const std::size_t posto = static_cast<std::size_t>(d - primo) * static_cast<std::size_t>(passata) +
                                           static_cast<std::size_t>(g);
-                const std::string_view testo = righe.riga(static_cast<int>(linea));
-                inizi[posto] = static_cast<std::uint32_t>(usati);
-                if (!TagliaRigaDati(testo, separatore, q, pulite.data(), usati, fini.data() + posto * campiRiga))
+                const std::string_view testo =
+                    righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d));
+                ritaglio.inizi[posto] = static_cast<std::uint32_t>(usati);
+                if (!TagliaRigaDati(testo, separatore, q, ritaglio.pulite.data(), usati,
+                                    ritaglio.fini.data() + posto * campiRiga))
                     return false;
                 usati += testo.size();
             }
         }
-        const std::uint32_t* fine = fini.data();
-        for (int d = 0; d < p; ++d) {
-            for (int g = 0; g < passata; ++g, fine += campiRiga) {
-                std::size_t campo = inizi[static_cast<std::size_t>(d) * static_cast<std::size_t>(passata) +
-                                          static_cast<std::size_t>(g)];
-                for (int j = 0; j < q; ++j) {
-                    tabella.impostaCella(d * q + j, primaRiga + g,
-                                         std::string_view(pulite.data() + campo, fine[j] - campo));
-                    campo = fine[j] + std::size_t{1};
+        // Column by column, each taking the cells of the whole run at once.
+        const char* const pulite = ritaglio.pulite.data();
+        ritaglio.testi.resize(static_cast<std::size_t>(passata));
+        for (int d = primo; d < ultimo; ++d) {
+            const std::size_t primoPosto = static_cast<std::size_t>(d - primo) * static_cast<std::size_t>(passata);
+            for (int j = 0; j < q; ++j) {
+                for (std::size_t g = 0; g < static_cast<std::size_t>(passata); ++g) {
+                    const std::uint32_t* fine = ritaglio.fini.data() + (primoPosto + g) * campiRiga;
+                    const std::size_t campo = j == 0 ? ritaglio.inizi[primoPosto + g] : fine[j - 1] + std::size_t{1};
+                    ritaglio.testi[g] = std::string_view(pulite + campo, fine[j] - campo);
                 }
+                tabella.impostaCelle(d * q + j, primaRiga, ritaglio.testi.data(), ritaglio.testi.size());
             }
         }
         return true;
@@ -287,13 +304,19 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         }
         const int primaRiga = tabella.numeroRighe();
         tabella.impostaNumeroRighe(primaRiga + static_cast<int>(passata));
-        bool riuscita = false;
-        try {
-            riuscita = riempiPassata(inizio, static_cast<int>(passata), primaRiga);
-        } catch (...) {
-            // Done again row by row below, which fails at the same cell as the plain fill would.
-        }
-        if (!riuscita) {
+        // Each thread writes only the columns of its own blocks.
+        squadra.esegui([&](int parte, int parti) {
+            const Intervallo blocchi = Parte(p, parte, parti);
+            char& riuscito = riusciti[static_cast<std::size_t>(parte)];
+            try {
+                riuscito = blocchi.inizio == blocchi.fine ||
+                           riempiBlocchi(ritagli[static_cast<std::size_t>(parte)], inizio, static_cast<int>(passata),
+                                         primaRiga, static_cast<int>(blocchi.inizio), static_cast<int>(blocchi.fine));
+            } catch (...) {
+                riuscito = false; // done again row by row below, which fails at the same cell
+            }
+        });
+        if (std::find(riusciti.begin(), riusciti.end(), char{0}) != riusciti.end()) {
             tabella.impostaNumeroRighe(primaRiga);
             for (long long g = 0; g < passata; ++g)
                 gruppoRigaPerRiga(inizio + g * p);
@@ -319,15 +342,29 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     const int veicoli = CercaColonna(tabella, parole.colonnaVeicoli);
     const int velocita = CercaColonna(tabella, parole.colonnaVelocita);
 
-    double intervallo = 0;
+    // The figures of the measurements are worked out at once on the team's threads, then written
+    // in order; a failure leaves the summary as the plain loop would, the measurements before it done.
     const int righeTabella = tabella.numeroRighe();
-    // Each column is read in one pass down it rather than cell by cell.
-    std::vector<std::string_view> testiVeicoli;
-    std::vector<std::string_view> testiVelocita;
-    for (int b = 0; b < p; ++b) {
-        const int o = (q - 2) * b;
+    struct Figure
+    {
         long long totale = 0;
         double sommaPesata = 0;
+        double intervallo = 0; // only for the first measurement
+    };
+    std::vector<Figure> figure(static_cast<std::size_t>(p));
+    // Each column is read in one pass down it rather than cell by cell.
+    struct Colonne
+    {
+        std::vector<std::string_view> veicoli;
+        std::vector<std::string_view> velocita;
+    };
+    std::vector<Colonne> colonneLette(static_cast<std::size_t>(SquadraComune().fili()));
+    auto calcola = [&](long long misura, int parte) {
+        const int b = static_cast<int>(misura);
+        Figure& f = figure[static_cast<std::size_t>(b)];
+        std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
+        std::vector<std::string_view>& testiVelocita = colonneLette[static_cast<std::size_t>(parte)].velocita;
+        const int o = (q - 2) * b;
         if (veicoli >= 0) {
             TestiColonna(tabella, o + veicoli, testiVeicoli);
             if (velocita >= 0)
@@ -337,39 +374,44 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
             if (veicoli >= 0) {
                 const std::string_view testoVeicoli = testiVeicoli[static_cast<std::size_t>(j)];
                 const std::int32_t intero = LeggiIntero(testoVeicoli);
-                totale += intero;
-                if (totale > std::numeric_limits<std::int32_t>::max() ||
-                    totale < std::numeric_limits<std::int32_t>::min())
+                f.totale += intero;
+                if (f.totale > std::numeric_limits<std::int32_t>::max() ||
+                    f.totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (velocita >= 0) {
                     const double v = LeggiDecimale(testiVelocita[static_cast<std::size_t>(j)], separatore);
                     const double w = LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
-                    sommaPesata += v * w;
+                    f.sommaPesata += v * w;
                 }
             }
             if (b == 0) {
                 if (j == 0)
-                    intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
+                    f.intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
                 if (j == righeTabella - 1)
-                    intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - intervallo;
+                    f.intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - f.intervallo;
             }
         }
+    };
+    auto applica = [&](long long misura) {
+        const int b = static_cast<int>(misura);
+        const Figure& f = figure[static_cast<std::size_t>(b)];
         riepilogo.impostaCella(0, b, FormattaIntero(b + 1));
         if (veicoli >= 0) {
-            riepilogo.impostaCella(1, b, FormattaIntero(static_cast<std::int32_t>(totale)));
+            riepilogo.impostaCella(1, b, FormattaIntero(static_cast<std::int32_t>(f.totale)));
             if (velocita >= 0) {
                 // The quotient stays in extended precision up to the formatting: rounding it to a
                 // double first can move the third decimal.
                 riepilogo.impostaCella(
                     2, b,
-                    totale == 0 ? std::string("0")
-                                : FormattaDecimale(static_cast<long double>(sommaPesata) /
-                                                       static_cast<long double>(totale),
-                                                   separatore));
+                    f.totale == 0 ? std::string("0")
+                                  : FormattaDecimale(static_cast<long double>(f.sommaPesata) /
+                                                         static_cast<long double>(f.totale),
+                                                     separatore));
             }
         }
-        riepilogo.impostaCella(3, b, FormattaDecimale(intervallo, separatore));
-    }
+        riepilogo.impostaCella(3, b, FormattaDecimale(figure[0].intervallo, separatore));
+    };
+    CalcolaPoiApplica(SquadraComune(), p, calcola, applica);
 
     int k = 0;
     for (int r = 0; r < n; ++r) {

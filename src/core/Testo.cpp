@@ -54,7 +54,9 @@ std::string LeggiFile(const std::string& percorso)
     const auto dimensione = std::filesystem::file_size(nome, errore);
     std::size_t letti = 0;
     if (!errore && dimensione > 0) {
-        byte.resize(static_cast<std::size_t>(dimensione));
+        // One byte more than the size, so that a file that did not grow meets its end in this one
+        // read; otherwise the loop below would grow, and copy, the whole buffer for nothing.
+        byte.resize(static_cast<std::size_t>(dimensione) + 1);
         file.read(byte.data(), static_cast<std::streamsize>(byte.size()));
         letti = static_cast<std::size_t>(file.gcount());
     }

@@ -1,0 +1,91 @@
+// The team of threads: every part runs once, failures come back as the plain loop would give
+// them, and a busy team still gets the work done.
+#include "Errore.h"
+#include "Squadra.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+using namespace marvento;
+
+TEST(Squadra, OgniParteUnaVoltaEL_ErroreDellaPrima)
+{
+    for (const int fili : {1, 2, 5}) {
+        SCOPED_TRACE(fili);
+        Squadra squadra(fili);
+        EXPECT_EQ(squadra.fili(), fili);
+        for (int volta = 0; volta < 50; ++volta) { // the same team for call after call
+            std::vector<int> chiamate(static_cast<std::size_t>(fili));
+            squadra.esegui([&](int parte, int parti) {
+                EXPECT_EQ(parti, fili);
+                ++chiamate[static_cast<std::size_t>(parte)];
+            });
+            EXPECT_EQ(chiamate, std::vector<int>(static_cast<std::size_t>(fili), 1));
+        }
+        // Every part fails but the first: the lowest failing part's error, after all parts ran.
+        std::atomic<int> finite{0};
+        try {
+            squadra.esegui([&](int parte, int) {
+                ++finite;
+                if (parte > 0)
+                    throw Errore("parte " + std::to_string(parte));
+            });
+            EXPECT_EQ(fili, 1);
+        } catch (const Errore& e) {
+            EXPECT_EQ(std::string(e.what()), "parte 1");
+        }
+        EXPECT_EQ(finite, fili);
+        // A part that asks the team again gets its parts run on its own thread.
+        std::atomic<int> interne{0};
+        squadra.esegui([&](int, int) { squadra.esegui([&](int, int) { ++interne; }); });
+        EXPECT_EQ(interne, fili * fili);
+    }
+}
+
+TEST(Squadra, PartiCopronoTuttoSenzaSovrapporsi)
+{
+    for (const long long n : {0LL, 1LL, 7LL, 1000LL})
+        for (const int parti : {1, 2, 3, 8}) {
+            long long atteso = 0;
+            for (int parte = 0; parte < parti; ++parte) {
+                const Intervallo i = Parte(n, parte, parti);
+                EXPECT_EQ(i.inizio, atteso);
+                EXPECT_LE(i.fine - i.inizio, n / parti + 1);
+                atteso = i.fine;
+            }
+            EXPECT_EQ(atteso, n);
+        }
+}
+
+// Items worked out at once and applied in order: up to the first failing item, whose error is
+// thrown, whichever thread met it and whatever failed after it.
+TEST(Squadra, CalcolaPoiApplicaComeIlCicloSemplice)
+{
+    Squadra squadra(3);
+    for (const long long fallisce : {-1LL, 0LL, 4LL, 5LL, 9LL}) {
+        SCOPED_TRACE(fallisce);
+        std::vector<long long> calcolati(10, -1);
+        std::vector<long long> applicati;
+        std::string errore;
+        try {
+            CalcolaPoiApplica(
+                squadra, 10,
+                [&](long long i, int) {
+                    if (i == fallisce || (fallisce >= 0 && i == 8))
+                        throw Errore("voce " + std::to_string(i));
+                    calcolati[static_cast<std::size_t>(i)] = i * i;
+                },
+                [&](long long i) { applicati.push_back(calcolati[static_cast<std::size_t>(i)]); });
+        } catch (const Errore& e) {
+            errore = e.what();
+        }
+        const long long fatti = fallisce < 0 ? 10 : std::min(fallisce, 8LL);
+        EXPECT_EQ(errore, fallisce < 0 ? "" : "voce " + std::to_string(fatti));
+        ASSERT_EQ(static_cast<long long>(applicati.size()), fatti);
+        for (long long i = 0; i < fatti; ++i)
+            EXPECT_EQ(applicati[static_cast<std::size_t>(i)], i * i);
+    }
+}
