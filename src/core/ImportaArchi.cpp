@@ -452,14 +452,18 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             TestiColonna(tabella, o + T, testiTempi);
         for (int riga = 0; riga < righeTabella; ++riga) {
             const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
-            const std::int32_t intero = LeggiIntero(veicoli);
+            std::int32_t intero = 0;
+            const bool semplice = InteroSemplice(veicoli, intero);
+            if (!semplice)
+                intero = LeggiIntero(veicoli);
             f.totale += intero;
             if (f.totale > std::numeric_limits<std::int32_t>::max() ||
                 f.totale < std::numeric_limits<std::int32_t>::min())
                 throw Errore("Integer overflow");
             if (T >= 0) {
                 const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
-                const double v = LeggiDecimaleDiIntero(veicoli, intero, separatore);
+                const double v =
+                    semplice ? static_cast<double>(intero) : LeggiDecimaleDiIntero(veicoli, intero, separatore);
                 f.somma += t * v;
             }
         }

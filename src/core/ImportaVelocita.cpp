@@ -223,6 +223,20 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         }
     };
 
+    // Only the first measurement keeps its interval columns, removed once the table is full. When
+    // that removal cannot fail, the runs below leave them empty: they are a sixth of the cells.
+    std::vector<int> intervalli;
+    for (int b = p - 1; b >= 1; --b) {
+        intervalli.push_back(b * q + 2);
+        intervalli.push_back(b * q + 1);
+    }
+    std::vector<char> daRimuovere(static_cast<std::size_t>(colonne));
+    const bool rimovibili = std::all_of(intervalli.begin(), intervalli.end(),
+                                        [&](int c) { return c >= 0 && c < static_cast<int>(colonne); });
+    if (rimovibili)
+        for (const int c : intervalli)
+            daRimuovere[static_cast<std::size_t>(c)] = 1;
+
     // Filling row by row writes each cell to a different column out of thousands, one cache miss
     // after another. Runs of whole groups are filled block by block instead, so that a block's
     // columns stay in cache while they take their cells of the whole run; the blocks are shared out
@@ -246,6 +260,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     std::vector<char> riusciti(ritagli.size());
     // Blocks [primo, ultimo) of the groups inizio.. of a run into rows primaRiga..; false when a
     // line is not simple.
+    bool saltaIntervalli = true;
     auto riempiBlocchi = [&](Ritaglio& ritaglio, long long inizio, int passata, int primaRiga, int primo,
                              int ultimo) {
         const std::size_t campiRiga = static_cast<std::size_t>(q);
@@ -282,6 +297,8 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         for (int d = primo; d < ultimo; ++d) {
             const std::size_t primoPosto = static_cast<std::size_t>(d - primo) * static_cast<std::size_t>(passata);
             for (int j = 0; j < q; ++j) {
+                if (saltaIntervalli && daRimuovere[static_cast<std::size_t>(d * q + j)])
+                    continue;
                 for (std::size_t g = 0; g < static_cast<std::size_t>(passata); ++g) {
                     const std::uint32_t* fine = ritaglio.fini.data() + (primoPosto + g) * campiRiga;
                     const std::size_t campo = j == 0 ? ritaglio.inizi[primoPosto + g] : fine[j - 1] + std::size_t{1};
@@ -292,46 +309,54 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         }
         return true;
     };
-    long long inizio = inizioDati;
-    while (inizio < fineDati) {
-        const long long passata = perBlocchi ? std::min({kGruppiPerPassata, (fineDati - inizio + p - 1) / p,
-                                                         (static_cast<long long>(n) - inizio) / p})
-                                             : 0;
-        if (passata <= 0) {
-            gruppoRigaPerRiga(inizio);
-            inizio += p;
-            continue;
-        }
-        const int primaRiga = tabella.numeroRighe();
-        tabella.impostaNumeroRighe(primaRiga + static_cast<int>(passata));
-        // Each thread writes only the columns of its own blocks.
-        squadra.esegui([&](int parte, int parti) {
-            const Intervallo blocchi = Parte(p, parte, parti);
-            char& riuscito = riusciti[static_cast<std::size_t>(parte)];
-            try {
-                riuscito = blocchi.inizio == blocchi.fine ||
-                           riempiBlocchi(ritagli[static_cast<std::size_t>(parte)], inizio, static_cast<int>(passata),
-                                         primaRiga, static_cast<int>(blocchi.inizio), static_cast<int>(blocchi.fine));
-            } catch (...) {
-                riuscito = false; // done again row by row below, which fails at the same cell
+    auto riempi = [&] {
+        long long inizio = inizioDati;
+        while (inizio < fineDati) {
+            const long long passata = perBlocchi ? std::min({kGruppiPerPassata, (fineDati - inizio + p - 1) / p,
+                                                             (static_cast<long long>(n) - inizio) / p})
+                                                 : 0;
+            if (passata <= 0) {
+                gruppoRigaPerRiga(inizio);
+                inizio += p;
+                continue;
             }
-        });
-        if (std::find(riusciti.begin(), riusciti.end(), char{0}) != riusciti.end()) {
-            tabella.impostaNumeroRighe(primaRiga);
-            for (long long g = 0; g < passata; ++g)
-                gruppoRigaPerRiga(inizio + g * p);
+            const int primaRiga = tabella.numeroRighe();
+            tabella.impostaNumeroRighe(primaRiga + static_cast<int>(passata));
+            // Each thread writes only the columns of its own blocks.
+            squadra.esegui([&](int parte, int parti) {
+                const Intervallo blocchi = Parte(p, parte, parti);
+                char& riuscito = riusciti[static_cast<std::size_t>(parte)];
+                try {
+                    riuscito = blocchi.inizio == blocchi.fine ||
+                               riempiBlocchi(ritagli[static_cast<std::size_t>(parte)], inizio, static_cast<int>(passata),
+                                             primaRiga, static_cast<int>(blocchi.inizio), static_cast<int>(blocchi.fine));
+                } catch (...) {
+                    riuscito = false; // done again row by row below, which fails at the same cell
+                }
+            });
+            if (std::find(riusciti.begin(), riusciti.end(), char{0}) != riusciti.end()) {
+                tabella.impostaNumeroRighe(primaRiga);
+                for (long long g = 0; g < passata; ++g)
+                    gruppoRigaPerRiga(inizio + g * p);
+            }
+            if (primaRiga == 0) // the first rows tell how long the texts of each column run
+                tabella.riservaRighe(static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max())));
+            inizio += passata * p;
         }
-        if (primaRiga == 0) // the first rows tell how long the texts of each column run
-            tabella.riservaRighe(static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max())));
-        inizio += passata * p;
+    };
+    try {
+        riempi();
+    } catch (...) {
+        // What a failure leaves must be the plain fill's, interval columns included: the table is
+        // filled again without leaving them out, and fails at the same place.
+        if (!rimovibili || !perBlocchi)
+            throw;
+        saltaIntervalli = false;
+        tabella.impostaNumeroRighe(0);
+        riempi();
     }
 
     // Only the first measurement keeps its interval columns; they all go in one pass.
-    std::vector<int> intervalli;
-    for (int b = p - 1; b >= 1; --b) {
-        intervalli.push_back(b * q + 2);
-        intervalli.push_back(b * q + 1);
-    }
     tabella.rimuoviColonne(intervalli);
 
     PreparaGriglia(riepilogo, p, 5, false);
@@ -373,14 +398,18 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         for (int j = 0; j < righeTabella; ++j) {
             if (veicoli >= 0) {
                 const std::string_view testoVeicoli = testiVeicoli[static_cast<std::size_t>(j)];
-                const std::int32_t intero = LeggiIntero(testoVeicoli);
+                std::int32_t intero = 0;
+                const bool semplice = InteroSemplice(testoVeicoli, intero);
+                if (!semplice)
+                    intero = LeggiIntero(testoVeicoli);
                 f.totale += intero;
                 if (f.totale > std::numeric_limits<std::int32_t>::max() ||
                     f.totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (velocita >= 0) {
                     const double v = LeggiDecimale(testiVelocita[static_cast<std::size_t>(j)], separatore);
-                    const double w = LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
+                    const double w = semplice ? static_cast<double>(intero)
+                                              : LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
                     f.sommaPesata += v * w;
                 }
             }

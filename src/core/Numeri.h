@@ -19,6 +19,24 @@ double LeggiDecimale(std::string_view testo, char separatore);
 // other text is read again and fails as LeggiDecimale does.
 double LeggiDecimaleDiIntero(std::string_view testo, std::int32_t intero, char separatore);
 
+// The common case of the counts in a table, read without a call: a text of one to nine decimal
+// digits and nothing else gives its value, the one LeggiIntero and LeggiDecimaleDiIntero give it.
+// False for any other text, which then takes those readings (also for their errors).
+inline bool InteroSemplice(std::string_view testo, std::int32_t& valore)
+{
+    if (testo.empty() || testo.size() > 9)
+        return false;
+    std::int32_t v = 0;
+    for (const char c : testo) {
+        const unsigned cifra = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (cifra > 9)
+            return false;
+        v = v * 10 + static_cast<std::int32_t>(cifra);
+    }
+    valore = v;
+    return true;
+}
+
 // The pattern "0.000": 18 significant digits, then half away from zero at three decimals; "-" only
 // when the rounded value is not zero; every integer digit, however large. An infinite value is
 // written "INF" or "-INF", not a number "NAN". Never fails.
