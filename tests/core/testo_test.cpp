@@ -10,7 +10,13 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace marvento {
 namespace {
@@ -222,6 +228,75 @@ TEST(CaricaRighe, FileRealiDelSimulatore)
         misure += IniziaCon(riga, "Measurement ") || IniziaCon(riga, "Misura ");
     }
     EXPECT_GT(misure, 0);
+}
+#endif
+
+// The plain cut of a text into lines: CR, LF or CR LF end a line, U+0000 ends the text.
+std::vector<std::string_view> TaglioSemplice(std::string_view testo)
+{
+    testo = testo.substr(0, testo.find('\0'));
+    std::vector<std::string_view> righe;
+    std::size_t p = 0;
+    while (p < testo.size()) {
+        const std::size_t fine = std::min(testo.find('\r', p), testo.find('\n', p));
+        const std::size_t q = std::min(fine, testo.size());
+        righe.push_back(testo.substr(p, q - p));
+        p = q;
+        if (p < testo.size() && testo[p] == '\r')
+            ++p;
+        if (p < testo.size() && testo[p] == '\n')
+            ++p;
+    }
+    return righe;
+}
+
+// A large file is read and cut in parts at once. Short lines with every kind of line end, shifted
+// by a few bytes from file to file, put every line end across the cuts between the parts: the
+// lines must be those of a cut from the start. So with a U+0000 and a byte-order mark.
+TEST(CaricaRighe, FileGrandeComeUnTaglioSemplice)
+{
+    CartellaTemporanea cartella;
+    std::mt19937 caso(11);
+    const char* const fini[] = {"\n", "\r\n", "\r", "\n\r", "\r\r\n", "\n\n"};
+    std::string corpo;
+    while (corpo.size() < (5u << 20)) {
+        corpo.append(caso() % 6, static_cast<char>('a' + caso() % 26));
+        corpo += fini[caso() % 6];
+    }
+    for (int spostamento = 0; spostamento < 8; ++spostamento) {
+        for (const std::string& testa : {std::string(), std::string("\xEF\xBB\xBF")}) {
+            SCOPED_TRACE(std::to_string(spostamento) + (testa.empty() ? "" : " con BOM"));
+            std::string byte = testa + std::string(static_cast<std::size_t>(spostamento), 'x') + corpo;
+            if (spostamento == 7)
+                byte[byte.size() * 3 / 4] = '\0';
+            const ListaRighe lette = CaricaRighe(cartella.scrivi("grande.txt", byte));
+            const auto attese = TaglioSemplice(std::string_view(byte).substr(testa.size()));
+            ASSERT_EQ(lette.conteggio(), static_cast<int>(attese.size()));
+            for (int i = 0; i < lette.conteggio(); ++i)
+                ASSERT_EQ(lette.riga(i), attese[static_cast<std::size_t>(i)]) << "riga " << i;
+        }
+    }
+    // One byte of another code page near the end: the whole text is decoded.
+    std::string byte = corpo + "citt\xE0\r\n";
+    const ListaRighe lette = CaricaRighe(cartella.scrivi("grande.txt", byte));
+    EXPECT_EQ(lette.riga(lette.conteggio() - 1), "citt\xC3\xA0");
+}
+
+#ifndef _WIN32
+// A pipe has no size to read by: it is read to its end.
+TEST(CaricaRighe, DaUnaPipe)
+{
+    CartellaTemporanea cartella;
+    const std::string percorso = (cartella.percorso() / "pipe").string();
+    ASSERT_EQ(::mkfifo(percorso.c_str(), 0600), 0);
+    std::string byte;
+    for (int i = 0; i < 20000; ++i)
+        byte += "riga " + std::to_string(i) + "\r\n";
+    std::thread scrittore([&] { std::ofstream(percorso, std::ios::binary) << byte; });
+    const ListaRighe lette = CaricaRighe(percorso);
+    scrittore.join();
+    ASSERT_EQ(lette.conteggio(), 20000);
+    EXPECT_EQ(lette.riga(19999), "riga 19999");
 }
 #endif
 
