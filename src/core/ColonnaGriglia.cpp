@@ -36,7 +36,7 @@ void CaratteriColonna::reserve(std::size_t n)
     if (n <= capacita_)
         return;
     // realloc may grow the block where it lies, and large blocks without copying.
-    void* nuovi = std::realloc(dati_, n);
+    void* nuovi = std::realloc(dati_, n + kMargine);
     if (!nuovi)
         throw std::bad_alloc();
     dati_ = static_cast<char*>(nuovi);
@@ -53,7 +53,7 @@ void CaratteriColonna::shrink_to_fit()
         capacita_ = 0;
         return;
     }
-    if (void* nuovi = std::realloc(dati_, usati_)) { // keeping the larger block is no failure
+    if (void* nuovi = std::realloc(dati_, usati_ + kMargine)) { // keeping the larger block is no failure
         dati_ = static_cast<char*>(nuovi);
         capacita_ = usati_;
     }
@@ -267,7 +267,7 @@ void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
         ricostruisci();
 }
 
-void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_t quante)
+void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_t quante, bool conMargine)
 {
     std::size_t byte = 0;
     bool corti = riga == righeContigue() && (!extra_ || extra_->modifiche.empty());
@@ -291,7 +291,10 @@ void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_
             for (std::size_t i = 0; i < quante; ++i, ++riga) {
                 if (riga % righeBlocco == 0)
                     basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
-                testo_.aggiungi(testi[i].data(), testi[i].size());
+                if (conMargine)
+                    testo_.aggiungiConMargine(testi[i].data(), testi[i].size());
+                else
+                    testo_.aggiungi(testi[i].data(), testi[i].size());
                 lunghezza[i] = static_cast<std::uint8_t>(testi[i].size());
             }
             return;

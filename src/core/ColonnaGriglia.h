@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -23,6 +24,10 @@ namespace marvento {
 
 // The characters of a column's short texts, back to back. Unlike std::vector<char>, appending to
 // spare room is a few inlined instructions: an import appends tens of millions of short texts.
+// Every block has kMargine bytes beyond its capacity, so that short texts can be copied in and out
+// kMargine bytes at a time, without a branch on their length.
+inline constexpr std::size_t kMargine = 16;
+
 class CaratteriColonna
 {
   public:
@@ -44,6 +49,18 @@ class CaratteriColonna
     void aggiungi(const char* testo, std::size_t n)
     {
         CopiaBreve(dati_ + usati_, testo, n);
+        usati_ += n;
+    }
+    // The same for a text that can be read kMargine bytes beyond its end (and n <= kMargine
+    // copies kMargine bytes at once, the margin taking what lies beyond the room).
+    void aggiungiConMargine(const char* testo, std::size_t n)
+    {
+        if (n == 0)
+            return; // an empty text may point anywhere, and the room may not be there yet
+        if (n <= kMargine)
+            std::memcpy(dati_ + usati_, testo, kMargine);
+        else
+            std::memcpy(dati_ + usati_, testo, n);
         usati_ += n;
     }
 
@@ -105,8 +122,16 @@ class alignas(64) ColonnaGriglia
         impostaGenerale(riga, testo);
     }
     // imposta(riga + i, testi[i]) for i = 0..quante-1 in turn, with the same result and failure;
-    // appending a run of rows at the end costs little more than copying their texts.
-    void imposta(int riga, const std::string_view* testi, std::size_t quante);
+    // appending a run of rows at the end costs little more than copying their texts. conMargine:
+    // every text can be read kMargine bytes beyond its end (it lies in a larger buffer).
+    void imposta(int riga, const std::string_view* testi, std::size_t quante, bool conMargine = false);
+    // True when every text lies in the column's buffer (no long text, no row rewritten out of
+    // order) and the buffer is there: each non-empty text, as testi() gives it, can then be read
+    // kMargine bytes beyond its end.
+    bool tuttoNelBuffer() const
+    {
+        return testo_.data() && (!extra_ || (extra_->lunghe.empty() && extra_->modifiche.empty()));
+    }
     // Makes room for about `righe` rows appended in order, sizing the texts by those already held,
     // so that a long fill does not keep growing the buffers. Changes no text.
     void riserva(int righe);

@@ -155,12 +155,20 @@ class BlocchiTabulato
         std::size_t totale = 0;
         for (std::size_t& inizio : posizione_)
             totale += std::exchange(inizio, totale);
+        // Where each line ends: a short text far enough from the end of its line is copied
+        // kMargine bytes at once, the bytes beyond it being written afterwards.
+        fineLinea_.assign(posizione_.begin() + 1, posizione_.end());
+        fineLinea_.push_back(totale);
 
         byte.resize(totale);
         char* const base = byte.data();
+        bool margine = false; // the texts of the column can be read kMargine bytes beyond their end
         auto scrivi = [&](std::size_t linea, std::string_view campo, bool ultima) {
             char* punto = base + posizione_[linea];
-            CopiaBreve(punto, campo.data(), campo.size());
+            if (margine && campo.size() - 1 < kMargine && fineLinea_[linea] - posizione_[linea] >= kMargine)
+                std::memcpy(punto, campo.data(), kMargine);
+            else
+                CopiaBreve(punto, campo.data(), campo.size());
             punto += campo.size();
             if (ultima) {
                 *punto++ = '\r';
@@ -172,8 +180,10 @@ class BlocchiTabulato
         };
         for (int colonna = 0; colonna < colonne; ++colonna) {
             const bool ultima = colonna == colonne - 1;
+            margine = false;
             if (conIntestazione)
                 scrivi(0, griglia_.intestazione(colonna), ultima);
+            margine = griglia_.colonnaNelBuffer(colonna);
             griglia_.testiColonna(colonna, prima, quante, celle_);
             for (std::size_t riga = 0; riga < celle_.size(); ++riga)
                 scrivi(riga + salto, celle_[riga], ultima);
@@ -184,6 +194,7 @@ class BlocchiTabulato
   private:
     const Griglia& griglia_;
     std::vector<std::size_t> posizione_;
+    std::vector<std::size_t> fineLinea_;
     std::vector<std::size_t> lunghezze_;
     std::vector<std::string_view> celle_;
 };

@@ -133,7 +133,15 @@ void Griglia::erroreRiga(int riga)
     throw Errore(Messaggio("Row index, %d, out of bounds", riga));
 }
 
-void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante)
+bool Griglia::colonnaNelBuffer(int colonna) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)]->tuttoNelBuffer();
+}
+
+void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
+                           bool conMargine)
 {
     if (quante == 0)
         return;
@@ -145,7 +153,7 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* t
             impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
         return;
     }
-    colonne_[static_cast<std::size_t>(colonna)]->imposta(primaRiga, testi, quante);
+    colonne_[static_cast<std::size_t>(colonna)]->imposta(primaRiga, testi, quante, conMargine);
 }
 
 void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const

@@ -59,8 +59,13 @@ class Griglia
     }
 
     // impostaCella(colonna, primaRiga + i, testi[i]) for i = 0..quante-1 in turn, failing where that
-    // would; cheaper for a run of rows of one column.
-    void impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante);
+    // would; cheaper for a run of rows of one column, and cheaper still conMargine: every text can
+    // be read kMargine bytes beyond its end.
+    void impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
+                      bool conMargine = false);
+    // True when every text of the column can be read kMargine bytes beyond its end (see
+    // ColonnaGriglia::tuttoNelBuffer). Fails with "Column index, %d, out of bounds".
+    bool colonnaNelBuffer(int colonna) const;
 
     // The texts of rows 0..numeroRighe()-1 of a column, in one pass down it (much cheaper than
     // reading cell by cell). Fails with "Column index, %d, out of bounds". The views stay valid

@@ -279,6 +279,44 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         tabella.impostaLarghezza(c, 60);
     }
 
+    // Column search.
+    int T = -1;
+    int V = -1;
+    for (int c = 0; c < tabella.numeroColonne(); ++c) {
+        if (T < 0 && tabella.intestazione(c) == parole.colonnaTempo)
+            T = c;
+        if (V < 0 && tabella.intestazione(c) == parole.colonnaVeicoli)
+            V = c;
+    }
+
+    // Figures: vehicle-weighted mean travel time and total of vehicles, row after row. When the
+    // two columns lie within each section's block, the runs below add up each section's rows as
+    // they write them, while their texts are at hand; a section that meets a text that does not
+    // read, and every section once a run goes row by row, is worked out again from the table.
+    struct Figure
+    {
+        std::int64_t totale = 0;
+        double somma = 0.0;
+        bool pronte = true; // every row so far added up by the runs
+    };
+    std::vector<Figure> figure(static_cast<std::size_t>(std::max(p, 0)));
+    auto aggiungiRiga = [&](Figure& f, std::string_view veicoli, std::string_view tempo) {
+        std::int32_t intero = 0;
+        const bool semplice = InteroSemplice(veicoli, intero);
+        if (!semplice)
+            intero = LeggiIntero(veicoli);
+        f.totale += intero;
+        if (f.totale > std::numeric_limits<std::int32_t>::max() ||
+            f.totale < std::numeric_limits<std::int32_t>::min())
+            throw Errore("Integer overflow");
+        if (T >= 0) {
+            const double t = LeggiDecimale(tempo, separatore);
+            const double v = semplice ? static_cast<double>(intero) : LeggiDecimaleDiIntero(veicoli, intero, separatore);
+            f.somma += t * v;
+        }
+    };
+    bool figureNeiPassaggi = V >= 2 && V <= s + 1 && (T < 0 || (T >= 2 && T <= s + 1));
+
     // Data: one row per line, rows appended in order.
     std::string pulita;
     auto rigaDati = [&](std::string_view riga) {
@@ -314,6 +352,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         std::size_t primaLinea = 0;         // its first line within the run
         std::size_t fallita = 0;            // its first line (within the run) that is not simple, or its end
         std::vector<std::string_view> testi; // the texts of one column of the run
+        std::vector<std::string_view> veicoli; // those of a section's vehicles
         bool scritta = true;                // its columns were written
     };
     std::vector<Ritaglio> ritagli(parti);
@@ -346,6 +385,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                     break;
                 }
             }
+            ritaglio.pulite.append(kMargine, ' '); // each field can be read kMargine bytes on
         });
         std::size_t fallita = quante;
         for (const Ritaglio& ritaglio : ritagli)
@@ -371,16 +411,21 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 mio.scritta = false;
                 std::vector<std::string_view>& testi = mio.testi;
                 testi.resize(quante);
-                auto scriviCampo = [&](int colonna, std::size_t f) {
+                // The texts of field f of the run's lines.
+                auto leggiCampo = [&](std::size_t f, std::vector<std::string_view>& campo) {
+                    campo.resize(quante);
                     for (std::size_t i = 0; i < quante;) {
                         const auto [ritaglio, indice] = trova(i);
                         for (std::size_t j = indice; j < ritaglio->inizi.size(); ++j, ++i) {
                             const std::size_t* fineCampi = ritaglio->fini.data() + j * campiRiga;
                             const std::size_t inizio = f == 0 ? ritaglio->inizi[j] : fineCampi[f - 1] + 1;
-                            testi[i] = std::string_view(ritaglio->pulite.data() + inizio, fineCampi[f] - inizio);
+                            campo[i] = std::string_view(ritaglio->pulite.data() + inizio, fineCampi[f] - inizio);
                         }
                     }
-                    tabella.impostaCelle(colonna, primaRiga, testi.data(), quante);
+                };
+                auto scriviCampo = [&](int colonna, std::size_t f) {
+                    leggiCampo(f, testi);
+                    tabella.impostaCelle(colonna, primaRiga, testi.data(), quante, true);
                 };
                 try {
                     if (parte == 0)
@@ -393,6 +438,19 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                         std::size_t f = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
                         for (int c = o + 2; c <= o + s + 1; ++c, ++f)
                             scriviCampo(c, f);
+                        Figure& figura = figure[static_cast<std::size_t>(k)];
+                        if (figureNeiPassaggi && figura.pronte) {
+                            const std::size_t primo = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
+                            leggiCampo(primo + static_cast<std::size_t>(V - 2), mio.veicoli);
+                            if (T >= 0)
+                                leggiCampo(primo + static_cast<std::size_t>(T - 2), testi);
+                            try {
+                                for (std::size_t i = 0; i < quante; ++i)
+                                    aggiungiRiga(figura, mio.veicoli[i], T >= 0 ? testi[i] : std::string_view());
+                            } catch (...) {
+                                figura.pronte = false; // worked out again from the table, failing there
+                            }
+                        }
                     }
                     mio.scritta = true;
                 } catch (...) {
@@ -404,6 +462,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 tabella.impostaNumeroRighe(primaRiga);
         }
         if (!semplice) {
+            figureNeiPassaggi = false;
             for (int linea = primaLinea; linea < r; ++linea)
                 if (!bianca(righe.riga(linea)))
                     rigaDati(righe.riga(linea));
@@ -412,27 +471,10 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             tabella.riservaRighe(std::max(numeroRighe - inizioDati, tabella.numeroRighe()));
     }
 
-    // Column search.
-    int T = -1;
-    int V = -1;
-    for (int c = 0; c < tabella.numeroColonne(); ++c) {
-        if (T < 0 && tabella.intestazione(c) == parole.colonnaTempo)
-            T = c;
-        if (V < 0 && tabella.intestazione(c) == parole.colonnaVeicoli)
-            V = c;
-    }
-
-    // Figures: vehicle-weighted mean travel time and total of vehicles. A missing column leaves
-    // the figures that need it empty.
-    // Worked out at once on the team's threads, then written in order: a failure leaves the
-    // summary as the plain loop would, the sections before it done.
+    // A missing column leaves the figures that need it empty. The sections not added up by the
+    // runs are worked out at once on the team's threads, then all are written in order: a failure
+    // leaves the summary as the plain loop would, the sections before it done.
     const int righeTabella = tabella.numeroRighe();
-    struct Figure
-    {
-        std::int64_t totale = 0;
-        double somma = 0.0;
-    };
-    std::vector<Figure> figure(static_cast<std::size_t>(p));
     struct Colonne
     {
         std::vector<std::string_view> veicoli;
@@ -440,33 +482,20 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     };
     std::vector<Colonne> colonneLette(parti);
     auto calcola = [&](long long sezione, int parte) {
-        if (V < 0)
-            return;
-        const int o = (s + 1) * static_cast<int>(sezione);
         Figure& f = figure[static_cast<std::size_t>(sezione)];
+        if (V < 0 || (figureNeiPassaggi && f.pronte))
+            return;
+        f = Figure();
+        const int o = (s + 1) * static_cast<int>(sezione);
         std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
         std::vector<std::string_view>& testiTempi = colonneLette[static_cast<std::size_t>(parte)].tempi;
         // Each column is read in one pass down it rather than cell by cell.
         TestiColonna(tabella, o + V, testiVeicoli);
         if (T >= 0)
             TestiColonna(tabella, o + T, testiTempi);
-        for (int riga = 0; riga < righeTabella; ++riga) {
-            const std::string_view veicoli = testiVeicoli[static_cast<std::size_t>(riga)];
-            std::int32_t intero = 0;
-            const bool semplice = InteroSemplice(veicoli, intero);
-            if (!semplice)
-                intero = LeggiIntero(veicoli);
-            f.totale += intero;
-            if (f.totale > std::numeric_limits<std::int32_t>::max() ||
-                f.totale < std::numeric_limits<std::int32_t>::min())
-                throw Errore("Integer overflow");
-            if (T >= 0) {
-                const double t = LeggiDecimale(testiTempi[static_cast<std::size_t>(riga)], separatore);
-                const double v =
-                    semplice ? static_cast<double>(intero) : LeggiDecimaleDiIntero(veicoli, intero, separatore);
-                f.somma += t * v;
-            }
-        }
+        for (int riga = 0; riga < righeTabella; ++riga)
+            aggiungiRiga(f, testiVeicoli[static_cast<std::size_t>(riga)],
+                         T >= 0 ? testiTempi[static_cast<std::size_t>(riga)] : std::string_view());
     };
     auto applica = [&](long long sezione) {
         const int k = static_cast<int>(sezione);

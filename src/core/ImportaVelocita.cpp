@@ -275,8 +275,8 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                 totale += righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d)).size();
         if (totale > UINT32_MAX)
             return false;
-        if (ritaglio.pulite.size() < totale)
-            ritaglio.pulite.resize(totale);
+        if (ritaglio.pulite.size() < totale + kMargine) // each field can be read kMargine bytes on
+            ritaglio.pulite.resize(totale + kMargine);
         std::size_t usati = 0;
         for (int g = 0; g < passata; ++g) {
             for (int d = primo; d < ultimo; ++d) {
@@ -304,7 +304,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                     const std::size_t campo = j == 0 ? ritaglio.inizi[primoPosto + g] : fine[j - 1] + std::size_t{1};
                     ritaglio.testi[g] = std::string_view(pulite + campo, fine[j] - campo);
                 }
-                tabella.impostaCelle(d * q + j, primaRiga, ritaglio.testi.data(), ritaglio.testi.size());
+                tabella.impostaCelle(d * q + j, primaRiga, ritaglio.testi.data(), ritaglio.testi.size(), true);
             }
         }
         return true;
