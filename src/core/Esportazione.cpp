@@ -315,8 +315,14 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::si
     griglia.intestazione(0); // fails for a grid without columns before any file is touched
     const int righe = griglia.numeroRighe();
     // Rows per block, judged at four bytes a cell.
-    const int perBlocco = static_cast<int>(std::clamp<std::size_t>(
-        byteBlocco / (4 * static_cast<std::size_t>(griglia.numeroColonne()) + 2), 1, INT_MAX));
+    const std::size_t bytePerRiga = 4 * static_cast<std::size_t>(griglia.numeroColonne()) + 2;
+    int perBlocco = static_cast<int>(std::clamp<std::size_t>(byteBlocco / bytePerRiga, 1, INT_MAX));
+    // Enough blocks for every thread to take several, as long as a block keeps some 256 KB:
+    // otherwise a grid of one or two blocks would be built by one thread alone.
+    const int fili = SquadraComune().fili();
+    const int perFilo = static_cast<int>((static_cast<long long>(righe) + 4 * fili - 1) / (4 * fili));
+    const int minimo = static_cast<int>(std::clamp<std::size_t>((std::size_t{256} << 10) / bytePerRiga, 1, INT_MAX));
+    perBlocco = std::min(perBlocco, std::max(perFilo, minimo));
     const long long blocchi = std::max<long long>(1, (static_cast<long long>(righe) + perBlocco - 1) / perBlocco);
     ScriviFile(percorso, [&](std::FILE* file) {
         // The threads of the team take the blocks in turn, each building its next block while the

@@ -98,37 +98,41 @@ void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita
 bool TagliaRigaDati(std::string_view riga, char separatore, std::size_t campi, std::string& pulite,
                     std::vector<std::size_t>& fini)
 {
-    const std::size_t inizio = pulite.size();
-    pulite.resize(inizio + riga.size());
-    char* uscita = pulite.data() + inizio;
-    for (const char c : riga) {
-        *uscita = c == '.' ? separatore : c;
-        uscita += c != ' ';
-    }
-    std::size_t fine = static_cast<std::size_t>(uscita - pulite.data());
-    if (fine > inizio && pulite[fine - 1] == ';')
-        --fine;
-    pulite.resize(fine);
-    if (fine == inizio)
+    // The cleaned line ends on its last character that is not a blank, less a final ";": only the
+    // characters before it count.
+    std::size_t ultimo = riga.find_last_not_of(' ');
+    if (ultimo == std::string_view::npos)
         return false; // no field at all
-    // Without branches on the characters: fields are a few characters long, and a branch per
-    // delimiter would be mispredicted at every other field. A quote anywhere sends the line to the
-    // plain rules.
+    if (riga[ultimo] != ';')
+        ++ultimo;
+    const std::size_t inizio = pulite.size();
+    pulite.resize(inizio + ultimo);
     const std::size_t base = fini.size();
     fini.resize(base + campi + 1); // one slot of scratch beyond the fields
     std::size_t* const fineCampo = fini.data() + base;
+    // One pass, without branches on the characters: fields are a few characters long, and a branch
+    // per delimiter would be mispredicted at every other field. Blanks are dropped by not moving
+    // on; every character leaves its place as the end of the current field until a ";" closes it.
+    // A quote anywhere sends the line to the plain rules.
+    char* const testo = pulite.data();
+    std::size_t uscita = inizio;
     std::size_t trovati = 0;
     bool virgolette = false;
-    for (std::size_t i = inizio; i < fine; ++i) {
-        const char c = pulite[i];
+    for (std::size_t i = 0; i < ultimo; ++i) {
+        const char c = riga[i];
+        testo[uscita] = c == '.' ? separatore : c;
         virgolette |= c == '"';
-        fineCampo[trovati] = i;
+        fineCampo[trovati] = uscita;
         trovati += static_cast<std::size_t>(c == ';' && trovati < campi);
+        uscita += static_cast<std::size_t>(c != ' ');
     }
+    pulite.resize(uscita);
+    if (uscita == inizio)
+        return false; // the line was a lone ";"
     if (virgolette || trovati + 1 < campi)
         return false;
     if (trovati < campi)
-        fineCampo[trovati] = fine; // the last field runs to the end of the line
+        fineCampo[trovati] = uscita; // the last field runs to the end of the line
     fini.resize(base + campi);
     return true;
 }
@@ -310,7 +314,9 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             f.totale < std::numeric_limits<std::int32_t>::min())
             throw Errore("Integer overflow");
         if (T >= 0) {
-            const double t = LeggiDecimale(tempo, separatore);
+            double t = 0;
+            if (!DecimaleBreve(tempo, separatore, t))
+                t = LeggiDecimale(tempo, separatore);
             const double v = semplice ? static_cast<double>(intero) : LeggiDecimaleDiIntero(veicoli, intero, separatore);
             f.somma += t * v;
         }

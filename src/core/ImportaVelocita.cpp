@@ -407,7 +407,10 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                     f.totale < std::numeric_limits<std::int32_t>::min())
                     throw Errore("Integer overflow");
                 if (velocita >= 0) {
-                    const double v = LeggiDecimale(testiVelocita[static_cast<std::size_t>(j)], separatore);
+                    const std::string_view testoVelocita = testiVelocita[static_cast<std::size_t>(j)];
+                    double v = 0;
+                    if (!DecimaleBreve(testoVelocita, separatore, v))
+                        v = LeggiDecimale(testoVelocita, separatore);
                     const double w = semplice ? static_cast<double>(intero)
                                               : LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
                     f.sommaPesata += v * w;

@@ -37,6 +37,36 @@ inline bool InteroSemplice(std::string_view testo, std::int32_t& valore)
     return true;
 }
 
+// The common case of the times and speeds in a table, read without a call: one to fifteen decimal
+// digits with at most one separator among or around them, and nothing else, gives the value
+// LeggiDecimale gives it (the digits as a whole number, divided once by the power of ten).
+// False for any other text, which then takes LeggiDecimale (also for its errors).
+inline bool DecimaleBreve(std::string_view testo, char separatore, double& valore)
+{
+    static constexpr double kPotenze[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
+                                          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    if (testo.empty() || testo.size() > 16)
+        return false;
+    std::uint64_t cifre = 0;
+    std::size_t decimali = 0;
+    bool dopo = false; // past the separator
+    for (const char c : testo) {
+        const unsigned cifra = static_cast<unsigned char>(c) - unsigned{'0'};
+        if (cifra <= 9) {
+            cifre = cifre * 10 + cifra;
+            decimali += dopo ? 1 : 0;
+        } else if (c == separatore && !dopo) {
+            dopo = true;
+        } else {
+            return false;
+        }
+    }
+    if (testo.size() == (dopo ? std::size_t{1} : std::size_t{0}) || testo.size() - (dopo ? 1 : 0) > 15)
+        return false;
+    valore = static_cast<double>(cifre) / kPotenze[decimali];
+    return true;
+}
+
 // The pattern "0.000": 18 significant digits, then half away from zero at three decimals; "-" only
 // when the rounded value is not zero; every integer digit, however large. An infinite value is
 // written "INF" or "-INF", not a number "NAN". Never fails.

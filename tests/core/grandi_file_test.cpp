@@ -284,11 +284,31 @@ TEST(GrandiFile, DecimaliSempliciComeLaLetturaGenerale)
         std::from_chars(forma.data(), forma.data() + forma.size(), atteso);
         const double letto = LeggiDecimale(testo, ',');
         EXPECT_EQ(std::memcmp(&letto, &atteso, sizeof letto), 0) << testo;
+        // The inline reading of the figures takes only some of these forms, with the same value.
+        double breve = 0;
+        if (DecimaleBreve(testo, ',', breve)) {
+            EXPECT_EQ(std::memcmp(&breve, &atteso, sizeof breve), 0) << testo;
+        }
     }
+    for (const char* testo : {"", ",", "1,2,3", "-1", "+1", " 1", "1 ", "1.5", "1234567890123456", "1e5"}) {
+        double breve = 0;
+        EXPECT_FALSE(DecimaleBreve(testo, ',', breve)) << testo;
+    }
+    double quindici = 0;
+    EXPECT_TRUE(DecimaleBreve("12345678901234,5", ',', quindici));
+    EXPECT_EQ(quindici, 12345678901234.5);
     // A vehicle count already read as a whole number is not read again when it is plain digits; the
     // value, and the failure of a form only the whole-number reading takes, stay those of LeggiDecimale.
-    for (const std::string testo : {"0", "-0", "+5", "  12", "007", "2147483647", "-2147483648", "$1A", "0x10", "x7"}) {
+    for (const std::string testo : {"0", "-0", "+5", "  12", "007", "2147483647", "-2147483648", "$1A", "0x10", "x7",
+                                    "999999999", "000000001"}) {
         const std::int32_t intero = LeggiIntero(testo);
+        // The inline reading of counts takes up to nine plain digits only, with the same value.
+        std::int32_t semplice = -1;
+        const bool soloCifre = testo.find_first_not_of("0123456789") == std::string::npos && testo.size() <= 9;
+        EXPECT_EQ(InteroSemplice(testo, semplice), soloCifre) << testo;
+        if (soloCifre) {
+            EXPECT_EQ(semplice, intero) << testo;
+        }
         double atteso = 0;
         std::string errore;
         try {
