@@ -162,10 +162,13 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     int p = 0;
     int misurePrimaIntestazione = 0;
     int intestazione = -1;
+    std::vector<int> righeMisura; // the measurement lines, for the labels at the end
     for (int r = 0; r < n; ++r) {
         const std::string_view riga = righe.riga(r);
-        if (Inizia(riga, parole.rigaMisura))
+        if (Inizia(riga, parole.rigaMisura)) {
             ++p;
+            righeMisura.push_back(r);
+        }
         if (Inizia(riga, parole.rigaIntestazione)) {
             intestazione = r;
             misurePrimaIntestazione = p;
@@ -445,14 +448,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     };
     CalcolaPoiApplica(SquadraComune(), p, calcola, applica);
 
-    int k = 0;
-    for (int r = 0; r < n; ++r) {
-        const std::string_view linea = righe.riga(r);
-        if (!Inizia(linea, parole.rigaMisura))
-            continue;
-        DividiCampi(linea, ':', campi);
-        riepilogo.impostaCella(4, k, SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
-        ++k;
+    for (std::size_t k = 0; k < righeMisura.size(); ++k) {
+        DividiCampi(righe.riga(righeMisura[k]), ':', campi);
+        riepilogo.impostaCella(4, static_cast<int>(k), SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
     }
 }
 
