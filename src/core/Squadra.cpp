@@ -1,6 +1,7 @@
 #include "Squadra.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace marvento {
 
@@ -47,7 +48,7 @@ void Squadra::attendi(int indice)
             errore = std::current_exception();
         }
         std::lock_guard<std::mutex> blocco(mutex_);
-        errori_[static_cast<std::size_t>(indice)] = errore;
+        errori_[static_cast<std::size_t>(indice)] = std::move(errore); // released by the caller only
         if (--mancanti_ == 0)
             fine_.notify_one();
     }
