@@ -1,6 +1,7 @@
 #include "ImportaArchi.h"
 
 #include "Errore.h"
+#include "FigurePesate.h"
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
@@ -297,29 +298,13 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     // two columns lie within each section's block, the runs below add up each section's rows as
     // they write them, while their texts are at hand; a section that meets a text that does not
     // read, and every section once a run goes row by row, is worked out again from the table.
-    struct Figure
+    struct Figure : FigurePesate
     {
-        std::int64_t totale = 0;
-        double somma = 0.0;
         bool pronte = true; // every row so far added up by the runs
     };
     std::vector<Figure> figure(static_cast<std::size_t>(std::max(p, 0)));
     auto aggiungiRiga = [&](Figure& f, std::string_view veicoli, std::string_view tempo) {
-        std::int32_t intero = 0;
-        const bool semplice = InteroSemplice(veicoli, intero);
-        if (!semplice)
-            intero = LeggiIntero(veicoli);
-        f.totale += intero;
-        if (f.totale > std::numeric_limits<std::int32_t>::max() ||
-            f.totale < std::numeric_limits<std::int32_t>::min())
-            throw Errore("Integer overflow");
-        if (T >= 0) {
-            double t = 0;
-            if (!DecimaleBreve(tempo, separatore, t))
-                t = LeggiDecimale(tempo, separatore);
-            const double v = semplice ? static_cast<double>(intero) : LeggiDecimaleDiIntero(veicoli, intero, separatore);
-            f.somma += t * v;
-        }
+        AggiungiRigaPesata(f, veicoli, T >= 0, tempo, separatore);
     };
     bool figureNeiPassaggi = V >= 2 && V <= s + 1 && (T < 0 || (T >= 2 && T <= s + 1));
 

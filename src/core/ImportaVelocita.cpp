@@ -1,6 +1,7 @@
 #include "ImportaVelocita.h"
 
 #include "Errore.h"
+#include "FigurePesate.h"
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
@@ -373,10 +374,8 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // The figures of the measurements are worked out at once on the team's threads, then written
     // in order; a failure leaves the summary as the plain loop would, the measurements before it done.
     const int righeTabella = tabella.numeroRighe();
-    struct Figure
+    struct Figure : FigurePesate
     {
-        long long totale = 0;
-        double sommaPesata = 0;
         double intervallo = 0; // only for the first measurement
     };
     std::vector<Figure> figure(static_cast<std::size_t>(p));
@@ -399,26 +398,10 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                 TestiColonna(tabella, o + velocita, testiVelocita);
         }
         for (int j = 0; j < righeTabella; ++j) {
-            if (veicoli >= 0) {
-                const std::string_view testoVeicoli = testiVeicoli[static_cast<std::size_t>(j)];
-                std::int32_t intero = 0;
-                const bool semplice = InteroSemplice(testoVeicoli, intero);
-                if (!semplice)
-                    intero = LeggiIntero(testoVeicoli);
-                f.totale += intero;
-                if (f.totale > std::numeric_limits<std::int32_t>::max() ||
-                    f.totale < std::numeric_limits<std::int32_t>::min())
-                    throw Errore("Integer overflow");
-                if (velocita >= 0) {
-                    const std::string_view testoVelocita = testiVelocita[static_cast<std::size_t>(j)];
-                    double v = 0;
-                    if (!DecimaleBreve(testoVelocita, separatore, v))
-                        v = LeggiDecimale(testoVelocita, separatore);
-                    const double w = semplice ? static_cast<double>(intero)
-                                              : LeggiDecimaleDiIntero(testoVeicoli, intero, separatore);
-                    f.sommaPesata += v * w;
-                }
-            }
+            if (veicoli >= 0)
+                AggiungiRigaPesata(f, testiVeicoli[static_cast<std::size_t>(j)], velocita >= 0,
+                                   velocita >= 0 ? testiVelocita[static_cast<std::size_t>(j)] : std::string_view(),
+                                   separatore);
             if (b == 0) {
                 if (j == 0)
                     f.intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
@@ -439,7 +422,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                 riepilogo.impostaCella(
                     2, b,
                     f.totale == 0 ? std::string("0")
-                                  : FormattaDecimale(static_cast<long double>(f.sommaPesata) /
+                                  : FormattaDecimale(static_cast<long double>(f.somma) /
                                                          static_cast<long double>(f.totale),
                                                      separatore));
             }
