@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -96,6 +97,31 @@ class alignas(64) ColonnaGriglia
     void testi(int righe, std::vector<std::string_view>& testi) const { this->testi(0, righe, testi); }
     // The texts of rows primaRiga..primaRiga+quante-1 (primaRiga >= 0) into testi (resized to quante).
     void testi(int primaRiga, int quante, std::vector<std::string_view>& testi) const;
+    // Calls fai(i, text) for the rows primaRiga + i, i = 0..quante-1 in order (primaRiga >= 0), with
+    // the texts testi() gives, without building their list: the export walks every cell this way.
+    template <typename Fai> void perOgniTesto(int primaRiga, int quante, Fai&& fai) const
+    {
+        if (extra_) {
+            std::vector<std::string_view> elenco;
+            testi(primaRiga, quante, elenco);
+            for (std::size_t i = 0; i < elenco.size(); ++i)
+                fai(i, elenco[i]);
+            return;
+        }
+        const int fine = primaRiga + std::max(quante, 0);
+        const int nelBuffer = std::min(fine, righeContigue());
+        int riga = primaRiga;
+        if (riga < nelBuffer) {
+            const char* testo = testo_.data() + inizio(riga);
+            for (; riga < nelBuffer; ++riga) {
+                const std::size_t n = lunghezze_[static_cast<std::size_t>(riga)];
+                fai(static_cast<std::size_t>(riga - primaRiga), std::string_view(testo, n));
+                testo += n;
+            }
+        }
+        for (; riga < fine; ++riga)
+            fai(static_cast<std::size_t>(riga - primaRiga), std::string_view());
+    }
     // Adds the length in bytes of the text of each row 0..righe-1 to somme[row], as testi() would
     // give them, without building the views.
     void aggiungiLunghezze(int righe, std::size_t* somme) const { aggiungiLunghezze(0, righe, somme); }

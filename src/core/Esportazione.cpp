@@ -184,9 +184,9 @@ class BlocchiTabulato
             if (conIntestazione)
                 scrivi(0, griglia_.intestazione(colonna), ultima);
             margine = griglia_.colonnaNelBuffer(colonna);
-            griglia_.testiColonna(colonna, prima, quante, celle_);
-            for (std::size_t riga = 0; riga < celle_.size(); ++riga)
-                scrivi(riga + salto, celle_[riga], ultima);
+            griglia_.perOgniTestoColonna(colonna, prima, quante, [&](std::size_t riga, std::string_view testo) {
+                scrivi(riga + salto, testo, ultima);
+            });
         }
         ConvertiInLuogo(byte);
     }
@@ -196,7 +196,6 @@ class BlocchiTabulato
     std::vector<std::size_t> posizione_;
     std::vector<std::size_t> fineLinea_;
     std::vector<std::size_t> lunghezze_;
-    std::vector<std::string_view> celle_;
 };
 
 } // namespace

@@ -63,6 +63,14 @@ class Griglia
     // be read kMargine bytes beyond its end.
     void impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
                       bool conMargine = false);
+    // Calls fai(i, text) for the rows primaRiga + i, i = 0..quante-1, of a column, in order (the rows
+    // within the grid), without building the list of texts. Fails with "Column index, %d, out of bounds".
+    template <typename Fai> void perOgniTestoColonna(int colonna, int primaRiga, int quante, Fai&& fai) const
+    {
+        if (colonna < 0 || colonna >= numeroColonne())
+            erroreColonna(colonna);
+        colonne_[static_cast<std::size_t>(colonna)]->perOgniTesto(primaRiga, quante, fai);
+    }
     // True when every text of the column can be read kMargine bytes beyond its end (see
     // ColonnaGriglia::tuttoNelBuffer). Fails with "Column index, %d, out of bounds".
     bool colonnaNelBuffer(int colonna) const;
