@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -93,44 +94,86 @@ void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita
         pulita.pop_back();
 }
 
-// Appends riga to pulite cleaned as PulisciRigaDati cleans it, and to fini the ends in pulite of its
-// first `campi` fields as DividiCampi cuts them at ";". False when the cleaned line has fewer fields
-// or one of those may come under the double-quote rules.
-bool TagliaRigaDati(std::string_view riga, char separatore, std::size_t campi, std::string& pulite,
-                    std::vector<std::size_t>& fini)
+// The place just after the n-th ";" (n >= 1) of testo, or npos when it holds fewer: eight bytes at
+// a time, since a thread may have to pass thousands of fields to reach its share of a line.
+std::size_t DopoPuntiEVirgola(std::string_view testo, std::size_t n)
 {
-    // The cleaned line ends on its last character that is not a blank, less a final ";": only the
-    // characters before it count.
-    std::size_t ultimo = riga.find_last_not_of(' ');
-    if (ultimo == std::string_view::npos)
+    std::size_t i = 0;
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    constexpr std::uint64_t kUno = 0x0101010101010101u;
+    constexpr std::uint64_t kBassi = 0x7F7F7F7F7F7F7F7Fu;
+    for (; i + 8 <= testo.size(); i += 8) {
+        std::uint64_t parola = 0;
+        std::memcpy(&parola, testo.data() + i, 8);
+        const std::uint64_t x = parola ^ (kUno * static_cast<unsigned char>(';'));
+        // The high bit of every byte that is ";", and of no other (no borrow crosses bytes).
+        std::uint64_t trovati = ~(((x & kBassi) + kBassi) | x | kBassi);
+        const std::size_t quanti = static_cast<std::size_t>(__builtin_popcountll(trovati));
+        if (quanti < n) {
+            n -= quanti;
+            continue;
+        }
+        for (; trovati != 0; trovati &= trovati - 1) {
+            // The lowest bits are the first byte: this path is built for little-endian machines only.
+            const std::size_t byte = static_cast<std::size_t>(__builtin_ctzll(trovati)) / 8;
+            if (--n == 0)
+                return i + byte + 1;
+        }
+    }
+#endif
+    for (; i < testo.size(); ++i)
+        if (testo[i] == ';' && --n == 0)
+            return i + 1;
+    return std::string_view::npos;
+}
+
+// Appends to pulite a share of a data line, cleaned as PulisciRigaDati cleans it (blanks dropped,
+// "." as separatore, a final ";" dropped), and to fini the ends in pulite of its fields: `campi`
+// fields from field `primo` on, as DividiCampi cuts the cleaned line at ";". Unless ultima, the
+// share ends at the ";" that closes its last field; the last share runs to the end of the line,
+// which may hold more fields (ignored). False when the line has too few fields or the share holds
+// a quote (the line then comes under the plain rules). The shares of one line, taken in turn,
+// cover it whole, so together they say what a cut of the whole line says. separatore must be
+// neither ";" nor a quote.
+bool TagliaQuota(std::string_view riga, char separatore, std::size_t primo, std::size_t campi, bool ultima,
+                 std::string& pulite, std::vector<std::size_t>& fini)
+{
+    // The cleaned line ends on its last character that is not a blank, less a final ";".
+    std::size_t fine = riga.find_last_not_of(' ');
+    if (fine == std::string_view::npos)
         return false; // no field at all
-    if (riga[ultimo] != ';')
-        ++ultimo;
-    const std::size_t inizio = pulite.size();
-    pulite.resize(inizio + ultimo);
+    if (riga[fine] != ';')
+        ++fine;
+    std::size_t inizio = 0;
+    if (primo > 0) {
+        inizio = DopoPuntiEVirgola(riga.substr(0, fine), primo);
+        if (inizio == std::string_view::npos)
+            return false;
+    }
+    const std::size_t primoByte = pulite.size();
+    pulite.resize(primoByte + (fine - inizio));
     const std::size_t base = fini.size();
     fini.resize(base + campi + 1); // one slot of scratch beyond the fields
     std::size_t* const fineCampo = fini.data() + base;
     // One pass, without branches on the characters: fields are a few characters long, and a branch
     // per delimiter would be mispredicted at every other field. Blanks are dropped by not moving
     // on; every character leaves its place as the end of the current field until a ";" closes it.
-    // A quote anywhere sends the line to the plain rules.
     char* const testo = pulite.data();
-    std::size_t uscita = inizio;
+    std::size_t uscita = primoByte;
     std::size_t trovati = 0;
     bool virgolette = false;
-    for (std::size_t i = 0; i < ultimo; ++i) {
+    for (std::size_t i = inizio; i < fine; ++i) {
         const char c = riga[i];
         testo[uscita] = c == '.' ? separatore : c;
         virgolette |= c == '"';
         fineCampo[trovati] = uscita;
         trovati += static_cast<std::size_t>(c == ';' && trovati < campi);
         uscita += static_cast<std::size_t>(c != ' ');
+        if (!ultima && trovati == campi)
+            break; // the ";" that closes the share
     }
     pulite.resize(uscita);
-    if (uscita == inizio)
-        return false; // the line was a lone ";"
-    if (virgolette || trovati + 1 < campi)
+    if (virgolette || trovati + (ultima ? 1 : 0) < campi)
         return false;
     if (trovati < campi)
         fineCampo[trovati] = uscita; // the last field runs to the end of the line
@@ -332,19 +375,22 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     // lacks fields or needs the quote rules ends at that line and is done row by row, as is a run
     // that fails while written, so that what a failure leaves in the grid is the same.
     constexpr std::size_t kLineePerPassata = 256;
-    const std::size_t campiRiga = 1 + static_cast<std::size_t>(std::max(s, 0)) * static_cast<std::size_t>(p);
     Squadra& squadra = SquadraComune();
     const std::size_t parti = static_cast<std::size_t>(squadra.fili());
+    // The runs read ";", quotes and "." in the file's bytes, which only a separator that is neither
+    // of the first two leaves as the plain rules see them.
+    const bool perPassate = s >= 1 && separatore != ';' && separatore != '"';
+    // Each thread takes a share of the sections: it cuts their fields out of every line of a run and
+    // writes their columns, its own buffers and columns only.
     struct Ritaglio
     {
-        std::string pulite;                 // the cleaned lines of its share of the run, back to back
-        std::vector<std::size_t> fini;      // per line, the end in pulite of each of its campiRiga fields
-        std::vector<std::size_t> inizi;     // per line, its start in pulite
-        std::size_t primaLinea = 0;         // its first line within the run
-        std::size_t fallita = 0;            // its first line (within the run) that is not simple, or its end
-        std::vector<std::string_view> testi; // the texts of one column of the run
+        std::string pulite;                    // its share of the run's lines, cleaned, back to back
+        std::vector<std::size_t> fini;         // per line, the end in pulite of each field of the share
+        std::vector<std::size_t> inizi;        // per line, the start of its share in pulite
+        std::size_t fallita = 0;               // the first line of the run whose share is not simple
+        std::vector<std::string_view> testi;   // the texts of one column of the run
         std::vector<std::string_view> veicoli; // those of a section's vehicles
-        bool scritta = true;                // its columns were written
+        bool scritta = true;                   // its columns were written
     };
     std::vector<Ritaglio> ritagli(parti);
     std::vector<int> linee; // the line indices of the run
@@ -352,7 +398,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     while (r < numeroRighe) {
         const int primaLinea = r;
         linee.clear();
-        if (s >= 1) {
+        if (perPassate) {
             while (r < numeroRighe && linee.size() < kLineePerPassata) {
                 const std::string_view riga = righe.riga(r);
                 ++r;
@@ -361,57 +407,45 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
             }
         }
         const std::size_t quante = linee.size();
-        squadra.esegui([&](int parte, int numeroParti) {
-            Ritaglio& ritaglio = ritagli[static_cast<std::size_t>(parte)];
-            const Intervallo mie = Parte(static_cast<long long>(quante), parte, numeroParti);
-            ritaglio.pulite.clear();
-            ritaglio.fini.clear();
-            ritaglio.inizi.clear();
-            ritaglio.primaLinea = static_cast<std::size_t>(mie.inizio);
-            ritaglio.fallita = static_cast<std::size_t>(mie.fine);
-            for (std::size_t i = ritaglio.primaLinea; i < static_cast<std::size_t>(mie.fine); ++i) {
-                ritaglio.inizi.push_back(ritaglio.pulite.size());
-                if (!TagliaRigaDati(righe.riga(linee[i]), separatore, campiRiga, ritaglio.pulite, ritaglio.fini)) {
-                    ritaglio.fallita = i;
-                    break;
-                }
-            }
-            ritaglio.pulite.append(kMargine, ' '); // each field can be read kMargine bytes on
-        });
-        std::size_t fallita = quante;
-        for (const Ritaglio& ritaglio : ritagli)
-            if (ritaglio.fallita < static_cast<std::size_t>(ritaglio.primaLinea + ritaglio.inizi.size()))
-                fallita = std::min(fallita, ritaglio.fallita);
-        bool semplice = s >= 1 && fallita == quante;
-        if (fallita < quante)
-            r = linee[fallita] + 1; // the plain reading ends the run at the line that is not simple
-        if (r == primaLinea)
-            ++r; // no run at all: this one line goes row by row
         const int primaRiga = tabella.numeroRighe();
-        if (semplice && quante > 0) {
+        bool semplice = perPassate && quante > 0;
+        if (semplice) {
             tabella.impostaNumeroRighe(primaRiga + static_cast<int>(quante));
-            // The share of the run that holds line i, and its index there.
-            auto trova = [&](std::size_t i) -> std::pair<const Ritaglio*, std::size_t> {
-                std::size_t parte = 0;
-                while (i >= ritagli[parte].primaLinea + ritagli[parte].inizi.size())
-                    ++parte;
-                return {&ritagli[parte], i - ritagli[parte].primaLinea};
-            };
             squadra.esegui([&](int parte, int numeroParti) {
                 Ritaglio& mio = ritagli[static_cast<std::size_t>(parte)];
+                mio.fallita = quante;
                 mio.scritta = false;
+                // More threads than sections: the last ones have no share.
+                const int quote = std::min(numeroParti, p);
+                if (parte >= quote) {
+                    mio.scritta = true;
+                    return;
+                }
+                const Intervallo sezioni = Parte(p, parte, quote);
+                const std::size_t primo = parte == 0 ? 0 : 1 + static_cast<std::size_t>(sezioni.inizio) * static_cast<std::size_t>(s);
+                const std::size_t campiQuota = 1 + static_cast<std::size_t>(sezioni.fine) * static_cast<std::size_t>(s) - primo;
+                const bool ultima = parte == quote - 1;
+                mio.pulite.clear();
+                mio.fini.clear();
+                mio.inizi.clear();
+                for (std::size_t i = 0; i < quante; ++i) {
+                    mio.inizi.push_back(mio.pulite.size());
+                    if (!TagliaQuota(righe.riga(linee[i]), separatore, primo, campiQuota, ultima, mio.pulite, mio.fini)) {
+                        mio.fallita = i;
+                        return;
+                    }
+                }
+                mio.pulite.append(kMargine, ' '); // each field can be read kMargine bytes on
+
                 std::vector<std::string_view>& testi = mio.testi;
-                testi.resize(quante);
-                // The texts of field f of the run's lines.
+                // The texts of field f (of the line) of the run's lines.
                 auto leggiCampo = [&](std::size_t f, std::vector<std::string_view>& campo) {
                     campo.resize(quante);
-                    for (std::size_t i = 0; i < quante;) {
-                        const auto [ritaglio, indice] = trova(i);
-                        for (std::size_t j = indice; j < ritaglio->inizi.size(); ++j, ++i) {
-                            const std::size_t* fineCampi = ritaglio->fini.data() + j * campiRiga;
-                            const std::size_t inizio = f == 0 ? ritaglio->inizi[j] : fineCampi[f - 1] + 1;
-                            campo[i] = std::string_view(ritaglio->pulite.data() + inizio, fineCampi[f] - inizio);
-                        }
+                    const std::size_t locale = f - primo;
+                    const std::size_t* fineCampi = mio.fini.data();
+                    for (std::size_t i = 0; i < quante; ++i, fineCampi += campiQuota) {
+                        const std::size_t inizio = locale == 0 ? mio.inizi[i] : fineCampi[locale - 1] + 1;
+                        campo[i] = std::string_view(mio.pulite.data() + inizio, fineCampi[locale] - inizio);
                     }
                 };
                 auto scriviCampo = [&](int colonna, std::size_t f) {
@@ -421,20 +455,19 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 try {
                     if (parte == 0)
                         scriviCampo(0, 0);
-                    const Intervallo sezioni = Parte(p, parte, numeroParti);
                     for (int k = static_cast<int>(sezioni.inizio); k < static_cast<int>(sezioni.fine); ++k) {
                         const int o = (s + 1) * k;
                         testi.assign(quante, numeriSezione[static_cast<std::size_t>(k)]);
                         tabella.impostaCelle(o + 1, primaRiga, testi.data(), quante);
-                        std::size_t f = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
+                        const std::size_t primoSezione = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
+                        std::size_t f = primoSezione;
                         for (int c = o + 2; c <= o + s + 1; ++c, ++f)
                             scriviCampo(c, f);
                         Figure& figura = figure[static_cast<std::size_t>(k)];
                         if (figureNeiPassaggi && figura.pronte) {
-                            const std::size_t primo = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
-                            leggiCampo(primo + static_cast<std::size_t>(V - 2), mio.veicoli);
+                            leggiCampo(primoSezione + static_cast<std::size_t>(V - 2), mio.veicoli);
                             if (T >= 0)
-                                leggiCampo(primo + static_cast<std::size_t>(T - 2), testi);
+                                leggiCampo(primoSezione + static_cast<std::size_t>(T - 2), testi);
                             try {
                                 for (std::size_t i = 0; i < quante; ++i)
                                     aggiungiRiga(figura, mio.veicoli[i], T >= 0 ? testi[i] : std::string_view());
@@ -448,10 +481,18 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                     // done again row by row below, failing where the plain fill fails
                 }
             });
-            semplice = std::all_of(ritagli.begin(), ritagli.end(), [](const Ritaglio& x) { return x.scritta; });
+            std::size_t fallita = quante;
+            for (const Ritaglio& ritaglio : ritagli)
+                fallita = std::min(fallita, ritaglio.fallita);
+            if (fallita < quante)
+                r = linee[fallita] + 1; // the plain reading ends the run at the line that is not simple
+            semplice = fallita == quante &&
+                       std::all_of(ritagli.begin(), ritagli.end(), [](const Ritaglio& x) { return x.scritta; });
             if (!semplice)
                 tabella.impostaNumeroRighe(primaRiga);
         }
+        if (r == primaLinea)
+            ++r; // no run at all: this one line goes row by row
         if (!semplice) {
             figureNeiPassaggi = false;
             for (int linea = primaLinea; linea < r; ++linea)

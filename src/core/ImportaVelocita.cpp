@@ -249,7 +249,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // is taken back and done row by row, so that what a failure leaves in the grid is the same; so
     // is everything when the table lacks blocks.
     constexpr long long kGruppiPerPassata = 256;
-    const bool perBlocchi = p == misurePrimaIntestazione;
+    // The runs read ";", quotes and "." in the file's bytes, which only a separator that is neither
+    // of the first two leaves as the plain rules see them.
+    const bool perBlocchi = p == misurePrimaIntestazione && separatore != ';' && separatore != '"';
     Squadra& squadra = SquadraComune();
     // Per thread: its lines of a run, cleaned, back to back; per line, its start there and the ends
     // of its q fields, kept in the order of the writes (measurement first, then group).

@@ -19,6 +19,8 @@
 #include <sstream>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 using namespace marvento;
@@ -208,21 +210,33 @@ std::string SenzaSpazi(std::string testo)
 
 } // namespace
 
-// The same for travel times: a quoted line, a blank line skipped, and a short line that fails.
+// The same for travel times: quoted lines (in the sections of the first thread and of the last),
+// blank lines skipped, and a short line that fails, missing fields of the first sections or only
+// the last one.
 TEST(GrandiFile, ArchiPerBlocchiComeRigaPerRiga)
 {
-    for (const int rigaCorta : {-1, 650}) {
-        SCOPED_TRACE(rigaCorta);
+    struct Caso
+    {
+        int rigaCorta; // -1: none
+        std::size_t campiTenuti;
+        const char* errore;
+    };
+    for (const Caso caso : {Caso{-1, 0, ""}, Caso{650, 4, "List index out of bounds (4)"},
+                            Caso{650, 8, "List index out of bounds (8)"}}) {
+        SCOPED_TRACE(caso.rigaCorta);
+        SCOPED_TRACE(caso.campiTenuti);
         std::vector<std::string> dati;
         std::vector<Campi> attese;
-        for (int r = 0; r < kIntervalli && (rigaCorta < 0 || r <= rigaCorta); ++r) {
+        for (int r = 0; r < kIntervalli && (caso.rigaCorta < 0 || r <= caso.rigaCorta); ++r) {
             Campi campi = CampiRsz(r);
             std::string riga = Unisci(campi, ';') + ";";
-            if (r == 50 || r == 450)
+            if (r == 50)
                 riga = Unisci({campi[0], "\"" + campi[1] + "\""}, ';') + ";" +
                        Unisci(Campi(campi.begin() + 2, campi.end()), ';') + ";";
-            if (r == rigaCorta) {
-                campi.resize(4);
+            if (r == 450)
+                riga = Unisci(Campi(campi.begin(), campi.end() - 1), ';') + ";\"" + campi.back() + "\";";
+            if (r == caso.rigaCorta) {
+                campi.resize(caso.campiTenuti);
                 riga = Unisci(campi, ';') + ";";
             }
             if (r == 60 || r == 400)
@@ -234,15 +248,64 @@ TEST(GrandiFile, ArchiPerBlocchiComeRigaPerRiga)
                 for (std::size_t f = 1 + 2 * static_cast<std::size_t>(k); f < 3 + 2 * static_cast<std::size_t>(k); ++f)
                     attesa.push_back(f < campi.size() ? SenzaSpazi(campi[f]) : "");
             }
-            if (r == rigaCorta)
-                attesa.resize(1 + 3 * 2 - 1); // section 2's vehicles are the first field missing
+            if (r == caso.rigaCorta) {
+                // Filled up to the cell of the first missing field: section (f - 1) / 2, its value (f - 1) % 2.
+                const std::size_t f = caso.campiTenuti;
+                attesa.resize(3 * ((f - 1) / 2) + 2 + (f - 1) % 2);
+            }
             attesa.resize(1 + 3 * kSezioni);
             attese.push_back(attesa);
         }
         Esito esito;
         Importa(FileRsz(dati), [](auto&&... a) { ImportaArchi(a...); }, esito);
-        EXPECT_EQ(esito.errore, rigaCorta < 0 ? "" : "List index out of bounds (4)");
+        EXPECT_EQ(esito.errore, caso.errore);
         EXPECT_EQ(Righe(esito.tabella), Attese(attese));
+    }
+}
+
+// A decimal separator that is also the field delimiter cuts the lines as the plain rules cut them,
+// "." first turned into it: the runs, which read the file's own bytes, step aside.
+TEST(GrandiFile, SeparatoreCheTaglia)
+{
+    std::vector<std::string> archi;
+    std::vector<std::string> velocita;
+    for (int r = 0; r < 300; ++r) {
+        archi.push_back(Unisci(CampiRsz(r), ';') + ";");
+        for (int d = 0; d < kMisure; ++d)
+            velocita.push_back(Unisci(CampiMes(r, d), ';'));
+    }
+    auto tagliati = [](std::vector<std::string> righe) {
+        for (std::string& riga : righe)
+            for (char& c : riga)
+                if (c == '.')
+                    c = ';';
+        return righe;
+    };
+    using Importatore = void (*)(const ListaRighe&, Griglia&, Griglia&, char);
+    const std::tuple<std::string, std::string, Importatore> casi[] = {
+        {FileRsz(archi), FileRsz(tagliati(archi)),
+         [](const ListaRighe& l, Griglia& t, Griglia& r, char c) { ImportaArchi(l, t, r, c); }},
+        {FileMes(velocita), FileMes(tagliati(velocita)),
+         [](const ListaRighe& l, Griglia& t, Griglia& r, char c) { ImportaVelocita(l, t, r, c); }}};
+    for (const auto& [testo, giaTagliato, importa] : casi) {
+        Griglia tabella;
+        Griglia riepilogo;
+        Griglia attesa;
+        std::string errore;
+        std::string erroreAtteso;
+        try {
+            importa(DecodificaRighe(testo), tabella, riepilogo, ';');
+        } catch (const Errore& e) {
+            errore = e.what();
+        }
+        try {
+            importa(DecodificaRighe(giaTagliato), attesa, riepilogo, ',');
+        } catch (const Errore& e) {
+            erroreAtteso = e.what();
+        }
+        EXPECT_EQ(errore, erroreAtteso);
+        EXPECT_EQ(Righe(tabella), Righe(attesa));
+        EXPECT_GT(tabella.numeroRighe(), 0);
     }
 }
 
