@@ -108,7 +108,8 @@ std::size_t DopoPuntiEVirgola(std::string_view testo, std::size_t n)
         const std::uint64_t x = parola ^ (kUno * static_cast<unsigned char>(';'));
         // The high bit of every byte that is ";", and of no other (no borrow crosses bytes).
         std::uint64_t trovati = ~(((x & kBassi) + kBassi) | x | kBassi);
-        const std::size_t quanti = static_cast<std::size_t>(__builtin_popcountll(trovati));
+        // One bit per byte at most: their sum, gathered in the top byte, counts them.
+        const std::size_t quanti = static_cast<std::size_t>(((trovati >> 7) * kUno) >> 56);
         if (quanti < n) {
             n -= quanti;
             continue;
