@@ -175,8 +175,13 @@ void Griglia::aggiungiLunghezzeColonna(int colonna, int primaRiga, int quante,
 
 void Griglia::riservaRighe(int righe)
 {
-    for (auto& colonna : colonne_)
-        colonna->riserva(righe);
+    riservaRighe(righe, 0, numeroColonne());
+}
+
+void Griglia::riservaRighe(int righe, int primaColonna, int fineColonna)
+{
+    for (int c = std::max(primaColonna, 0); c < std::min(fineColonna, numeroColonne()); ++c)
+        colonne_[static_cast<std::size_t>(c)]->riserva(righe);
 }
 
 void Griglia::testiColonna(int colonna, int primaRiga, int quante, std::vector<std::string_view>& testi) const

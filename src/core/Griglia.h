@@ -85,6 +85,9 @@ class Griglia
     // those the column already holds; worth calling once the first rows of a long fill are in. The
     // texts and the row count stay the same.
     void riservaRighe(int righe);
+    // The same for the columns primaColonna..fineColonna-1 only (clipped to the grid): threads that
+    // each fill their own columns make their room at once.
+    void riservaRighe(int righe, int primaColonna, int fineColonna);
     // Adds the byte length of the text of rows primaRiga..primaRiga+quante-1 of a column (within the
     // grid) to lunghezze[0..quante). Fails with "Column index, %d, out of bounds".
     void aggiungiLunghezzeColonna(int colonna, int primaRiga, int quante, std::vector<std::size_t>& lunghezze) const;

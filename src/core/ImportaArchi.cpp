@@ -423,6 +423,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                     return;
                 }
                 const Intervallo sezioni = Parte(p, parte, quote);
+                const int o0 = (s + 1) * static_cast<int>(sezioni.inizio); // its first block
                 const std::size_t primo = parte == 0 ? 0 : 1 + static_cast<std::size_t>(sezioni.inizio) * static_cast<std::size_t>(s);
                 const std::size_t campiQuota = 1 + static_cast<std::size_t>(sezioni.fine) * static_cast<std::size_t>(s) - primo;
                 const bool ultima = parte == quote - 1;
@@ -477,6 +478,9 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                             }
                         }
                     }
+                    if (primaRiga == 0) // the first rows tell how long the texts of its columns run
+                        tabella.riservaRighe(std::max(numeroRighe - inizioDati, static_cast<int>(quante)),
+                                             parte == 0 ? 0 : o0 + 1, (s + 1) * static_cast<int>(sezioni.fine) + 1);
                     mio.scritta = true;
                 } catch (...) {
                     // done again row by row below, failing where the plain fill fails
@@ -500,7 +504,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 if (!bianca(righe.riga(linea)))
                     rigaDati(righe.riga(linea));
         }
-        if (primaRiga == 0 && tabella.numeroRighe() > 0) // the first rows tell how long the texts run
+        if (primaRiga == 0 && !semplice && tabella.numeroRighe() > 0) // as the runs do, by their threads
             tabella.riservaRighe(std::max(numeroRighe - inizioDati, tabella.numeroRighe()));
     }
 

@@ -315,6 +315,7 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         }
         return true;
     };
+    const int righeAttese = static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max()));
     auto riempi = [&] {
         long long inizio = inizioDati;
         while (inizio < fineDati) {
@@ -336,6 +337,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                     riuscito = blocchi.inizio == blocchi.fine ||
                                riempiBlocchi(ritagli[static_cast<std::size_t>(parte)], inizio, static_cast<int>(passata),
                                              primaRiga, static_cast<int>(blocchi.inizio), static_cast<int>(blocchi.fine));
+                    if (riuscito && primaRiga == 0) // the first rows tell how long the texts of its columns run
+                        tabella.riservaRighe(righeAttese, static_cast<int>(blocchi.inizio) * q,
+                                             static_cast<int>(blocchi.fine) * q);
                 } catch (...) {
                     riuscito = false; // done again row by row below, which fails at the same cell
                 }
@@ -344,9 +348,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                 tabella.impostaNumeroRighe(primaRiga);
                 for (long long g = 0; g < passata; ++g)
                     gruppoRigaPerRiga(inizio + g * p);
+                if (primaRiga == 0) // as the threads do for their columns after a run
+                    tabella.riservaRighe(righeAttese);
             }
-            if (primaRiga == 0) // the first rows tell how long the texts of each column run
-                tabella.riservaRighe(static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max())));
             inizio += passata * p;
         }
     };

@@ -402,7 +402,8 @@ TEST(GrandiFile, RiservaNonCambiaITesti)
         griglia.impostaCella(0, r, std::to_string(r));
     griglia.impostaCella(1, 3, std::string(300, 'x')); // kept on its own
     griglia.impostaCella(0, 7, "riscritta");           // out of order
-    griglia.riservaRighe(5000);
+    griglia.riservaRighe(5000, 1, 7); // a range of columns, clipped to the grid
+    griglia.riservaRighe(5000, -3, 1);
     for (int r = 40; r < 5000; ++r)
         griglia.impostaCella(0, r, std::to_string(r));
     for (int r = 0; r < 5000; ++r)
