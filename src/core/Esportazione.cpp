@@ -331,7 +331,8 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::si
         long long prossimo = 0; // the block whose turn it is to be written
         bool fermo = false;     // a write failed or a block could not be built: nobody goes on
         bool scritto = true;
-        SquadraComune().esegui([&](int parte, int parti) {
+        // The parts wait for one another's writes: one thread alone (a busy team) takes every block.
+        const std::function<void(int, int)> costruisciEScrivi = [&](int parte, int parti) {
             BlocchiTabulato costruttore(griglia);
             std::string byte;
             for (long long blocco = parte; blocco < blocchi; blocco += parti) {
@@ -358,7 +359,9 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::si
                 ++prossimo;
                 turno.notify_all();
             }
-        });
+        };
+        if (!SquadraComune().eseguiInsieme(costruisciEScrivi))
+            costruisciEScrivi(0, 1);
         return scritto;
     });
 }

@@ -56,23 +56,28 @@ void Squadra::attendi(int indice)
 
 void Squadra::esegui(const std::function<void(int, int)>& lavoro)
 {
-    bool libera = false;
-    if (fili_ == 1 || !occupata_.compare_exchange_strong(libera, true)) {
-        // The parts one after the other, failing like the team would: every part runs, and the
-        // lowest part's error is thrown.
-        std::exception_ptr primo;
-        for (int i = 0; i < fili_; ++i) {
-            try {
-                lavoro(i, fili_);
-            } catch (...) {
-                if (!primo)
-                    primo = std::current_exception();
-            }
-        }
-        if (primo)
-            std::rethrow_exception(primo);
+    if (eseguiInsieme(lavoro))
         return;
+    // The parts one after the other, failing like the team would: every part runs, and the lowest
+    // part's error is thrown.
+    std::exception_ptr primo;
+    for (int i = 0; i < fili_; ++i) {
+        try {
+            lavoro(i, fili_);
+        } catch (...) {
+            if (!primo)
+                primo = std::current_exception();
+        }
     }
+    if (primo)
+        std::rethrow_exception(primo);
+}
+
+bool Squadra::eseguiInsieme(const std::function<void(int, int)>& lavoro)
+{
+    bool libera = false;
+    if (fili_ == 1 || !occupata_.compare_exchange_strong(libera, true))
+        return false;
     struct Libera
     {
         std::atomic<bool>& occupata;
@@ -100,6 +105,7 @@ void Squadra::esegui(const std::function<void(int, int)>& lavoro)
     for (const std::exception_ptr& errore : errori_)
         if (errore)
             std::rethrow_exception(errore);
+    return true;
 }
 
 Squadra& SquadraComune()

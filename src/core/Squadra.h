@@ -28,6 +28,10 @@ class Squadra
     // again (after every part ended). While the team is busy (a call from one of its parts, or from
     // another thread), the parts run one after the other on the calling thread instead.
     void esegui(const std::function<void(int parte, int parti)>& lavoro);
+    // The same when the parts can run at once, true then; false, running nothing, when the team
+    // is busy or has one thread. For work whose parts wait for one another, which one thread
+    // running them in turn would never finish.
+    bool eseguiInsieme(const std::function<void(int parte, int parti)>& lavoro);
 
   private:
     void attendi(int indice);

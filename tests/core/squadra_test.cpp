@@ -1,11 +1,16 @@
 // The team of threads: every part runs once, failures come back as the plain loop would give
 // them, and a busy team still gets the work done.
 #include "Errore.h"
+#include "Esportazione.h"
+#include "Griglia.h"
 #include "Squadra.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,4 +93,26 @@ TEST(Squadra, CalcolaPoiApplicaComeIlCicloSemplice)
         for (long long i = 0; i < fatti; ++i)
             EXPECT_EQ(applicati[static_cast<std::size_t>(i)], i * i);
     }
+}
+
+// An export whose blocks wait for one another's turn, asked for while the team is busy (from one of
+// its own parts): one thread takes every block, in order, instead of waiting for itself.
+TEST(Squadra, EsportazioneConLaSquadraOccupata)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, 400, 3, false);
+    for (int r = 0; r < 400; ++r)
+        for (int c = 0; c < 3; ++c)
+            griglia.impostaCella(c, r, std::to_string(r * 3 + c));
+    const std::string percorso =
+        (std::filesystem::temp_directory_path() / ("marvento_squadra_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + ".txt")).string();
+    SquadraComune().esegui([&](int parte, int) {
+        if (parte == 0)
+            ScriviTabulato(griglia, percorso, 64); // blocks of a few rows
+    });
+    std::ifstream letto(percorso, std::ios::binary);
+    const std::string byte((std::istreambuf_iterator<char>(letto)), std::istreambuf_iterator<char>());
+    letto.close();
+    std::filesystem::remove(percorso);
+    EXPECT_EQ(byte, TestoTabulato(griglia));
 }
