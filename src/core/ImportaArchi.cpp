@@ -371,10 +371,10 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     auto bianca = [](std::string_view riga) { return riga.find_first_not_of(' ') == std::string_view::npos; };
 
     // A row spans thousands of columns, so filling row by row misses the cache at every cell. The
-    // lines are taken in runs: cleaned and cut first, then written column by column, both steps
-    // shared out among the team's threads (lines first, then sections). A run with a line that
-    // lacks fields or needs the quote rules ends at that line and is done row by row, as is a run
-    // that fails while written, so that what a failure leaves in the grid is the same.
+    // lines are taken in runs, and each of the team's threads cleans and cuts its share of the
+    // sections out of every line of a run, then writes their columns. A run with a line that lacks
+    // fields or needs the quote rules ends at that line and is done row by row, as is a run that
+    // fails while written, so that what a failure leaves in the grid is the same.
     constexpr std::size_t kLineePerPassata = 256;
     Squadra& squadra = SquadraComune();
     const std::size_t parti = static_cast<std::size_t>(squadra.fili());
