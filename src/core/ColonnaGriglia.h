@@ -10,9 +10,9 @@
 
 #include "CopiaBreve.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>

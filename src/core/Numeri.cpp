@@ -117,9 +117,6 @@ std::int32_t LeggiIntero(std::string_view testo)
 // the general path (also for its errors).
 bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
 {
-    static constexpr double kPotenze[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const char* p = testo.data();
     const char* const fine = p + testo.size();
     while (p != fine && *p == ' ')
@@ -141,7 +138,7 @@ bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
         ++p;
     if (p != fine || p == inizio || contate == 0 || contate > 19 || cifre > (std::uint64_t{1} << 53))
         return false;
-    const double assoluto = static_cast<double>(cifre) / kPotenze[decimali];
+    const double assoluto = static_cast<double>(cifre) / kPotenzeDieci[decimali];
     valore = negativo ? -assoluto : assoluto;
     return true;
 }

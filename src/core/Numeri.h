@@ -19,6 +19,10 @@ double LeggiDecimale(std::string_view testo, char separatore);
 // other text is read again and fails as LeggiDecimale does.
 double LeggiDecimaleDiIntero(std::string_view testo, std::int32_t intero, char separatore);
 
+// The powers of ten that a double holds exactly, by which the plain readings divide their digits.
+inline constexpr double kPotenzeDieci[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                           1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // The common case of the counts in a table, read without a call: a text of one to nine decimal
 // digits and nothing else gives its value, the one LeggiIntero and LeggiDecimaleDiIntero give it.
 // False for any other text, which then takes those readings (also for their errors).
@@ -43,8 +47,6 @@ inline bool InteroSemplice(std::string_view testo, std::int32_t& valore)
 // False for any other text, which then takes LeggiDecimale (also for its errors).
 inline bool DecimaleBreve(std::string_view testo, char separatore, double& valore)
 {
-    static constexpr double kPotenze[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8,
-                                          1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     if (testo.empty() || testo.size() > 16)
         return false;
     std::uint64_t cifre = 0;
@@ -63,7 +65,7 @@ inline bool DecimaleBreve(std::string_view testo, char separatore, double& valor
     }
     if (testo.size() == (dopo ? std::size_t{1} : std::size_t{0}) || testo.size() - (dopo ? 1 : 0) > 15)
         return false;
-    valore = static_cast<double>(cifre) / kPotenze[decimali];
+    valore = static_cast<double>(cifre) / kPotenzeDieci[decimali];
     return true;
 }
 
