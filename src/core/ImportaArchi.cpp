@@ -5,13 +5,13 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
+#include "QuoteRiga.h"
 #include "Squadra.h"
 #include "Testo.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -92,94 +92,6 @@ void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita
     }
     if (!pulita.empty() && pulita.back() == ';')
         pulita.pop_back();
-}
-
-// The place just after the n-th ";" (n >= 1) of testo, or npos when it holds fewer: eight bytes at
-// a time, since a thread may have to pass thousands of fields to reach its share of a line.
-std::size_t DopoPuntiEVirgola(std::string_view testo, std::size_t n)
-{
-    std::size_t i = 0;
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    constexpr std::uint64_t kUno = 0x0101010101010101u;
-    constexpr std::uint64_t kBassi = 0x7F7F7F7F7F7F7F7Fu;
-    for (; i + 8 <= testo.size(); i += 8) {
-        std::uint64_t parola = 0;
-        std::memcpy(&parola, testo.data() + i, 8);
-        const std::uint64_t x = parola ^ (kUno * static_cast<unsigned char>(';'));
-        // The high bit of every byte that is ";", and of no other (no borrow crosses bytes).
-        std::uint64_t trovati = ~(((x & kBassi) + kBassi) | x | kBassi);
-        // One bit per byte at most: their sum, gathered in the top byte, counts them.
-        const std::size_t quanti = static_cast<std::size_t>(((trovati >> 7) * kUno) >> 56);
-        if (quanti < n) {
-            n -= quanti;
-            continue;
-        }
-        for (; trovati != 0; trovati &= trovati - 1) {
-            // The lowest bits are the first byte: this path is built for little-endian machines only.
-            const std::size_t byte = static_cast<std::size_t>(__builtin_ctzll(trovati)) / 8;
-            if (--n == 0)
-                return i + byte + 1;
-        }
-    }
-#endif
-    for (; i < testo.size(); ++i)
-        if (testo[i] == ';' && --n == 0)
-            return i + 1;
-    return std::string_view::npos;
-}
-
-// Appends to pulite a share of a data line, cleaned as PulisciRigaDati cleans it (blanks dropped,
-// "." as separatore, a final ";" dropped), and to fini the ends in pulite of its fields: `campi`
-// fields from field `primo` on, as DividiCampi cuts the cleaned line at ";". Unless ultima, the
-// share ends at the ";" that closes its last field; the last share runs to the end of the line,
-// which may hold more fields (ignored). False when the line has too few fields or the share holds
-// a quote (the line then comes under the plain rules). The shares of one line, taken in turn,
-// cover it whole, so together they say what a cut of the whole line says. separatore must be
-// neither ";" nor a quote.
-bool TagliaQuota(std::string_view riga, char separatore, std::size_t primo, std::size_t campi, bool ultima,
-                 std::string& pulite, std::vector<std::size_t>& fini)
-{
-    // The cleaned line ends on its last character that is not a blank, less a final ";".
-    std::size_t fine = riga.find_last_not_of(' ');
-    if (fine == std::string_view::npos)
-        return false; // no field at all
-    if (riga[fine] != ';')
-        ++fine;
-    std::size_t inizio = 0;
-    if (primo > 0) {
-        inizio = DopoPuntiEVirgola(riga.substr(0, fine), primo);
-        if (inizio == std::string_view::npos)
-            return false;
-    }
-    const std::size_t primoByte = pulite.size();
-    pulite.resize(primoByte + (fine - inizio));
-    const std::size_t base = fini.size();
-    fini.resize(base + campi + 1); // one slot of scratch beyond the fields
-    std::size_t* const fineCampo = fini.data() + base;
-    // One pass, without branches on the characters: fields are a few characters long, and a branch
-    // per delimiter would be mispredicted at every other field. Blanks are dropped by not moving
-    // on; every character leaves its place as the end of the current field until a ";" closes it.
-    char* const testo = pulite.data();
-    std::size_t uscita = primoByte;
-    std::size_t trovati = 0;
-    bool virgolette = false;
-    for (std::size_t i = inizio; i < fine; ++i) {
-        const char c = riga[i];
-        testo[uscita] = c == '.' ? separatore : c;
-        virgolette |= c == '"';
-        fineCampo[trovati] = uscita;
-        trovati += static_cast<std::size_t>(c == ';' && trovati < campi);
-        uscita += static_cast<std::size_t>(c != ' ');
-        if (!ultima && trovati == campi)
-            break; // the ";" that closes the share
-    }
-    pulite.resize(uscita);
-    if (virgolette || trovati + (ultima ? 1 : 0) < campi)
-        return false;
-    if (trovati < campi)
-        fineCampo[trovati] = uscita; // the last field runs to the end of the line
-    fini.resize(base + campi);
-    return true;
 }
 
 // The texts of every row of a column, read as cella reads them: empty outside the grid.
