@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <new>
 
 namespace marvento {
@@ -96,6 +97,8 @@ std::string_view ColonnaGriglia::testo(int riga) const
 {
     if (riga < 0)
         return {};
+    if (righeUguali_ > 0)
+        return riga < righeUguali_ ? std::string_view(uguale_) : std::string_view();
     if (extra_ && !extra_->modifiche.empty()) {
         auto trovata = extra_->modifiche.find(riga);
         if (trovata != extra_->modifiche.end())
@@ -110,6 +113,11 @@ void ColonnaGriglia::testi(int primaRiga, int quante, std::vector<std::string_vi
 {
     quante = std::max(quante, 0);
     testi.assign(static_cast<std::size_t>(quante), std::string_view());
+    if (righeUguali_ > 0) {
+        for (int riga = primaRiga; riga < std::min(primaRiga + quante, righeUguali_); ++riga)
+            testi[static_cast<std::size_t>(riga - primaRiga)] = uguale_;
+        return;
+    }
     const int fine = std::min(primaRiga + quante, righeContigue());
     if (primaRiga < fine) {
         std::size_t posizione = inizio(primaRiga);
@@ -133,6 +141,11 @@ void ColonnaGriglia::testi(int primaRiga, int quante, std::vector<std::string_vi
 void ColonnaGriglia::aggiungiLunghezze(int primaRiga, int quante, std::size_t* somme) const
 {
     quante = std::max(quante, 0);
+    if (righeUguali_ > 0) {
+        for (int riga = primaRiga; riga < std::min(primaRiga + quante, righeUguali_); ++riga)
+            somme[riga - primaRiga] += uguale_.size();
+        return;
+    }
     const int fine = std::min(primaRiga + quante, righeContigue());
     const std::uint8_t* lunghezze = lunghezze_.data();
     for (int riga = primaRiga; riga < fine; ++riga) {
@@ -214,6 +227,20 @@ void ColonnaGriglia::liberaExtraVuoto()
 
 void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
 {
+    if (righeUguali_ > 0) {
+        if (testo == (riga < righeUguali_ ? std::string_view(uguale_) : std::string_view()))
+            return; // the row holds that text already
+        if (riga == righeUguali_ && testo == uguale_) {
+            if (!entro(static_cast<std::size_t>(riga) + 1, testo.size()))
+                ErroreSpazio();
+            ++righeUguali_;
+            return;
+        }
+        const std::string copia(testo); // it may be a view of the one text, which goes now
+        scriviUguali();
+        impostaGenerale(riga, copia);
+        return;
+    }
     const int contigue = righeContigue();
     const std::size_t nelBuffer = testo.size() < lunga ? testo.size() : 0;
     if (riga >= contigue) {
@@ -269,6 +296,12 @@ void ColonnaGriglia::impostaGenerale(int riga, std::string_view testo)
 
 void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_t quante, bool conMargine)
 {
+    if (righeUguali_ > 0) {
+        // Row by row: as long as they hold the same text they stay one text.
+        for (std::size_t i = 0; i < quante; ++i)
+            imposta(riga + static_cast<int>(i), testi[i]);
+        return;
+    }
     std::size_t byte = 0;
     bool corti = riga == righeContigue() && (!extra_ || extra_->modifiche.empty());
     for (std::size_t i = 0; corti && i < quante; ++i) {
@@ -304,8 +337,55 @@ void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_
         imposta(riga + static_cast<int>(i), testi[i]);
 }
 
+void ColonnaGriglia::impostaUguali(int riga, std::string_view testo, std::size_t quante)
+{
+    if (quante == 0)
+        return;
+    const bool primeRighe = righeUguali_ == 0 && riga == 0 && lunghezze_.empty() && !extra_;
+    const bool seguito = righeUguali_ > 0 && riga == righeUguali_ && testo == uguale_;
+    if ((primeRighe || seguito) && !testo.empty() && testo.size() < lunga &&
+        entro(static_cast<std::size_t>(riga) + quante, testo.size())) {
+        if (primeRighe)
+            uguale_.assign(testo);
+        righeUguali_ = riga + static_cast<int>(quante);
+        return;
+    }
+    // Otherwise as a run of texts, in slices.
+    std::string_view fetta[64];
+    std::fill(std::begin(fetta), std::end(fetta), testo);
+    for (std::size_t fatte = 0; fatte < quante;) {
+        const std::size_t n = std::min(quante - fatte, std::size(fetta));
+        imposta(riga + static_cast<int>(fatte), fetta, n);
+        fatte += n;
+    }
+}
+
+void ColonnaGriglia::scriviUguali()
+{
+    const std::size_t righe = static_cast<std::size_t>(righeUguali_);
+    const std::size_t n = uguale_.size();
+    // All the room first, in new buffers: the column stays as it was should memory run out.
+    CaratteriColonna testo;
+    testo.reserve(righe * n);
+    std::vector<std::uint8_t> lunghezze(righe, static_cast<std::uint8_t>(n));
+    std::vector<std::uint32_t> basi;
+    basi.reserve((righe + righeBlocco - 1) / righeBlocco);
+    for (std::size_t riga = 0; riga < righe; ++riga) {
+        if (riga % righeBlocco == 0)
+            basi.push_back(static_cast<std::uint32_t>(testo.size()));
+        testo.aggiungi(uguale_.data(), n);
+    }
+    testo_.swap(testo);
+    lunghezze_.swap(lunghezze);
+    basi_.swap(basi);
+    righeUguali_ = 0;
+    std::string().swap(uguale_);
+}
+
 void ColonnaGriglia::riserva(int righe)
 {
+    if (righeUguali_ > 0)
+        return; // rows of one text need no room
     const int contigue = righeContigue();
     if (righe <= contigue)
         return;
@@ -321,6 +401,12 @@ void ColonnaGriglia::riserva(int righe)
 
 void ColonnaGriglia::tronca(int righe)
 {
+    if (righeUguali_ > 0) {
+        righeUguali_ = std::max(0, std::min(righeUguali_, righe));
+        if (righeUguali_ == 0)
+            std::string().swap(uguale_);
+        return;
+    }
     if (righe <= 0) {
         CaratteriColonna().swap(testo_);
         std::vector<std::uint8_t>().swap(lunghezze_);
@@ -386,6 +472,8 @@ void ColonnaGriglia::ricostruisci()
 
 void ColonnaGriglia::compatta()
 {
+    if (righeUguali_ > 0)
+        return; // already as small as it gets
     ricostruisci();
     // Rows left empty at the end need no length.
     while (!lunghezze_.empty() && lunghezze_.back() == 0)

@@ -6,7 +6,8 @@
 // row after row) are kept as one character buffer, one length byte per row and one 32-bit offset
 // per block of 16 rows: about 1.25 bytes per cell beyond the text. A text of 255 bytes or more is
 // kept on its own. A row rewritten out of order goes to a side table that reads look at first; it
-// is folded back into the buffer when it grows.
+// is folded back into the buffer when it grows. A column whose rows from the first on all hold one
+// text (the section numbers of a travel-time table) keeps that text once, until a row differs.
 
 #include "CopiaBreve.h"
 
@@ -101,6 +102,11 @@ class alignas(64) ColonnaGriglia
     // the texts testi() gives, without building their list: the export walks every cell this way.
     template <typename Fai> void perOgniTesto(int primaRiga, int quante, Fai&& fai) const
     {
+        if (righeUguali_ > 0) {
+            for (int i = 0; i < quante; ++i)
+                fai(static_cast<std::size_t>(i), primaRiga + i < righeUguali_ ? std::string_view(uguale_) : std::string_view());
+            return;
+        }
         if (extra_) {
             std::vector<std::string_view> elenco;
             testi(primaRiga, quante, elenco);
@@ -135,7 +141,7 @@ class alignas(64) ColonnaGriglia
         // The common case of an import, inlined: the next row, a short text, room in the buffers.
         const std::size_t n = testo.size();
         const bool nuovoBlocco = riga % righeBlocco == 0;
-        if (riga == righeContigue() && n - 1 < std::size_t{lunga - 1} &&
+        if (riga == righeContigue() && n - 1 < std::size_t{lunga - 1} && righeUguali_ == 0 &&
             (!nuovoBlocco || basi_.size() < basi_.capacity()) && (!extra_ || extra_->modifiche.empty()) &&
             lunghezze_.size() < lunghezze_.capacity() && testo_.capacity() - testo_.size() >= n &&
             testo_.size() + n <= limiteByte_) {
@@ -151,12 +157,16 @@ class alignas(64) ColonnaGriglia
     // appending a run of rows at the end costs little more than copying their texts. conMargine:
     // every text can be read kMargine bytes beyond its end (it lies in a larger buffer).
     void imposta(int riga, const std::string_view* testi, std::size_t quante, bool conMargine = false);
+    // imposta(riga + i, testo) for i = 0..quante-1, with the same result and failure; a column
+    // filled this way from its first row on keeps the text once.
+    void impostaUguali(int riga, std::string_view testo, std::size_t quante);
     // True when every text lies in the column's buffer (no long text, no row rewritten out of
     // order) and the buffer is there: each non-empty text, as testi() gives it, can then be read
     // kMargine bytes beyond its end.
     bool tuttoNelBuffer() const
     {
-        return testo_.data() && (!extra_ || (extra_->lunghe.empty() && extra_->modifiche.empty()));
+        return righeUguali_ == 0 && testo_.data() &&
+               (!extra_ || (extra_->lunghe.empty() && extra_->modifiche.empty()));
     }
     // Makes room for about `righe` rows appended in order, sizing the texts by those already held,
     // so that a long fill does not keep growing the buffers. Changes no text.
@@ -190,12 +200,20 @@ class alignas(64) ColonnaGriglia
     void dimenticaModifica(int riga);
     void liberaExtraVuoto();
     void ricostruisci();
+    // Can `righe` rows of a text of n bytes lie in the buffer within the cap?
+    bool entro(std::size_t righe, std::size_t n) const { return righe * n <= limiteByte_; }
+    // Turns rows kept as one text into rows of the buffer; fails with std::bad_alloc, unchanged.
+    void scriviUguali();
 
     CaratteriColonna testo_;              // short texts of the contiguous rows, back to back
     std::vector<std::uint8_t> lunghezze_; // per contiguous row: its length, or lunga
     std::unique_ptr<Extra> extra_;        // null while there is nothing in it
     std::size_t limiteByte_;
     std::vector<std::uint32_t> basi_; // offset in testo_ of rows 0, 16, 32, ...
+    // When above 0, rows 0..righeUguali_-1 all hold uguale_ (short, not empty), and the buffers and
+    // the side table are empty.
+    int righeUguali_ = 0;
+    std::string uguale_;
 
     std::string intestazione_;
     int larghezza_ = 100;

@@ -156,6 +156,20 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* t
     colonne_[static_cast<std::size_t>(colonna)]->imposta(primaRiga, testi, quante, conMargine);
 }
 
+void Griglia::impostaCelleUguali(int colonna, int primaRiga, std::string_view testo, std::size_t quante)
+{
+    if (quante == 0)
+        return;
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    if (primaRiga < 0 || quante > static_cast<std::size_t>(righe_ - primaRiga)) {
+        for (std::size_t i = 0; i < quante; ++i)
+            impostaCella(colonna, primaRiga + static_cast<int>(i), testo);
+        return;
+    }
+    colonne_[static_cast<std::size_t>(colonna)]->impostaUguali(primaRiga, testo, quante);
+}
+
 void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const
 {
     if (colonna < 0 || colonna >= numeroColonne())

@@ -63,6 +63,9 @@ class Griglia
     // be read kMargine bytes beyond its end.
     void impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
                       bool conMargine = false);
+    // impostaCella(colonna, primaRiga + i, testo) for i = 0..quante-1 in turn, failing where that
+    // would; a column filled this way from its first row on keeps the text once.
+    void impostaCelleUguali(int colonna, int primaRiga, std::string_view testo, std::size_t quante);
     // Calls fai(i, text) for the rows primaRiga + i, i = 0..quante-1, of a column, in order (the rows
     // within the grid), without building the list of texts. Fails with "Column index, %d, out of bounds".
     template <typename Fai> void perOgniTestoColonna(int colonna, int primaRiga, int quante, Fai&& fai) const

@@ -371,8 +371,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                         scriviCampo(0, 0);
                     for (int k = static_cast<int>(sezioni.inizio); k < static_cast<int>(sezioni.fine); ++k) {
                         const int o = (s + 1) * k;
-                        testi.assign(quante, numeriSezione[static_cast<std::size_t>(k)]);
-                        tabella.impostaCelle(o + 1, primaRiga, testi.data(), quante);
+                        tabella.impostaCelleUguali(o + 1, primaRiga, numeriSezione[static_cast<std::size_t>(k)], quante);
                         const std::size_t primoSezione = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
                         std::size_t f = primoSezione;
                         for (int c = o + 2; c <= o + s + 1; ++c, ++f)
