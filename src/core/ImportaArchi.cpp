@@ -382,8 +382,9 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                             if (T >= 0)
                                 leggiCampo(primoSezione + static_cast<std::size_t>(T - 2), testi);
                             try {
-                                for (std::size_t i = 0; i < quante; ++i)
-                                    aggiungiRiga(figura, mio.veicoli[i], T >= 0 ? testi[i] : std::string_view());
+                                // The texts lie in mio.pulite, which has room beyond its end.
+                                AggiungiRighePesate(figura, mio.veicoli.data(), T >= 0, testi.data(), quante,
+                                                    separatore);
                             } catch (...) {
                                 figura.pronte = false; // worked out again from the table, failing there
                             }

@@ -4,6 +4,7 @@
 #include "ColonnaGriglia.h"
 #include "Errore.h"
 #include "Esportazione.h"
+#include "FigurePesate.h"
 #include "Griglia.h"
 #include "Importazione.h"
 #include "Numeri.h"
@@ -390,6 +391,86 @@ TEST(GrandiFile, DecimaliSempliciComeLaLetturaGenerale)
     EXPECT_THROW(LeggiDecimale("1.5", ','), Errore);
     EXPECT_THROW(LeggiDecimale("1,5x", ','), Errore);
     EXPECT_THROW(LeggiDecimale(" ", ','), Errore);
+}
+
+// The readings of eight bytes at once give what the byte-by-byte ones give, whatever lies beyond
+// the text in its buffer.
+TEST(GrandiFile, LettureInParolaComeQuelleSemplici)
+{
+    std::mt19937 caso(8);
+    const std::string alfabeto = "0123456789012345,.- x;";
+    for (int prova = 0; prova < 200000; ++prova) {
+        std::string buffer(16 + caso() % 14, ' ');
+        for (char& c : buffer)
+            c = alfabeto[caso() % (prova % 4 == 0 ? alfabeto.size() : 12)];
+        const std::string_view testo(buffer.data(), buffer.size() - 16);
+        const char separatore = ",.x7"[prova % 4];
+        std::int32_t intero = -1, interoAtteso = -1;
+        const bool eIntero = InteroInParola(testo, intero);
+        ASSERT_EQ(eIntero, InteroSemplice(testo, interoAtteso)) << testo;
+        if (eIntero) {
+            ASSERT_EQ(intero, interoAtteso) << testo;
+        }
+        double decimale = -1, decimaleAtteso = -1;
+        const bool eDecimale = DecimaleInParola(testo, separatore, decimale);
+        ASSERT_EQ(eDecimale, DecimaleBreve(testo, separatore, decimaleAtteso)) << testo << " " << separatore;
+        if (eDecimale) {
+            ASSERT_EQ(std::memcmp(&decimale, &decimaleAtteso, sizeof decimale), 0) << testo;
+        }
+    }
+}
+
+// Rows added in slices give the figures, and the failure, of rows added one by one.
+TEST(GrandiFile, RighePesateComeUnaAllaVolta)
+{
+    struct Caso
+    {
+        std::vector<std::string> veicoli, valori;
+    };
+    std::vector<Caso> casi;
+    std::mt19937 caso(9);
+    for (int i = 0; i < 40; ++i) {
+        Caso c;
+        const int righe = static_cast<int>(caso() % 300);
+        for (int r = 0; r < righe; ++r) {
+            const unsigned genere = caso() % 100;
+            c.veicoli.push_back(genere == 0   ? " 5"
+                                : genere == 1 ? "-3"
+                                : genere == 2 && i % 2 ? "x"
+                                : genere == 3 ? "999999999"
+                                              : std::to_string(caso() % 1000));
+            c.valori.push_back(genere == 4   ? "1e2"
+                               : genere == 5 && i % 3 == 0 ? "?"
+                                             : std::to_string(caso() % 5000) + "," + std::to_string(caso() % 10));
+        }
+        casi.push_back(c);
+    }
+    for (const Caso& c : casi) {
+        for (const bool conValore : {true, false}) {
+            // Every text in a buffer of its own with room beyond it.
+            std::vector<std::string> conMargine;
+            std::vector<std::string_view> veicoli, valori;
+            for (std::size_t r = 0; r < c.veicoli.size(); ++r) {
+                conMargine.push_back(c.veicoli[r] + std::string(16, '7'));
+                conMargine.push_back(c.valori[r] + std::string(16, ','));
+            }
+            for (std::size_t r = 0; r < c.veicoli.size(); ++r) {
+                veicoli.emplace_back(conMargine[2 * r].data(), c.veicoli[r].size());
+                valori.emplace_back(conMargine[2 * r + 1].data(), c.valori[r].size());
+            }
+            FigurePesate attese, lette;
+            const std::string erroreAtteso = MessaggioDi([&] {
+                for (std::size_t r = 0; r < veicoli.size(); ++r)
+                    AggiungiRigaPesata(attese, veicoli[r], conValore, valori[r], ',');
+            });
+            const std::string errore = MessaggioDi([&] {
+                AggiungiRighePesate(lette, veicoli.data(), conValore, valori.data(), veicoli.size(), ',');
+            });
+            EXPECT_EQ(errore, erroreAtteso);
+            EXPECT_EQ(lette.totale, attese.totale);
+            EXPECT_EQ(std::memcmp(&lette.somma, &attese.somma, sizeof lette.somma), 0);
+        }
+    }
 }
 
 // Sizing a column ahead changes no text, and the byte cap still holds after it.
