@@ -1,12 +1,18 @@
 # Install rules and the Debian package.
 #
-# `cmake --install` puts both programs in bin/ and, on Linux, the desktop entry, the MIME types of
+# `cmake --install` puts both programs in bin/ (and the chart helper of marvento-cli in libexec/) and, on Linux, the desktop entry, the MIME types of
 # the two evaluation files, the icon and the manual page where desktops and man(1) look for them.
 # `cpack -G DEB` (scripts/package-deb.sh) turns the same tree into marvento_<version>_<arch>.deb.
 
 include(GNUInstallDirs)
 
 install(TARGETS Marvento marvento-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# marvento-cli runs it for its chart subcommand: next to it on Windows, in libexec elsewhere.
+if(WIN32)
+  install(TARGETS marvento-cli-chart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+else()
+  install(TARGETS marvento-cli-chart RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/marvento)
+endif()
 
 if(UNIX AND NOT APPLE)
   set(MARVENTO_LINUX_DIR ${CMAKE_CURRENT_SOURCE_DIR}/packaging/linux)

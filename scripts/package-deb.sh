@@ -17,7 +17,7 @@ echo "== Build ($dir/)"
 # Only the two programs and the manual page: cpack must not wait for the whole test suite.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARVENTO_WERROR=ON \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$dir" --parallel "$(nproc)" --target Marvento marvento-cli marvento_man
+cmake --build "$dir" --parallel "$(nproc)" --target Marvento marvento-cli marvento-cli-chart marvento_man
 
 echo "== Package"
 rm -f "$dir"/marvento_*.deb

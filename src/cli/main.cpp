@@ -1,6 +1,6 @@
 // marvento-cli: batch work on the same core as the window. The first argument names the
 // subcommand; everything after it belongs to the subcommand's own parser.
-#include "ComandoChart.h"
+#include "AvvioChart.h"
 #include "Comandi.h"
 #include "Comune.h"
 
@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <clocale>
+#include <cstring>
 #include <iostream>
 #include <string_view>
 
@@ -21,14 +22,14 @@ struct Sottocomando
 {
     const char* nome;
     const char* descrizione;
-    int (*esegui)(const QStringList& argomenti);
+    int (*esegui)(const QStringList& argomenti); // null: run before any application object
 };
 
 const Sottocomando kSottocomandi[] = {
     {"mes", "importa un file di velocita' sezioni (.mes)", marvento::cli::ComandoMes},
     {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", marvento::cli::ComandoRsz},
     {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", marvento::cli::ComandoRuns},
-    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", marvento::cli::ComandoChart},
+    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", nullptr},
 };
 
 std::string Uso()
@@ -44,7 +45,9 @@ std::string Uso()
 
 int main(int argc, char** argv)
 {
-    const auto app = marvento::cli::CreaApplicazione(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], "chart") == 0)
+        return marvento::cli::AvviaChart(argc, argv);
+    QCoreApplication applicazione(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("marvento-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARVENTO_VERSIONE));
     // Qt takes the C library's locale from the environment; numbers are the core's business and
@@ -66,7 +69,7 @@ int main(int argc, char** argv)
         return marvento::cli::kUscitaRiuscita;
     }
     for (const Sottocomando& comando : kSottocomandi) {
-        if (primo == QLatin1String(comando.nome)) {
+        if (primo == QLatin1String(comando.nome) && comando.esegui) {
             // The subcommand's parser sees "marvento-cli mes" as the program, so its usage line
             // names the subcommand.
             argomenti.removeAt(1);

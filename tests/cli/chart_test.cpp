@@ -71,9 +71,9 @@ protected:
 
     fs::path Percorso(const std::string& nome) const { return cartella_ / nome; }
 
-    int Esegui(const std::string& argomenti)
+    int Esegui(const std::string& argomenti, const std::string& programma = MARVENTO_CLI)
     {
-        const std::string comando = "\"" MARVENTO_CLI "\" chart " + argomenti + " >\"" +
+        const std::string comando = "\"" + programma + "\" chart " + argomenti + " >\"" +
                                     Percorso("out.txt").string() + "\" 2>\"" + Percorso("err.txt").string() + "\"";
         const int stato = std::system(comando.c_str());
 #ifndef _WIN32
@@ -146,5 +146,19 @@ TEST_F(Chart, Failures)
         EXPECT_FALSE(fs::exists(Percorso("g.xyz")));
     }
 }
+
+#ifndef _WIN32
+// The drawing runs in marvento-cli-chart; a marvento-cli without it says so, and draws nothing.
+TEST_F(Chart, WithoutItsProgramFailsWithAMessage)
+{
+    const fs::path solo = Percorso("marvento-cli");
+    fs::copy_file(MARVENTO_CLI, solo);
+    const std::string png = Percorso("g.png").string();
+    EXPECT_EQ(Esegui("\"" + kFixture + "archi.rsz\" --item 1 --parameter Veicoli --png \"" + png + "\"", solo.string()),
+              1);
+    EXPECT_EQ(Errore().rfind("Impossibile avviare il programma del comando chart (", 0), 0u) << Errore();
+    EXPECT_FALSE(fs::exists(png));
+}
+#endif
 
 } // namespace
