@@ -22,10 +22,6 @@
 #include <utility>
 #include <vector>
 
-#if defined(__linux__)
-#include <fcntl.h>
-#endif
-
 namespace marvento {
 
 namespace fs = std::filesystem;
@@ -215,9 +211,8 @@ std::string TestoTabulato(const Griglia& griglia)
 namespace {
 
 // Writes a file as ScriviFileIntero describes; scrivi puts the content into the open file and
-// returns false when a write failed. Its second argument tells that the file will replace an
-// existing one by a rename.
-void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*, bool)>& scrivi)
+// returns false when a write failed.
+void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*)>& scrivi)
 {
     const fs::path richiesto = fs::u8path(percorso);
     std::error_code codice;
@@ -249,7 +244,7 @@ void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*
         std::unique_ptr<std::FILE, int (*)(std::FILE*)> diretto(ApriDiretto(reale), &std::fclose);
         if (!diretto)
             ErroreCreazione(assoluto, UltimoErrore());
-        bool fatto = scrivi(diretto.get(), false);
+        bool fatto = scrivi(diretto.get());
         fatto = std::fflush(diretto.get()) == 0 && fatto;
         fatto = std::fclose(diretto.release()) == 0 && fatto;
         if (!fatto)
@@ -290,7 +285,7 @@ void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*
 #endif
 
     std::FILE*& file = temporaneo->file();
-    bool scritto = scrivi(file, esiste);
+    bool scritto = scrivi(file);
     scritto = std::fflush(file) == 0 && scritto;
     scritto = std::fclose(file) == 0 && scritto;
     file = nullptr;
@@ -305,27 +300,11 @@ void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*
     temporaneo->consegnato();
 }
 
-// Has the system start writing a range of a file just written to the disk. A file renamed over an
-// existing one is written to the disk by the rename itself (ext4 does so, to keep a replaced file
-// whole across a crash), all at once while the other cores are idle; a large export that replaces
-// a file is then mostly on its way by the rename. A new file is left to the system's own pace.
-void AvviaScrittura(std::FILE* file, long long inizio, long long byte)
-{
-#if defined(__linux__)
-    if (byte >= (1 << 20))
-        sync_file_range(fileno(file), inizio, byte, SYNC_FILE_RANGE_WRITE); // advice only: errors change nothing
-#else
-    (void)file;
-    (void)inizio;
-    (void)byte;
-#endif
-}
-
 } // namespace
 
 void ScriviFileIntero(const std::string& percorso, std::string_view byte)
 {
-    ScriviFile(percorso, [byte](std::FILE* file, bool) {
+    ScriviFile(percorso, [byte](std::FILE* file) {
         return byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
     });
 }
@@ -344,13 +323,12 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::si
     const int minimo = static_cast<int>(std::clamp<std::size_t>((std::size_t{256} << 10) / bytePerRiga, 1, INT_MAX));
     perBlocco = std::min(perBlocco, std::max(perFilo, minimo));
     const long long blocchi = std::max<long long>(1, (static_cast<long long>(righe) + perBlocco - 1) / perBlocco);
-    ScriviFile(percorso, [&](std::FILE* file, bool sostituisce) {
+    ScriviFile(percorso, [&](std::FILE* file) {
         // The threads of the team take the blocks in turn, each building its next block while the
         // others build or write theirs; the blocks reach the file in their order.
         std::mutex mutex;
         std::condition_variable turno;
         long long prossimo = 0; // the block whose turn it is to be written
-        long long scritti = 0;  // bytes written so far
         bool fermo = false;     // a write failed or a block could not be built: nobody goes on
         bool scritto = true;
         // The parts wait for one another's writes: one thread alone (a busy team) takes every block.
@@ -372,20 +350,14 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::si
                 if (fermo)
                     return;
                 attesa.unlock();
-                const bool riuscito = byte.empty() || (std::fwrite(byte.data(), 1, byte.size(), file) == byte.size() &&
-                                                       std::fflush(file) == 0);
+                const bool riuscito = byte.empty() || std::fwrite(byte.data(), 1, byte.size(), file) == byte.size();
                 attesa.lock();
                 if (!riuscito) {
                     scritto = false;
                     fermo = true;
                 }
-                const long long inizioBlocco = scritti;
-                scritti += static_cast<long long>(byte.size());
                 ++prossimo;
                 turno.notify_all();
-                attesa.unlock();
-                if (sostituisce)
-                    AvviaScrittura(file, inizioBlocco, static_cast<long long>(byte.size()));
             }
         };
         if (!SquadraComune().eseguiInsieme(costruisciEScrivi))
