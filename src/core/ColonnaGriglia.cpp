@@ -319,17 +319,25 @@ void ColonnaGriglia::imposta(int riga, const std::string_view* testi, std::size_
             spazio = false;
         }
         if (spazio) {
+            // Written through local pointers and counted in at the end: the column's own counters,
+            // updated through memory at every text, would make each text wait for the one before.
             std::uint8_t* lunghezza = lunghezze_.data() + lunghezze_.size();
             lunghezze_.resize(lunghezze_.size() + quante);
+            const char* const buffer = testo_.data();
+            char* const primo = testo_.fine();
+            char* scrittura = primo;
             for (std::size_t i = 0; i < quante; ++i, ++riga) {
                 if (riga % righeBlocco == 0)
-                    basi_.push_back(static_cast<std::uint32_t>(testo_.size()));
-                if (conMargine)
-                    testo_.aggiungiConMargine(testi[i].data(), testi[i].size());
+                    basi_.push_back(static_cast<std::uint32_t>(scrittura - buffer));
+                const std::size_t n = testi[i].size();
+                if (conMargine && n != 0 && n <= kMargine)
+                    std::memcpy(scrittura, testi[i].data(), kMargine);
                 else
-                    testo_.aggiungi(testi[i].data(), testi[i].size());
-                lunghezza[i] = static_cast<std::uint8_t>(testi[i].size());
+                    CopiaBreve(scrittura, testi[i].data(), n);
+                scrittura += n;
+                lunghezza[i] = static_cast<std::uint8_t>(n);
             }
+            testo_.allunga(static_cast<std::size_t>(scrittura - primo));
             return;
         }
     }
