@@ -403,6 +403,16 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
             if (velocita >= 0)
                 TestiColonna(tabella, o + velocita, testiVelocita);
         }
+        // Beyond the first measurement (whose interval is read along the way), texts that lie in the
+        // columns' buffers are added in slices, as the travel-time runs add theirs.
+        auto nelBuffer = [&](int colonna) {
+            return colonna < tabella.numeroColonne() && tabella.colonnaNelBuffer(colonna);
+        };
+        if (b > 0 && veicoli >= 0 && nelBuffer(o + veicoli) && (velocita < 0 || nelBuffer(o + velocita))) {
+            AggiungiRighePesate(f, testiVeicoli.data(), velocita >= 0, testiVelocita.data(),
+                                static_cast<std::size_t>(righeTabella), separatore);
+            return;
+        }
         for (int j = 0; j < righeTabella; ++j) {
             if (veicoli >= 0)
                 AggiungiRigaPesata(f, testiVeicoli[static_cast<std::size_t>(j)], velocita >= 0,
