@@ -37,7 +37,8 @@ dpkg-deb -c "$deb"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/Marvento ./usr/bin/marvento-cli ./usr/share/applications/marvento.desktop \
+for path in ./usr/bin/Marvento ./usr/bin/marvento-cli ./usr/libexec/marvento/marvento-cli-chart \
+    ./usr/share/applications/marvento.desktop \
     ./usr/share/mime/packages/marvento.xml ./usr/share/icons/hicolor/scalable/apps/marvento.svg \
     ./usr/share/icons/hicolor/48x48/apps/marvento.png ./usr/share/man/man1/marvento-cli.1.gz; do
   grep -qxF "$path" <<<"$contents" || fail "$path is not in the package"
@@ -58,13 +59,17 @@ echo "== apt-get install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 
 echo "== Installed programs"
-missing_libs=$(ldd /usr/bin/Marvento /usr/bin/marvento-cli | grep "not found" || true)
+missing_libs=$(ldd /usr/bin/Marvento /usr/bin/marvento-cli /usr/libexec/marvento/marvento-cli-chart | grep "not found" || true)
 [ -z "$missing_libs" ] || fail "unresolved libraries: $missing_libs"
 # As from a plain shell: no display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli --version) ||
   fail "marvento-cli --version exited with $?"
 echo "marvento-cli --version: $out"
 grep -qF "$version" <<<"$out" || fail "marvento-cli --version does not name version $version"
+# chart runs in its own program, which marvento-cli finds in libexec.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli chart --help >/dev/null ||
+  fail "marvento-cli chart --help exited with $? (marvento-cli-chart not found?)"
+echo "marvento-cli chart --help: found marvento-cli-chart"
 # The window must start and keep running; timeout's 124 means it was still up after 3 s.
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 Marvento >/dev/null 2>&1 || status=$?
