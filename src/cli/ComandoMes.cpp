@@ -21,15 +21,14 @@ int ComandoMes(const QStringList& argomenti)
         return *uscita;
 
     return EseguiRiportando([&] {
+        // The file's text stays until the end: the peak is reached at the end of the import anyway,
+        // with the text and both grids in memory, and nothing is freed (see TerminaProcesso).
         Griglia tabella;
         Griglia riepilogo;
-        {
-            // The file's text and lines go before the exports are built: on a large file they
-            // weigh as much as the grids.
-            const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
-            ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
-        }
+        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
+        ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
         ScriviUscite(opzioni, tabella, riepilogo);
+        TerminaProcesso(kUscitaRiuscita);
     });
 }
 

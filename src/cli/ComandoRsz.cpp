@@ -51,19 +51,18 @@ int ComandoRsz(const QStringList& argomenti)
         return ErroreUso(parser, QStringLiteral("L'opzione --real-lengths e' data piu' volte."));
 
     return EseguiRiportando([&] {
+        // The file's text stays until the end: the peak is reached at the end of the import anyway,
+        // with the text and both grids in memory, and nothing is freed (see TerminaProcesso).
         Griglia tabella;
         Griglia riepilogo;
-        {
-            // The file's text and lines go before the exports are built: on a large file they
-            // weigh as much as the grids.
-            const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
-            ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
-        }
+        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
+        ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
         if (parser.isSet("real-lengths")) {
             ScriviLunghezzeReali(riepilogo, parser.value("real-lengths").toStdString());
             CorreggiTempi(riepilogo, opzioni.separatore, StampaMessaggio);
         }
         ScriviUscite(opzioni, tabella, riepilogo);
+        TerminaProcesso(kUscitaRiuscita);
     });
 }
 

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <iostream>
 #include <vector>
@@ -201,6 +202,14 @@ int EseguiRiportando(const std::function<void()>& lavoro)
         StampaMessaggio(TestoBoxErrore(errore));
         return kUscitaErrore;
     }
+}
+
+void TerminaProcesso(int stato)
+{
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(stato);
 }
 
 } // namespace marvento::cli
