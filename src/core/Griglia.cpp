@@ -140,14 +140,19 @@ bool Griglia::colonnaNelBuffer(int colonna) const
     return colonne_[static_cast<std::size_t>(colonna)]->tuttoNelBuffer();
 }
 
+bool Griglia::serieDentro(int colonna, int primaRiga, std::size_t quante) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return primaRiga >= 0 && quante <= static_cast<std::size_t>(righe_ - primaRiga);
+}
+
 void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
                            bool conMargine)
 {
     if (quante == 0)
         return;
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    if (primaRiga < 0 || quante > static_cast<std::size_t>(righe_ - primaRiga)) {
+    if (!serieDentro(colonna, primaRiga, quante)) {
         // Some row lies outside: cell by cell, so that the failure comes at the same cell.
         for (std::size_t i = 0; i < quante; ++i)
             impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
@@ -160,9 +165,7 @@ void Griglia::impostaCelleUguali(int colonna, int primaRiga, std::string_view te
 {
     if (quante == 0)
         return;
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    if (primaRiga < 0 || quante > static_cast<std::size_t>(righe_ - primaRiga)) {
+    if (!serieDentro(colonna, primaRiga, quante)) {
         for (std::size_t i = 0; i < quante; ++i)
             impostaCella(colonna, primaRiga + static_cast<int>(i), testo);
         return;

@@ -100,6 +100,9 @@ class Griglia
 
   private:
     [[noreturn]] static void erroreColonna(int colonna);
+    // Fails as impostaCella does for a column outside the grid; true when rows
+    // primaRiga..primaRiga+quante-1 all lie within it.
+    bool serieDentro(int colonna, int primaRiga, std::size_t quante) const;
     [[noreturn]] static void erroreRiga(int riga);
 
     std::vector<std::unique_ptr<ColonnaGriglia>> colonne_;

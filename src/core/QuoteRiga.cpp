@@ -12,14 +12,19 @@ namespace marvento {
 
 namespace {
 
-// Where the cleaned line ends in riga: on its last character that is not a blank, less a final ";".
-// npos for a line of blanks only (no field at all).
-std::size_t FinePulita(std::string_view riga)
+// The bytes [inizio, fine) of riga that the share starting at field `primo` covers, up to where the
+// cleaned line ends (its last character that is not a blank, less a final ";"); dopo(testo, n) finds
+// the place after the n-th ";". False for a line of blanks only or one with fewer fields.
+template <typename Dopo>
+bool EstremiQuota(std::string_view riga, std::size_t primo, Dopo dopo, std::size_t& inizio, std::size_t& fine)
 {
-    std::size_t fine = riga.find_last_not_of(' ');
+    fine = riga.find_last_not_of(' ');
     if (fine == std::string_view::npos)
-        return fine;
-    return riga[fine] == ';' ? fine : fine + 1;
+        return false;
+    if (riga[fine] != ';')
+        ++fine;
+    inizio = primo > 0 ? dopo(riga.substr(0, fine), primo) : 0;
+    return inizio != std::string_view::npos;
 }
 
 // What both cuts leave once the bytes are done: true when the share holds its fields, the last one
@@ -135,15 +140,10 @@ __attribute__((target("ssse3,popcnt"))) bool TagliaQuotaVettori(std::string_view
                                                                 bool ultima, std::string& pulite,
                                                                 std::vector<std::size_t>& fini)
 {
-    const std::size_t fine = FinePulita(riga);
-    if (fine == std::string_view::npos)
-        return false;
     std::size_t inizio = 0;
-    if (primo > 0) {
-        inizio = DopoPuntiEVirgolaVettori(riga.substr(0, fine), primo);
-        if (inizio == std::string_view::npos)
-            return false;
-    }
+    std::size_t fine = 0;
+    if (!EstremiQuota(riga, primo, DopoPuntiEVirgolaVettori, inizio, fine))
+        return false;
     const std::size_t primoByte = pulite.size();
     pulite.resize(primoByte + (fine - inizio) + 16); // each stretch writes up to 16 bytes on
     const std::size_t base = fini.size();
@@ -225,15 +225,10 @@ bool TagliaQuota(std::string_view riga, char separatore, std::size_t primo, std:
 bool TagliaQuotaPerByte(std::string_view riga, char separatore, std::size_t primo, std::size_t campi,
                         bool ultima, std::string& pulite, std::vector<std::size_t>& fini)
 {
-    const std::size_t fine = FinePulita(riga);
-    if (fine == std::string_view::npos)
-        return false;
     std::size_t inizio = 0;
-    if (primo > 0) {
-        inizio = DopoPuntiEVirgolaPerParole(riga.substr(0, fine), primo);
-        if (inizio == std::string_view::npos)
-            return false;
-    }
+    std::size_t fine = 0;
+    if (!EstremiQuota(riga, primo, DopoPuntiEVirgolaPerParole, inizio, fine))
+        return false;
     const std::size_t primoByte = pulite.size();
     pulite.resize(primoByte + (fine - inizio));
     const std::size_t base = fini.size();
