@@ -54,21 +54,10 @@ class CaratteriColonna
         usati_ += n;
     }
     // Where the next characters go, for a caller that writes a run of them itself (within the room
-    // made by reserve, plus the margin) and then counts them in with allunga.
+    // made by reserve, plus the kMargine bytes beyond it that short copies may cover) and then
+    // counts them in with allunga.
     char* fine() { return dati_ + usati_; }
     void allunga(std::size_t n) { usati_ += n; }
-    // The same for a text that can be read kMargine bytes beyond its end (and n <= kMargine
-    // copies kMargine bytes at once, the margin taking what lies beyond the room).
-    void aggiungiConMargine(const char* testo, std::size_t n)
-    {
-        if (n == 0)
-            return; // an empty text may point anywhere, and the room may not be there yet
-        if (n <= kMargine)
-            std::memcpy(dati_ + usati_, testo, kMargine);
-        else
-            std::memcpy(dati_ + usati_, testo, n);
-        usati_ += n;
-    }
 
   private:
     char* dati_ = nullptr;
