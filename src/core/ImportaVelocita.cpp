@@ -248,7 +248,11 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     // columns. A run that meets a line needing the quote rules or lacking fields, or any failure,
     // is taken back and done row by row, so that what a failure leaves in the grid is the same; so
     // is everything when the table lacks blocks.
-    constexpr long long kGruppiPerPassata = 256;
+    // Each thread cuts a run's lines into scratch buffers first, about twice the run's text: with
+    // runs of 256 groups, megabytes whatever the file's length. A short file takes runs of an eighth
+    // of its groups, so that it does not pay for more fresh memory than its size calls for (a 10 MB
+    // file touched a quarter fewer pages and took a tenth less time).
+    const long long kGruppiPerPassata = std::clamp<long long>(gruppi / 8, 32, 256);
     // The runs read ";", quotes and "." in the file's bytes, which only a separator that is neither
     // of the first two leaves as the plain rules see them.
     const bool perBlocchi = p == misurePrimaIntestazione && separatore != ';' && separatore != '"';
