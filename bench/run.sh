@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Times marvento on large generated files: for each case the median wall time, the median CPU time
-# (user + system) and the median peak memory (maximum resident set) over several runs, read with
-# /usr/bin/time, and the wall time per megabyte to show how the cost grows.
+# (user + system) and the median peak memory (maximum resident set) over several runs, and the wall
+# time per megabyte to show how the cost grows. The tool's runs are timed by bench/misura.py, the
+# core's by Google Benchmark.
 #
 #   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
 #
@@ -37,27 +38,12 @@ done
 
 mediana() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# misura LABEL MB COMMAND...: runs the command VOLTE times and prints one line of medians.
+# misura LABEL MB COMMAND...: runs the command VOLTE times and prints one line of medians, timed
+# for the command's own process (bench/misura.py).
 misura() {
     local nome=$1 mb=$2
     shift 2
-    : > "$USCITA/tempi"
-    for _ in $(seq "$VOLTE"); do
-        # The wall time from the clock in nanoseconds: time(1) gives it to 10 ms only, a fifth of a
-        # 10 MB run.
-        local prima dopo
-        prima=$(date +%s%N)
-        /usr/bin/time -f "%U %S %M" -o "$USCITA/t" "$@" > "$USCITA/stdout" 2> "$USCITA/stderr" \
-            || { echo "$nome: fallito"; cat "$USCITA/stderr" >&2; return 1; }
-        dopo=$(date +%s%N)
-        echo "$(awk -v a="$prima" -v b="$dopo" 'BEGIN { printf "%.4f", (b - a) / 1e9 }') $(cat "$USCITA/t")" >> "$USCITA/tempi"
-    done
-    local wall cpu picco
-    wall=$(awk '{ print $1 }' "$USCITA/tempi" | mediana)
-    cpu=$(awk '{ print $2 + $3 }' "$USCITA/tempi" | mediana)
-    picco=$(awk '{ print $4 / 1024 }' "$USCITA/tempi" | mediana)
-    printf '%-34s %5s MB  wall %6.3f s  cpu %6.2f s  picco %5.0f MB  %6.4f s/MB\n' \
-        "$nome" "$mb" "$wall" "$cpu" "$picco" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w / m }')"
+    python3 "$QUI/misura.py" "$nome" "$mb" "$VOLTE" "$@"
 }
 
 if [[ " $CASI " == *" cli "* ]]; then
