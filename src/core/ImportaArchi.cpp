@@ -302,7 +302,8 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         std::vector<std::size_t> inizi;        // per line, the start of its share in pulite
         std::size_t fallita = 0;               // the first line of the run whose share is not simple
         std::vector<std::string_view> testi;   // the texts of one column of the run
-        std::vector<std::string_view> veicoli; // those of a section's vehicles
+        // The texts of each field of a section in the run, kept for its figures once written.
+        std::vector<std::vector<std::string_view>> campiSezione;
         bool scritta = true;                   // its columns were written
     };
     std::vector<Ritaglio> ritagli(parti);
@@ -362,29 +363,29 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                         campo[i] = std::string_view(mio.pulite.data() + inizio, fineCampi[locale] - inizio);
                     }
                 };
-                auto scriviCampo = [&](int colonna, std::size_t f) {
-                    leggiCampo(f, testi);
-                    tabella.impostaCelle(colonna, primaRiga, testi.data(), quante, true);
+                auto scriviCampo = [&](int colonna, std::size_t f, std::vector<std::string_view>& campo) {
+                    leggiCampo(f, campo);
+                    tabella.impostaCelle(colonna, primaRiga, campo.data(), quante, true);
                 };
+                std::vector<std::vector<std::string_view>>& campiSezione = mio.campiSezione;
+                campiSezione.resize(static_cast<std::size_t>(s));
                 try {
                     if (parte == 0)
-                        scriviCampo(0, 0);
+                        scriviCampo(0, 0, testi);
                     for (int k = static_cast<int>(sezioni.inizio); k < static_cast<int>(sezioni.fine); ++k) {
                         const int o = (s + 1) * k;
                         tabella.impostaCelleUguali(o + 1, primaRiga, numeriSezione[static_cast<std::size_t>(k)], quante);
                         const std::size_t primoSezione = 1 + static_cast<std::size_t>(k) * static_cast<std::size_t>(s);
-                        std::size_t f = primoSezione;
-                        for (int c = o + 2; c <= o + s + 1; ++c, ++f)
-                            scriviCampo(c, f);
+                        for (int j = 0; j < s; ++j)
+                            scriviCampo(o + 2 + j, primoSezione + static_cast<std::size_t>(j),
+                                        campiSezione[static_cast<std::size_t>(j)]);
                         Figure& figura = figure[static_cast<std::size_t>(k)];
                         if (figureNeiPassaggi && figura.pronte) {
-                            leggiCampo(primoSezione + static_cast<std::size_t>(V - 2), mio.veicoli);
-                            if (T >= 0)
-                                leggiCampo(primoSezione + static_cast<std::size_t>(T - 2), testi);
                             try {
-                                // The texts lie in mio.pulite, which has room beyond its end.
-                                AggiungiRighePesate(figura, mio.veicoli.data(), T >= 0, testi.data(), quante,
-                                                    separatore);
+                                // The texts just written lie in mio.pulite, which has room beyond its end.
+                                AggiungiRighePesate(figura, campiSezione[static_cast<std::size_t>(V - 2)].data(), T >= 0,
+                                                    T >= 0 ? campiSezione[static_cast<std::size_t>(T - 2)].data() : nullptr,
+                                                    quante, separatore);
                             } catch (...) {
                                 figura.pronte = false; // worked out again from the table, failing there
                             }
