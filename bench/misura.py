@@ -10,6 +10,7 @@ import os
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 
@@ -17,12 +18,14 @@ def main():
     nome, mb, volte, comando = sys.argv[1], float(sys.argv[2]), int(sys.argv[3]), sys.argv[4:]
     pareti, cpu, picchi = [], [], []
     for _ in range(volte):
-        inizio = time.perf_counter()
-        processo = subprocess.Popen(comando, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        _, stato, uso = os.wait4(processo.pid, 0)
-        fine = time.perf_counter()
-        errori = processo.stderr.read().decode(errors="replace")
-        processo.stderr.close()
+        # Standard error to a file, not a pipe: a pipe left unread would stop a talkative command.
+        with tempfile.TemporaryFile() as uscitaErrori:
+            inizio = time.perf_counter()
+            processo = subprocess.Popen(comando, stdout=subprocess.DEVNULL, stderr=uscitaErrori)
+            _, stato, uso = os.wait4(processo.pid, 0)
+            fine = time.perf_counter()
+            uscitaErrori.seek(0)
+            errori = uscitaErrori.read().decode(errors="replace")
         processo.returncode = os.waitstatus_to_exitcode(stato)
         if processo.returncode != 0:
             print(f"{nome}: fallito ({processo.returncode})")
