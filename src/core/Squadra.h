@@ -47,10 +47,15 @@ class Squadra
     int mancanti_ = 0;             // parts of the current call still running on the other threads
     std::vector<std::exception_ptr> errori_;
     bool chiusura_ = false;
+    // What a thread watches, without the lock, while it waits a moment before it sleeps: turno_
+    // (or the closing), and mancanti_. The lock still decides; these only end the wait early.
+    bool attesaAttiva_ = false; // a processor for every thread, so a waiting thread can keep its own
+    std::atomic<unsigned long long> segnaleAvvio_{0};
+    std::atomic<int> partiInCorso_{0};
 };
 
-// The team shared by the program's large jobs: one thread per processor the system reports, at
-// most 8. Created on first use.
+// The team shared by the program's large jobs: one thread per processor the program may run on,
+// at most 8. Created on first use.
 Squadra& SquadraComune();
 
 // The range [inizio, fine) of part `parte` of `parti` when n items are split as evenly as can be.

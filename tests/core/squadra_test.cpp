@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#ifdef __linux__
+#include <sched.h>
+#endif
+
 using namespace marvento;
 
 TEST(Squadra, OgniParteUnaVoltaEL_ErroreDellaPrima)
@@ -116,3 +120,24 @@ TEST(Squadra, EsportazioneConLaSquadraOccupata)
     std::filesystem::remove(percorso);
     EXPECT_EQ(byte, TestoTabulato(griglia));
 }
+
+#ifdef __linux__
+// The threads are moved off their creator's processor when they start; afterwards each must be
+// free to run on every processor the program may use, not tied to the one it was moved to.
+TEST(Squadra, IFiliTornanoSuTuttiIProcessori)
+{
+    cpu_set_t delProgramma;
+    ASSERT_EQ(sched_getaffinity(0, sizeof delProgramma, &delProgramma), 0);
+    Squadra squadra(3);
+    std::vector<cpu_set_t> visti(3);
+    std::vector<int> riusciti(3, -1);
+    squadra.esegui([&](int parte, int) {
+        riusciti[static_cast<std::size_t>(parte)] =
+            sched_getaffinity(0, sizeof(cpu_set_t), &visti[static_cast<std::size_t>(parte)]);
+    });
+    for (std::size_t parte = 0; parte < visti.size(); ++parte) {
+        ASSERT_EQ(riusciti[parte], 0) << parte;
+        EXPECT_TRUE(CPU_EQUAL(&visti[parte], &delProgramma)) << "parte " << parte;
+    }
+}
+#endif
