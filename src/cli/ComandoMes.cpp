@@ -2,9 +2,6 @@
 #include "Comandi.h"
 
 #include "Comune.h"
-#include "Griglia.h"
-#include "Importazione.h"
-#include "Testo.h"
 
 namespace marvento::cli {
 
@@ -19,17 +16,7 @@ int ComandoMes(const QStringList& argomenti)
     OpzioniImportazione opzioni;
     if (const auto uscita = AnalizzaArgomenti(parser, argomenti, opzioni))
         return *uscita;
-
-    return EseguiRiportando([&] {
-        // The file's text stays until the end: the peak is reached at the end of the import anyway,
-        // with the text and both grids in memory, and nothing is freed (see TerminaProcesso).
-        Griglia tabella;
-        Griglia riepilogo;
-        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
-        ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
-        ScriviUscite(opzioni, tabella, riepilogo);
-        TerminaProcesso(kUscitaRiuscita);
-    });
+    return EseguiMes(opzioni);
 }
 
 } // namespace marvento::cli

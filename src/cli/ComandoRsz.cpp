@@ -3,34 +3,11 @@
 #include "Comandi.h"
 
 #include "Comune.h"
-#include "Errore.h"
-#include "Griglia.h"
-#include "Importazione.h"
-#include "ListaCampi.h"
-#include "Testo.h"
 
+#include <optional>
 #include <string>
 
 namespace marvento::cli {
-
-namespace {
-
-constexpr int kColonnaLunghezzaReale = 4;
-
-// The texts go into the summary's real-length column row by row, as typed; a row without one
-// keeps what the import left there.
-void ScriviLunghezzeReali(Griglia& riepilogo, const std::string& elenco)
-{
-    ListaCampi lunghezze;
-    DividiCampi(elenco, ';', lunghezze);
-    if (lunghezze.conteggio() > riepilogo.numeroRighe())
-        throw Errore("Lunghezze reali indicate: " + std::to_string(lunghezze.conteggio()) +
-                     ", ma il file ha " + std::to_string(riepilogo.numeroRighe()) + " sezioni");
-    for (int riga = 0; riga < lunghezze.conteggio(); ++riga)
-        riepilogo.impostaCella(kColonnaLunghezzaReale, riga, lunghezze.campo(riga));
-}
-
-} // namespace
 
 int ComandoRsz(const QStringList& argomenti)
 {
@@ -50,20 +27,10 @@ int ComandoRsz(const QStringList& argomenti)
     if (parser.values("real-lengths").size() > 1)
         return ErroreUso(parser, QStringLiteral("L'opzione --real-lengths e' data piu' volte."));
 
-    return EseguiRiportando([&] {
-        // The file's text stays until the end: the peak is reached at the end of the import anyway,
-        // with the text and both grids in memory, and nothing is freed (see TerminaProcesso).
-        Griglia tabella;
-        Griglia riepilogo;
-        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
-        ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
-        if (parser.isSet("real-lengths")) {
-            ScriviLunghezzeReali(riepilogo, parser.value("real-lengths").toStdString());
-            CorreggiTempi(riepilogo, opzioni.separatore, StampaMessaggio);
-        }
-        ScriviUscite(opzioni, tabella, riepilogo);
-        TerminaProcesso(kUscitaRiuscita);
-    });
+    std::optional<std::string> lunghezzeReali;
+    if (parser.isSet("real-lengths"))
+        lunghezzeReali = parser.value("real-lengths").toStdString();
+    return EseguiRsz(opzioni, lunghezzeReali);
 }
 
 } // namespace marvento::cli

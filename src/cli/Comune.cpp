@@ -1,20 +1,12 @@
 #include "Comune.h"
 
-#include "Errore.h"
-#include "Esportazione.h"
-#include "Griglia.h"
 #include "SeparatoreSistema.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <exception>
 #include <iostream>
-#include <vector>
 
 namespace marvento::cli {
 
@@ -83,11 +75,14 @@ std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringLi
     if (const auto uscita = AnalizzaComuni(parser, argomenti, {"detail", "summary", "decimal-separator"}))
         return uscita;
     const QStringList posizionali = parser.positionalArguments();
-    opzioni.file = QDir::toNativeSeparators(QFileInfo(posizionali.front()).absoluteFilePath());
+    auto assoluto = [](const QString& percorso) {
+        return PercorsoLocale(QDir::toNativeSeparators(QFileInfo(percorso).absoluteFilePath()));
+    };
+    opzioni.file = assoluto(posizionali.front());
     if (parser.isSet("detail"))
-        opzioni.dettaglio = QDir::toNativeSeparators(QFileInfo(parser.value("detail")).absoluteFilePath());
+        opzioni.dettaglio = assoluto(parser.value("detail"));
     if (parser.isSet("summary"))
-        opzioni.riepilogo = QDir::toNativeSeparators(QFileInfo(parser.value("summary")).absoluteFilePath());
+        opzioni.riepilogo = assoluto(parser.value("summary"));
     if (parser.isSet("detail") && parser.isSet("summary") && opzioni.dettaglio == opzioni.riepilogo)
         return ErroreUso(parser, QStringLiteral("--detail e --summary indicano lo stesso file."));
     if (parser.isSet("decimal-separator")) {
@@ -104,112 +99,6 @@ std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringLi
 std::string PercorsoLocale(const QString& percorso)
 {
     return percorso.toStdString();
-}
-
-void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo)
-{
-    if (opzioni.dettaglio.isEmpty() && opzioni.riepilogo.isEmpty()) {
-        std::cout << TabellaAllineata(riepilogo) << std::flush;
-        return;
-    }
-    // Both grids checked first: a grid that cannot be exported (it has no columns) must not leave
-    // the other file written. Each file is then written a block of rows at a time, without its whole
-    // text in memory.
-    if (!opzioni.dettaglio.isEmpty())
-        tabella.intestazione(0);
-    if (!opzioni.riepilogo.isEmpty())
-        riepilogo.intestazione(0);
-    if (!opzioni.dettaglio.isEmpty())
-        ScriviTabulato(tabella, PercorsoLocale(opzioni.dettaglio));
-    if (!opzioni.riepilogo.isEmpty())
-        ScriviTabulato(riepilogo, PercorsoLocale(opzioni.riepilogo));
-}
-
-namespace {
-
-// Characters, not bytes, so that a label with accents keeps its column straight.
-std::size_t Larghezza(std::string_view testo)
-{
-    return static_cast<std::size_t>(std::count_if(testo.begin(), testo.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
-    }));
-}
-
-bool Numerico(std::string_view testo)
-{
-    return !testo.empty() &&
-           testo.find_first_not_of("0123456789+-.,") == std::string_view::npos;
-}
-
-} // namespace
-
-std::string TabellaAllineata(const Griglia& griglia)
-{
-    const int colonne = griglia.numeroColonne();
-    const int righe = griglia.numeroRighe();
-    std::vector<std::size_t> larghezze(static_cast<std::size_t>(colonne), 0);
-    std::vector<bool> aDestra(static_cast<std::size_t>(colonne), true);
-    for (int c = 0; c < colonne; ++c) {
-        const auto i = static_cast<std::size_t>(c);
-        larghezze[i] = Larghezza(griglia.intestazione(c));
-        bool qualcosa = false;
-        for (int r = 0; r < righe; ++r) {
-            const std::string_view cella = griglia.cella(c, r);
-            larghezze[i] = std::max(larghezze[i], Larghezza(cella));
-            if (!cella.empty()) {
-                qualcosa = true;
-                if (!Numerico(cella))
-                    aDestra[i] = false;
-            }
-        }
-        if (!qualcosa)
-            aDestra[i] = false;
-    }
-
-    std::string testo;
-    const auto riga = [&](const std::function<std::string_view(int)>& cella) {
-        std::string linea;
-        for (int c = 0; c < colonne; ++c) {
-            const auto i = static_cast<std::size_t>(c);
-            const std::string_view t = cella(c);
-            const std::string spazi(larghezze[i] - Larghezza(t), ' ');
-            if (c > 0)
-                linea += "  ";
-            linea += aDestra[i] ? spazi + std::string(t) : std::string(t) + spazi;
-        }
-        linea.erase(linea.find_last_not_of(' ') + 1);
-        testo += linea;
-        testo += '\n';
-    };
-    riga([&](int c) { return std::string_view(griglia.intestazione(c)); });
-    for (int r = 0; r < righe; ++r)
-        riga([&](int c) { return griglia.cella(c, r); });
-    return testo;
-}
-
-void StampaMessaggio(const std::string& messaggio)
-{
-    std::cerr << messaggio << '\n' << std::flush;
-}
-
-int EseguiRiportando(const std::function<void()>& lavoro)
-{
-    try {
-        lavoro();
-        return kUscitaRiuscita;
-    } catch (const std::exception& errore) {
-        std::cout << std::flush;
-        StampaMessaggio(TestoBoxErrore(errore));
-        return kUscitaErrore;
-    }
-}
-
-void TerminaProcesso(int stato)
-{
-    std::cout.flush();
-    std::cerr.flush();
-    std::fflush(nullptr);
-    std::_Exit(stato);
 }
 
 } // namespace marvento::cli

@@ -1,5 +1,7 @@
-// marvento-cli: batch work on the same core as the window. The first argument names the
-// subcommand; everything after it belongs to the subcommand's own parser.
+// marvento-cli with every command read by QCommandLineParser: on Windows marvento-cli itself; on
+// other systems marvento-cli-qt, which marvento-cli starts for what it does not read itself
+// (AvvioDiretto.h), with the same arguments. The first argument names the subcommand; everything
+// after it belongs to the subcommand's own parser.
 #include "AvvioChart.h"
 #include "Comandi.h"
 #include "Comune.h"
@@ -9,10 +11,6 @@
 
 #include <clocale>
 #include <cstring>
-
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <iostream>
 #include <string_view>
 
@@ -49,14 +47,7 @@ std::string Uso()
 
 int main(int argc, char** argv)
 {
-#ifdef __GLIBC__
-    // A batch run allocates its grids in a few bursts and frees nothing before it ends: the heap
-    // grows 16 MB at a time rather than page by page (a system call each time), and blocks up to
-    // 64 MB come from it rather than each from a mapping of its own. Some 5 % less time on the
-    // 10 MB files here; the peak memory is the same.
-    mallopt(M_TOP_PAD, 16 << 20);
-    mallopt(M_MMAP_THRESHOLD, 64 << 20);
-#endif
+    marvento::cli::PreparaMemoria();
     if (argc > 1 && std::strcmp(argv[1], "chart") == 0)
         return marvento::cli::AvviaChart(argc, argv);
     QCoreApplication applicazione(argc, argv);
