@@ -36,7 +36,7 @@ def main():
         picchi.append(uso.ru_maxrss / 1024)  # kilobytes on Linux
     parete = statistics.median(pareti)
     print(f"{nome:<34} {mb:5g} MB  wall {parete:6.3f} s  cpu {statistics.median(cpu):6.2f} s  "
-          f"picco {statistics.median(picchi):5.0f} MB  {parete / mb:6.4f} s/MB")
+          f"picco {statistics.median(picchi):5.0f} MB  {parete * 1000 / mb:6.2f} ms/MB")
     return 0
 
 

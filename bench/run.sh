@@ -43,7 +43,19 @@ mediana() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 misura() {
     local nome=$1 mb=$2
     shift 2
-    python3 "$QUI/misura.py" "$nome" "$mb" "$VOLTE" "$@"
+    python3 "$QUI/misura.py" "$nome" "$mb" "$VOLTE" "$@" | tee -a "$USCITA/righe"
+}
+
+# crescita LABEL: how much more each size costs per megabyte than the largest, from the lines of
+# misura for LABEL (the cost is to grow linearly: within 25 % at every size).
+crescita() {
+    grep -F "$1 " "$USCITA/righe" | awk -v nome="$1" '
+        { mb[NR] = $(NF - 12); permb[NR] = $(NF - 1) }
+        END {
+            printf "%-34s per MB rispetto a %g MB:", nome, mb[NR]
+            for (i = 1; i < NR; ++i) printf "  %g MB %+.0f %%", mb[i], (permb[i] / permb[NR] - 1) * 100
+            printf "\n"
+        }'
 }
 
 if [[ " $CASI " == *" cli "* ]]; then
@@ -56,6 +68,8 @@ for mb in 10 50 100; do
     misura "marvento-cli rsz" $mb "$CLI" rsz "$DATI/rsz-$mb.rsz" --decimal-separator , \
         --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
 done
+crescita "marvento-cli mes"
+crescita "marvento-cli rsz"
 
 fi
 
@@ -70,8 +84,8 @@ for caso in ImportaMes ImportaRsz EsportaMes EsportaRsz; do
         riga=$(grep '_median"' "$USCITA/csv" || grep "^\"$caso/$mb/" "$USCITA/csv" | head -1)
         wall=$(echo "$riga" | awk -F, '{ print $3 / 1000 }')
         cpu=$(echo "$riga" | awk -F, '{ print $4 / 1000 }')
-        printf '%-34s %5s MB  wall %6.2f s  cpu %6.2f s  picco %5.0f MB  %6.4f s/MB\n' "$caso" "$mb" \
-            "$wall" "$cpu" "$(awk '{ print $1 / 1024 }' "$USCITA/t")" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w / m }')"
+        printf '%-34s %5s MB  wall %6.2f s  cpu %6.2f s  picco %5.0f MB  %6.2f ms/MB\n' "$caso" "$mb" \
+            "$wall" "$cpu" "$(awk '{ print $1 / 1024 }' "$USCITA/t")" "$(awk -v w="$wall" -v m="$mb" 'BEGIN { print w * 1000 / m }')"
     done
 done
 
