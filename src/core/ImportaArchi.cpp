@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -257,6 +258,10 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     struct Figure : FigurePesate
     {
         bool pronte = true; // every row so far added up by the runs
+        // The mean travel time as written, worked out beside the figures; when that failed, the
+        // failure, thrown where the plain loop writes the cell.
+        std::string media;
+        std::exception_ptr erroreMedia;
     };
     std::vector<Figure> figure(static_cast<std::size_t>(std::max(p, 0)));
     auto aggiungiRiga = [&](Figure& f, std::string_view veicoli, std::string_view tempo) {
@@ -433,32 +438,38 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     std::vector<Colonne> colonneLette(parti);
     auto calcola = [&](long long sezione, int parte) {
         Figure& f = figure[static_cast<std::size_t>(sezione)];
-        if (V < 0 || (figureNeiPassaggi && f.pronte))
+        if (V < 0)
             return;
-        f = Figure();
-        const int o = (s + 1) * static_cast<int>(sezione);
-        std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
-        std::vector<std::string_view>& testiTempi = colonneLette[static_cast<std::size_t>(parte)].tempi;
-        // Each column is read in one pass down it rather than cell by cell.
-        TestiColonna(tabella, o + V, testiVeicoli);
-        if (T >= 0)
-            TestiColonna(tabella, o + T, testiTempi);
-        for (int riga = 0; riga < righeTabella; ++riga)
-            aggiungiRiga(f, testiVeicoli[static_cast<std::size_t>(riga)],
-                         T >= 0 ? testiTempi[static_cast<std::size_t>(riga)] : std::string_view());
+        if (!figureNeiPassaggi || !f.pronte) {
+            f = Figure();
+            const int o = (s + 1) * static_cast<int>(sezione);
+            std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
+            std::vector<std::string_view>& testiTempi = colonneLette[static_cast<std::size_t>(parte)].tempi;
+            // Each column is read in one pass down it rather than cell by cell.
+            TestiColonna(tabella, o + V, testiVeicoli);
+            if (T >= 0)
+                TestiColonna(tabella, o + T, testiTempi);
+            for (int riga = 0; riga < righeTabella; ++riga)
+                aggiungiRiga(f, testiVeicoli[static_cast<std::size_t>(riga)],
+                             T >= 0 ? testiTempi[static_cast<std::size_t>(riga)] : std::string_view());
+        }
+        if (T >= 0 && f.totale != 0) {
+            try {
+                f.media = FormattaDecimale(static_cast<long double>(f.somma) / static_cast<long double>(f.totale),
+                                           separatore);
+            } catch (...) {
+                f.erroreMedia = std::current_exception();
+            }
+        }
     };
     auto applica = [&](long long sezione) {
         const int k = static_cast<int>(sezione);
         const Figure& f = figure[static_cast<std::size_t>(k)];
         if (V >= 0) {
             if (T >= 0) {
-                if (f.totale == 0) {
-                    riepilogo.impostaCella(2, k, "0");
-                } else {
-                    const long double media =
-                        static_cast<long double>(f.somma) / static_cast<long double>(f.totale);
-                    riepilogo.impostaCella(2, k, FormattaDecimale(media, separatore));
-                }
+                if (f.totale != 0 && f.erroreMedia)
+                    std::rethrow_exception(f.erroreMedia);
+                riepilogo.impostaCella(2, k, f.totale == 0 ? std::string("0") : f.media);
             }
             riepilogo.impostaCella(3, k, FormattaIntero(static_cast<std::int32_t>(f.totale)));
         }

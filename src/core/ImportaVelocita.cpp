@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -387,6 +388,10 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
     struct Figure : FigurePesate
     {
         double intervallo = 0; // only for the first measurement
+        // The mean speed as written, worked out beside the figures; when that failed, the
+        // failure, thrown where the plain loop writes the cell.
+        std::string media;
+        std::exception_ptr erroreMedia;
     };
     std::vector<Figure> figure(static_cast<std::size_t>(p));
     // Each column is read in one pass down it rather than cell by cell.
@@ -412,9 +417,22 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         auto nelBuffer = [&](int colonna) {
             return colonna < tabella.numeroColonne() && tabella.colonnaNelBuffer(colonna);
         };
+        auto formattaMedia = [&] {
+            if (veicoli < 0 || velocita < 0 || f.totale == 0)
+                return;
+            try {
+                // The quotient stays in extended precision up to the formatting: rounding it to a
+                // double first can move the third decimal.
+                f.media = FormattaDecimale(static_cast<long double>(f.somma) / static_cast<long double>(f.totale),
+                                           separatore);
+            } catch (...) {
+                f.erroreMedia = std::current_exception();
+            }
+        };
         if (b > 0 && veicoli >= 0 && nelBuffer(o + veicoli) && (velocita < 0 || nelBuffer(o + velocita))) {
             AggiungiRighePesate(f, testiVeicoli.data(), velocita >= 0, testiVelocita.data(),
                                 static_cast<std::size_t>(righeTabella), separatore);
+            formattaMedia();
             return;
         }
         for (int j = 0; j < righeTabella; ++j) {
@@ -429,7 +447,9 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
                     f.intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - f.intervallo;
             }
         }
+        formattaMedia();
     };
+    std::string intervallo; // the first measurement's, written in every row
     auto applica = [&](long long misura) {
         const int b = static_cast<int>(misura);
         const Figure& f = figure[static_cast<std::size_t>(b)];
@@ -437,17 +457,14 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
         if (veicoli >= 0) {
             riepilogo.impostaCella(1, b, FormattaIntero(static_cast<std::int32_t>(f.totale)));
             if (velocita >= 0) {
-                // The quotient stays in extended precision up to the formatting: rounding it to a
-                // double first can move the third decimal.
-                riepilogo.impostaCella(
-                    2, b,
-                    f.totale == 0 ? std::string("0")
-                                  : FormattaDecimale(static_cast<long double>(f.somma) /
-                                                         static_cast<long double>(f.totale),
-                                                     separatore));
+                if (f.totale != 0 && f.erroreMedia)
+                    std::rethrow_exception(f.erroreMedia);
+                riepilogo.impostaCella(2, b, f.totale == 0 ? std::string("0") : f.media);
             }
         }
-        riepilogo.impostaCella(3, b, FormattaDecimale(figure[0].intervallo, separatore));
+        if (b == 0) // rows are written in order, from the first
+            intervallo = FormattaDecimale(figure[0].intervallo, separatore);
+        riepilogo.impostaCella(3, b, intervallo);
     };
     CalcolaPoiApplica(SquadraComune(), p, calcola, applica);
 
