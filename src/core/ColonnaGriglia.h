@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -76,6 +77,13 @@ class alignas(64) ColonnaGriglia
     ~ColonnaGriglia();
     ColonnaGriglia(const ColonnaGriglia&) = delete;
     ColonnaGriglia& operator=(const ColonnaGriglia&) = delete;
+
+    // Columns come and go by the thousand (an import makes 5,000 at once); they take their places
+    // from blocks of many, as they are given back (see ColonnaGriglia.cpp).
+    static void* operator new(std::size_t dimensione);
+    static void* operator new(std::size_t dimensione, std::align_val_t allineamento);
+    static void operator delete(void* colonna) noexcept;
+    static void operator delete(void* colonna, std::align_val_t allineamento) noexcept;
 
     const std::string& intestazione() const { return intestazione_; }
     void impostaIntestazione(std::string testo) { intestazione_ = std::move(testo); }

@@ -98,6 +98,11 @@ void Griglia::rimuoviColonne(const std::vector<int>& colonne)
     colonne_.resize(tenute);
 }
 
+void Griglia::riservaColonne(int colonne)
+{
+    colonne_.reserve(static_cast<std::size_t>(std::max(colonne, 0)));
+}
+
 void Griglia::aggiungiColonna()
 {
     colonne_.push_back(std::make_unique<ColonnaGriglia>());
@@ -221,6 +226,7 @@ void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)
     for (int colonna = griglia.numeroColonne() - 1; colonna >= 0; --colonna)
         griglia.rimuoviColonna(colonna);
     griglia.impostaNumeroRighe(righe);
+    griglia.riservaColonne(colonne);
     for (int colonna = 0; colonna < colonne; ++colonna)
         griglia.aggiungiColonna();
     for (int colonna = 0; colonna < colonne; ++colonna)

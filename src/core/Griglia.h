@@ -41,6 +41,7 @@ class Griglia
     // removes nothing. The same as rimuoviColonna on each index from the highest down.
     void rimuoviColonne(const std::vector<int>& colonne);
     void aggiungiColonna(); // empty header, width 100, editable
+    void riservaColonne(int colonne); // room for this many columns in all, without adding any
     // Moves column da to index a, with its texts; the columns between shift one place towards da.
     // Fails with "Column index, %d, out of bounds" for da, then for a.
     void spostaColonna(int da, int a);

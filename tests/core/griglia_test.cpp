@@ -413,3 +413,34 @@ TEST(Griglia, LargeTableFilledRowByRowReadsBackAfterColumnRemovalsAndMoves)
     EXPECT_EQ(griglia.cella(colonne - 201, righe - 1), std::to_string(200 * 7 + righe - 1));
     EXPECT_EQ(griglia.cella(0, 0), std::to_string(201 * 7));
 }
+
+// Columns take their memory from shared blocks and give it back when removed: grids made, cut and
+// rebuilt past a block's size must never see one column's texts in another, or lose any.
+TEST(Griglia, ColumnsRemovedAndAddedAcrossGridsKeepTheirOwnTexts)
+{
+    Griglia a = GrigliaNumerata(1300, 3);
+    Griglia b = GrigliaNumerata(700, 2);
+    std::vector<int> tolte;
+    for (int c = 1299; c >= 0; c -= 3)
+        tolte.push_back(c);
+    a.rimuoviColonne(tolte);
+    for (int i = 0; i < 500; ++i) { // into the places just given back
+        b.aggiungiColonna();
+        b.impostaCella(700 + i, 1, "nuova " + std::to_string(i));
+    }
+    PreparaGriglia(b, 1, 5, false); // gives back 1,200 columns, takes 5
+    b.impostaCella(4, 0, "dopo");
+
+    ASSERT_EQ(a.numeroColonne(), 1300 - static_cast<int>(tolte.size()));
+    int c = 0;
+    for (int vera = 0; vera < 1300; ++vera) {
+        if (std::find(tolte.begin(), tolte.end(), vera) != tolte.end())
+            continue;
+        ASSERT_EQ(a.intestazione(c), "H" + std::to_string(vera));
+        ASSERT_EQ(a.cella(c, 2), Etichetta(vera, 2));
+        ++c;
+    }
+    EXPECT_EQ(b.numeroColonne(), 5);
+    EXPECT_EQ(b.cella(4, 0), "dopo");
+    EXPECT_EQ(b.cella(0, 0), "");
+}
