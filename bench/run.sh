@@ -101,7 +101,7 @@ for mb in 10 50 100; do
     dipinto=$(sed -n 's/.*dipinto \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
     passo=$(sed -n 's/.*mediana \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
     massimo=$(sed -n 's/.*massimo \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
-    printf '%-34s %5s MB  dipinto %6.0f ms  scorrimento %5.1f ms (massimo %5.1f ms)  %6.4f s/MB\n' \
-        "finestra .mes" "$mb" "$dipinto" "$passo" "$massimo" "$(awk -v w="$dipinto" -v m="$mb" 'BEGIN { print w / 1000 / m }')"
+    printf '%-34s %5s MB  dipinto %6.0f ms  scorrimento %5.1f ms (massimo %5.1f ms)  %6.2f ms/MB\n' \
+        "finestra .mes" "$mb" "$dipinto" "$passo" "$massimo" "$(awk -v w="$dipinto" -v m="$mb" 'BEGIN { print w / m }')"
 done
 fi
