@@ -38,12 +38,10 @@ done
 
 mediana() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 
-# misura LABEL MB COMMAND...: runs the command VOLTE times and prints one line of medians, timed
-# for the command's own process (bench/misura.py).
+# misura LABEL MB COMMAND... [-- LABEL MB COMMAND...]: runs each command VOLTE times, in turn, and
+# prints a line of medians for each, timed for the command's own process (bench/misura.py).
 misura() {
-    local nome=$1 mb=$2
-    shift 2
-    python3 "$QUI/misura.py" "$nome" "$mb" "$VOLTE" "$@" | tee -a "$USCITA/righe"
+    python3 "$QUI/misura.py" "$VOLTE" "$@" | tee -a "$USCITA/righe"
 }
 
 # crescita LABEL: how much more each size costs per megabyte than the largest, from the lines of
@@ -60,13 +58,15 @@ crescita() {
 
 if [[ " $CASI " == *" cli "* ]]; then
 echo "== marvento-cli: import, summary and both exports ($VOLTE runs, medians)"
-for mb in 10 50 100; do
-    misura "marvento-cli mes" $mb "$CLI" mes "$DATI/mes-$mb.mes" --decimal-separator , \
-        --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
-done
-for mb in 10 50 100; do
-    misura "marvento-cli rsz" $mb "$CLI" rsz "$DATI/rsz-$mb.rsz" --decimal-separator , \
-        --detail "$USCITA/d.txt" --summary "$USCITA/s.txt"
+# The three sizes of a file in turn, so that a host that changes speed meanwhile moves them alike.
+for tipo in mes rsz; do
+    casi=()
+    for mb in 10 50 100; do
+        [ ${#casi[@]} -eq 0 ] || casi+=(--)
+        casi+=("marvento-cli $tipo" $mb "$CLI" $tipo "$DATI/$tipo-$mb.$tipo" --decimal-separator , \
+            --detail "$USCITA/d$mb.txt" --summary "$USCITA/s$mb.txt")
+    done
+    misura "${casi[@]}"
 done
 crescita "marvento-cli mes"
 crescita "marvento-cli rsz"
