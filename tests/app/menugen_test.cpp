@@ -507,6 +507,28 @@ TEST_F(MenuGEN, LeLarghezzeVengonoDallaGrigliaEViTornano)
     EXPECT_EQ(intestazioni->sectionSize(0), 130);
 }
 
+// Thousands of columns of one width make it the header's default; the next grid, of other widths,
+// must still show each of its own, and the grid must not take the header's sizes as the user's.
+TEST_F(MenuGEN, LarghezzeGiusteDopoUnaGrigliaDiColonneUguali)
+{
+    Griglia& g = finestra.tabella();
+    PreparaGriglia(g, 1, 300, false);
+    for (int c = 0; c < 300; ++c)
+        g.impostaLarghezza(c, c == 7 ? 90 : 64);
+    finestra.aggiornaGriglie();
+    QHeaderView* intestazioni = finestra.Tabella_TXT()->horizontalHeader();
+    for (int c = 0; c < 300; ++c)
+        ASSERT_EQ(intestazioni->sectionSize(c), g.larghezza(c)) << c;
+
+    PreparaGriglia(g, 1, 4, false); // new columns, 100 wide
+    g.impostaLarghezza(2, 64);
+    finestra.aggiornaGriglie();
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(g.larghezza(c), c == 2 ? 64 : 100) << c;
+        EXPECT_EQ(intestazioni->sectionSize(c), g.larghezza(c)) << c;
+    }
+}
+
 TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
 {
     Griglia& g = finestra.riepilogo();
