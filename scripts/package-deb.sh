@@ -60,8 +60,9 @@ echo "== apt-get install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 
 echo "== Installed programs"
+# marvento-cli is usually linked statically, which ldd reports on stderr.
 missing_libs=$(ldd /usr/bin/Marvento /usr/bin/marvento-cli /usr/libexec/marvento/marvento-cli-chart \
-  /usr/libexec/marvento/marvento-cli-qt | grep "not found" || true)
+  /usr/libexec/marvento/marvento-cli-qt 2>/dev/null | grep "not found" || true)
 [ -z "$missing_libs" ] || fail "unresolved libraries: $missing_libs"
 # As from a plain shell: no display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli --version) ||
