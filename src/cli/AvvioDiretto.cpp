@@ -58,6 +58,8 @@ std::optional<std::string> Assoluto(const std::string& percorso)
     if (::getcwd(cartella, sizeof cartella) == nullptr || cartella[0] != '/')
         return std::nullopt;
     const std::string qui = cartella;
+    if (!SoloAscii(qui)) // decoded by Qt too, as the arguments are
+        return std::nullopt;
     if (qui == "/")
         return qui + percorso;
     if (!Pulito(qui))
