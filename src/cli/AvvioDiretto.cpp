@@ -107,9 +107,9 @@ std::optional<int> EseguiDiretto(int argc, char** argv)
             if (!SoloAscii(valore))
                 return std::nullopt;
         }
-        std::optional<std::string>* opzione = nome == "detail"              ? &dettaglio
-                                              : nome == "summary"           ? &riepilogo
-                                              : nome == "decimal-separator" ? &separatore
+        std::optional<std::string>* opzione = nome == "detail"                 ? &dettaglio
+                                              : nome == "summary"              ? &riepilogo
+                                              : nome == "decimal-separator"    ? &separatore
                                               : nome == "real-lengths" && !mes ? &lunghezze
                                                                                : nullptr;
         if (opzione == nullptr || opzione->has_value())
@@ -126,7 +126,8 @@ std::optional<int> EseguiDiretto(int argc, char** argv)
     if (!percorsoFile)
         return std::nullopt;
     opzioni.file = *percorsoFile;
-    for (auto [dato, destinazione] : {std::pair{&dettaglio, &opzioni.dettaglio}, std::pair{&riepilogo, &opzioni.riepilogo}}) {
+    for (auto [dato, destinazione] :
+         {std::pair{&dettaglio, &opzioni.dettaglio}, std::pair{&riepilogo, &opzioni.riepilogo}}) {
         if (!dato->has_value())
             continue;
         const auto percorso = Assoluto(**dato);
@@ -155,7 +156,8 @@ int PassaA(const char* nome, const char* descrizione, char** argv)
     if (::access(programma.c_str(), X_OK) != 0)
         programma = cartella + MARVENTO_LIBEXEC_RELATIVO "/" + nome;
     ::execv(programma.c_str(), argv);
-    StampaMessaggio(std::string("Impossibile avviare ") + descrizione + " (" + programma + "): " + std::strerror(errno));
+    StampaMessaggio(std::string("Impossibile avviare ") + descrizione + " (" + programma +
+                    "): " + std::strerror(errno));
     return kUscitaErrore;
 }
 

@@ -107,15 +107,13 @@ namespace {
 // Characters, not bytes, so that a label with accents keeps its column straight.
 std::size_t Larghezza(std::string_view testo)
 {
-    return static_cast<std::size_t>(std::count_if(testo.begin(), testo.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u;
-    }));
+    return static_cast<std::size_t>(std::count_if(
+        testo.begin(), testo.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
 }
 
 bool Numerico(std::string_view testo)
 {
-    return !testo.empty() &&
-           testo.find_first_not_of("0123456789+-.,") == std::string_view::npos;
+    return !testo.empty() && testo.find_first_not_of("0123456789+-.,") == std::string_view::npos;
 }
 
 } // namespace
