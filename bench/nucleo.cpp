@@ -81,7 +81,14 @@ void Esporta(benchmark::State& stato, const std::string& tipo, Importatore impor
     // Both files written as the command-line tool writes them, next to the data.
     const std::string dettaglio = percorso + ".dettaglio.txt";
     const std::string sommario = percorso + ".riepilogo.txt";
+    // Each time into new files: the previous ones are removed with the clock stopped. Replacing
+    // them would time the file system too, which frees the old blocks (and, mounted with discard,
+    // waits for the device), the more so the sooner the file is replaced after it was written.
     for (auto _ : stato) {
+        stato.PauseTiming();
+        std::filesystem::remove(dettaglio);
+        std::filesystem::remove(sommario);
+        stato.ResumeTiming();
         ScriviTabulato(tabella, dettaglio);
         ScriviTabulato(riepilogo, sommario);
     }
