@@ -83,11 +83,9 @@ void* ColonnaGriglia::operator new(std::size_t dimensione)
     return operator new(dimensione, std::align_val_t(alignof(ColonnaGriglia)));
 }
 
-void* ColonnaGriglia::operator new(std::size_t dimensione, std::align_val_t allineamento)
+void* ColonnaGriglia::operator new(std::size_t, std::align_val_t)
 {
-    if (dimensione != sizeof(ColonnaGriglia) || static_cast<std::size_t>(allineamento) > alignof(ColonnaGriglia))
-        return ::operator new(dimensione, allineamento); // not a column (a derived class): not ours
-    return Deposito().prendi();
+    return Deposito().prendi(); // the class is final: every request is for one column
 }
 
 void ColonnaGriglia::operator delete(void* colonna) noexcept

@@ -68,7 +68,7 @@ class CaratteriColonna
 
 // Aligned so that what an appended row touches shares one cache line: an import writes one row
 // across thousands of columns, and each column must not cost several misses.
-class alignas(64) ColonnaGriglia
+class alignas(64) ColonnaGriglia final
 {
   public:
     // limiteByte caps the bytes of the character buffer (its offsets are 32-bit); lower it only to
