@@ -78,8 +78,8 @@ class alignas(64) ColonnaGriglia final
     ColonnaGriglia(const ColonnaGriglia&) = delete;
     ColonnaGriglia& operator=(const ColonnaGriglia&) = delete;
 
-    // Columns come and go by the thousand (an import makes 5,000 at once); they take their places
-    // from blocks of many, as they are given back (see ColonnaGriglia.cpp).
+    // Columns come and go by the thousand (an import makes 5,000 at once): each takes a place in a
+    // block shared with others, and leaves it to the next column when deleted (ColonnaGriglia.cpp).
     static void* operator new(std::size_t dimensione);
     static void* operator new(std::size_t dimensione, std::align_val_t allineamento);
     static void operator delete(void* colonna) noexcept;
