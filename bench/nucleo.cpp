@@ -3,6 +3,8 @@
 // skips its case. MARVENTO_BENCH_DATA in the environment overrides the folder.
 #include "Esportazione.h"
 #include "Griglia.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 #include "ListaRighe.h"
 #include "Testo.h"

@@ -1,6 +1,8 @@
 // Any file as a link travel-time file; a completed import is then corrected with real lengths
 // typed into every row.
 #include "Importa.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 
 #include <string>

@@ -1,5 +1,7 @@
 // Any file as a section-speed file.
 #include "Importa.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 
 using namespace marvento;

@@ -5,16 +5,13 @@
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Importazione.h"
-#include "ListaRighe.h"
 #include "TDiagrammi.h"
-#include "Testo.h"
 #include "VistaGriglia.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QList>
 #include <QMimeData>
 #include <QPalette>
@@ -24,6 +21,7 @@
 
 #include <exception>
 #include <string>
+#include <utility>
 
 namespace marvento {
 
@@ -35,18 +33,6 @@ constexpr int AltezzaPannelloTabella = 5 + 384;
 constexpr int AltezzaPannelloRiepilogo = 187 + 5;
 
 const char* const TestoTrascinaFile = "Trascina un file .mes o .rsz";
-
-enum class TipoFile { Altro, Velocita, Archi };
-
-TipoFile TipoDalNome(const QString& percorso)
-{
-    const QString estensione = QFileInfo(percorso).suffix().toLower();
-    if (estensione == QLatin1String("mes"))
-        return TipoFile::Velocita;
-    if (estensione == QLatin1String("rsz"))
-        return TipoFile::Archi;
-    return TipoFile::Altro;
-}
 
 // The one file a drop can carry: a single local file, else the empty text.
 QString FileTrascinato(const QMimeData* dati)
@@ -153,53 +139,44 @@ void TMenuGEN::ApriFile_ArchiClick()
     ApriFileArchi(std::nullopt);
 }
 
-void TMenuGEN::ApriFileVelocita(const std::optional<std::string>& percorsoDato)
+void TMenuGEN::ApriFileVelocita(const std::optional<std::string>& percorso)
 {
-    esegui([this, &percorsoDato] {
-        std::string percorso;
-        if (percorsoDato) {
-            percorso = *percorsoDato;
-            DialogoApri_Velocita_.ultimoPercorso = percorso;
-        } else {
-            percorso = piattaforma_.apriFile(DialogoApri_Velocita_);
-        }
-        if (percorso.empty())
-            return;
-        const ListaRighe righe = CaricaRighe(percorso);
-        ImportaVelocita(righe, tabella_, riepilogo_, separatore_);
-    });
+    ApriFileDi(TipoFile::Velocita, DialogoApri_Velocita_, percorso);
 }
 
-void TMenuGEN::ApriFileArchi(const std::optional<std::string>& percorsoDato)
+void TMenuGEN::ApriFileArchi(const std::optional<std::string>& percorso)
 {
-    esegui([this, &percorsoDato] {
+    ApriFileDi(TipoFile::Archi, DialogoApri_TempiArchi_, percorso);
+}
+
+void TMenuGEN::ApriFileDi(TipoFile tipo, DialogoFile& dialogo, const std::optional<std::string>& percorsoDato)
+{
+    esegui([&] {
         std::string percorso;
         if (percorsoDato) {
             percorso = *percorsoDato;
-            DialogoApri_TempiArchi_.ultimoPercorso = percorso;
+            dialogo.ultimoPercorso = percorso;
         } else {
-            percorso = piattaforma_.apriFile(DialogoApri_TempiArchi_);
+            percorso = piattaforma_.apriFile(dialogo);
         }
         if (percorso.empty())
             return;
-        const ListaRighe righe = CaricaRighe(percorso);
-        ImportaArchi(righe, tabella_, riepilogo_, separatore_);
+        // The grids on screen are replaced only by a complete import.
+        Griglie nuove = ImportaFile(percorso, tipo, separatore_);
+        tabella_ = std::move(nuove.tabella);
+        riepilogo_ = std::move(nuove.riepilogo);
     });
 }
 
 void TMenuGEN::ApriFile(const std::string& percorso)
 {
-    switch (TipoDalNome(QString::fromStdString(percorso))) {
-    case TipoFile::Velocita:
+    const std::optional<TipoFile> tipo = TipoDalNome(percorso);
+    if (tipo == TipoFile::Velocita)
         ApriFileVelocita(percorso);
-        break;
-    case TipoFile::Archi:
+    else if (tipo == TipoFile::Archi)
         ApriFileArchi(percorso);
-        break;
-    case TipoFile::Altro:
+    else
         piattaforma_.messaggio("Il file \"" + percorso + "\" non e' un file .mes o .rsz");
-        break;
-    }
 }
 
 void TMenuGEN::dragEnterEvent(QDragEnterEvent* evento)
@@ -215,7 +192,7 @@ void TMenuGEN::dragMoveEvent(QDragMoveEvent* evento)
 void TMenuGEN::dropEvent(QDropEvent* evento)
 {
     const QString file = FileTrascinato(evento->mimeData());
-    const bool accettato = !file.isEmpty() && TipoDalNome(file) != TipoFile::Altro;
+    const bool accettato = !file.isEmpty() && TipoDalNome(file.toStdString()).has_value();
     if (accettato) {
         evento->setDropAction(Qt::CopyAction);
         evento->accept();

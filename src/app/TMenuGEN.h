@@ -3,6 +3,7 @@
 // below it. It owns the program's two grids, the only store of data of the run.
 
 #include "Griglia.h"
+#include "Importazione.h"
 #include "ModelloGriglia.h"
 #include "Piattaforma.h"
 
@@ -79,6 +80,7 @@ class TMenuGEN : public QWidget
     // last path, as a choice in the dialog would.
     void ApriFileVelocita(const std::optional<std::string>& percorso);
     void ApriFileArchi(const std::optional<std::string>& percorso);
+    void ApriFileDi(TipoFile tipo, DialogoFile& dialogo, const std::optional<std::string>& percorso);
 
     std::unique_ptr<Ui::TMenuGEN> ui_;
     char separatore_;

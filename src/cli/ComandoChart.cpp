@@ -132,13 +132,10 @@ int ComandoChart(const QStringList& argomenti)
     }
 
     return EseguiRiportando([&] {
-        const ListaRighe righe = CaricaRighe(PercorsoLocale(opzioni.file));
-        Griglia tabella;
-        Griglia riepilogo;
-        if (opzioni.velocita)
-            ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
-        else
-            ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
+        Griglie griglie = ImportaFile(PercorsoLocale(opzioni.file),
+                                      opzioni.velocita ? TipoFile::Velocita : TipoFile::Archi, opzioni.separatore);
+        Griglia& tabella = griglie.tabella;
+        Griglia& riepilogo = griglie.riepilogo;
 
         PiattaformaRigaDiComando piattaforma;
         TDiagrammi finestra(tabella, riepilogo, opzioni.separatore, piattaforma);

@@ -23,13 +23,13 @@ namespace marvento::cli {
 
 namespace {
 
-std::optional<GenereRun> GenereDaEstensione(const QString& file)
+std::optional<TipoFile> GenereDaEstensione(const QString& file)
 {
     const QString estensione = QFileInfo(file).suffix().toLower();
     if (estensione == QLatin1String("mes"))
-        return GenereRun::Velocita;
+        return TipoFile::Velocita;
     if (estensione == QLatin1String("rsz"))
-        return GenereRun::Archi;
+        return TipoFile::Archi;
     return std::nullopt;
 }
 
@@ -88,12 +88,12 @@ int ComandoRuns(const QStringList& argomenti)
     const QStringList file = parser.positionalArguments();
     if (file.size() < 2)
         return ErroreUso(parser, QStringLiteral("Servono almeno due file di run."));
-    const std::optional<GenereRun> genere = GenereDaEstensione(file.front());
+    const std::optional<TipoFile> tipo = GenereDaEstensione(file.front());
     for (const QString& uno : file) {
-        const std::optional<GenereRun> questo = GenereDaEstensione(uno);
+        const std::optional<TipoFile> questo = GenereDaEstensione(uno);
         if (!questo)
             return ErroreUso(parser, QStringLiteral("Il file \"%1\" non e' un .mes ne' un .rsz.").arg(uno));
-        if (questo != genere)
+        if (questo != tipo)
             return ErroreUso(parser, QStringLiteral("I file devono essere tutti .mes o tutti .rsz."));
     }
 
@@ -129,14 +129,14 @@ int ComandoRuns(const QStringList& argomenti)
             // the user wrote it.
             const QString percorso = QDir::toNativeSeparators(QFileInfo(uno).absoluteFilePath());
             try {
-                run.push_back(ImportaRun(PercorsoLocale(percorso), *genere, separatore));
+                run.push_back(ImportaRun(PercorsoLocale(percorso), *tipo, separatore));
             } catch (const std::exception&) {
                 StampaMessaggio("Importazione non riuscita: " + uno.toStdString());
                 throw;
             }
             run.back().nomeFile = uno.toStdString();
         }
-        const Griglia statistiche = CalcolaStatisticheRun(run, *genere, *confidenza, *tolleranza, separatore);
+        const Griglia statistiche = CalcolaStatisticheRun(run, *tipo, *confidenza, *tolleranza, separatore);
         if (uscita.isEmpty())
             std::cout << TabellaAllineata(statistiche) << std::flush;
         else

@@ -57,11 +57,8 @@ int EseguiMes(const OpzioniImportazione& opzioni)
     return EseguiRiportando([&] {
         // The file's text stays until the end: the peak is reached at the end of the import anyway,
         // with the text and both grids in memory, and nothing is freed (see TerminaProcesso).
-        Griglia tabella;
-        Griglia riepilogo;
-        const ListaRighe righe = CaricaRighe(opzioni.file);
-        ImportaVelocita(righe, tabella, riepilogo, opzioni.separatore);
-        ScriviUscite(opzioni, tabella, riepilogo);
+        const Griglie griglie = ImportaFile(opzioni.file, TipoFile::Velocita, opzioni.separatore);
+        ScriviUscite(opzioni, griglie.tabella, griglie.riepilogo);
         TerminaProcesso(kUscitaRiuscita);
     });
 }
@@ -70,15 +67,12 @@ int EseguiRsz(const OpzioniImportazione& opzioni, const std::optional<std::strin
 {
     return EseguiRiportando([&] {
         // As for the .mes: nothing is freed.
-        Griglia tabella;
-        Griglia riepilogo;
-        const ListaRighe righe = CaricaRighe(opzioni.file);
-        ImportaArchi(righe, tabella, riepilogo, opzioni.separatore);
+        Griglie griglie = ImportaFile(opzioni.file, TipoFile::Archi, opzioni.separatore);
         if (lunghezzeReali) {
-            ScriviLunghezzeReali(riepilogo, *lunghezzeReali);
-            CorreggiTempi(riepilogo, opzioni.separatore, StampaMessaggio);
+            ScriviLunghezzeReali(griglie.riepilogo, *lunghezzeReali);
+            CorreggiTempi(griglie.riepilogo, opzioni.separatore, StampaMessaggio);
         }
-        ScriviUscite(opzioni, tabella, riepilogo);
+        ScriviUscite(opzioni, griglie.tabella, griglie.riepilogo);
         TerminaProcesso(kUscitaRiuscita);
     });
 }

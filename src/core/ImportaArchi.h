@@ -3,7 +3,6 @@
 // the import writes, gathered in one table so that another language is read by the same algorithm.
 
 #include "Griglia.h"
-#include "Importazione.h"
 #include "ListaRighe.h"
 
 #include <string_view>
@@ -63,5 +62,8 @@ inline constexpr long long kMassimoCelleSoloSezioni = 10'000'000;
 // detail table would be too large.
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
                   const ParoleArchi& parole);
+
+// The reader with the words of the file's own language, into the grids given (fresh ones).
+void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);
 
 } // namespace marvento

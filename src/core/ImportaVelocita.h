@@ -59,4 +59,7 @@ inline constexpr long long kMassimoCelleTabellaVelocita = 2'000'000'000;
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
                      const ParoleVelocita& parole);
 
+// The reader with the words of the file's own language, into the grids given (fresh ones).
+void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);
+
 } // namespace marvento

@@ -1,23 +1,63 @@
 #pragma once
-// The importers of the two simulation output files and the travel-time correction.
-// They work on core grids; failures leave the grids as far as the import got.
+// The one way from a file to the grids: the window's buttons, a drop, the start-up file and every
+// command of marvento-cli read a file with ImportaFile, whatever its kind. Each kind has its reader
+// (ImportaVelocita.h, ImportaArchi.h) behind it.
 
 #include "Griglia.h"
 #include "ListaRighe.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace marvento {
 
-// Section-speed file (.mes) into the detail table and the summary.
-void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);
+// The kinds of file the program reads: section speeds (.mes) and link travel times (.rsz).
+enum class TipoFile { Velocita, Archi };
 
-// Link travel-time file (.rsz) into the summary and the detail table.
-void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);
+// The kind told by the file's name: ".mes" or ".rsz", letter case ignored; none for any other name.
+std::optional<TipoFile> TipoDalNome(const std::string& percorso);
 
-// Scales each mean travel time of the summary to the real length in column 4, into column 5.
-// messaggio shows "Manca la lunghezza della sezione N" and returns when dismissed.
+// What an import gives: the detail table and its summary.
+struct Griglie
+{
+    Griglia tabella;
+    Griglia riepilogo;
+};
+
+// Reads the file (CaricaRighe) and fills new grids with the reader of its kind. Nothing else is
+// touched: a caller puts the grids in place only once this has returned, so a failure leaves the
+// user's grids as they were. Fails with the messages of the text rules and of the reader.
+Griglie ImportaFile(const std::string& percorso, TipoFile tipo, char separatore);
+
+// The same on lines already read.
+Griglie ImportaRighe(const ListaRighe& righe, TipoFile tipo, char separatore);
+
+// Where the summaries keep their figures: read by the correction, the statistics over runs, the
+// chart's lists and the tool.
+namespace riepilogo_velocita {
+inline constexpr int kMisura = 0;
+inline constexpr int kVeicoli = 1;
+inline constexpr int kVelocita = 2;
+inline constexpr int kIntervallo = 3;
+inline constexpr int kSezione = 4;
+inline constexpr int kColonne = 5;
+} // namespace riepilogo_velocita
+
+namespace riepilogo_archi {
+inline constexpr int kSezione = 0;
+inline constexpr int kLunghezza = 1;
+inline constexpr int kTempoMedio = 2;
+inline constexpr int kVeicoli = 3;
+inline constexpr int kLunghezzaReale = 4;
+inline constexpr int kTempoCorretto = 5;
+inline constexpr int kColonne = 6;
+} // namespace riepilogo_archi
+
+// Scales each mean travel time of the summary to the real length the user typed, into the
+// corrected-time column. messaggio shows "Manca la lunghezza della sezione N" and returns when
+// dismissed; the rows corrected so far are in the grid meanwhile. A cell that does not read stops
+// the correction with its message, and the corrected-time column is then as it was before the call.
 void CorreggiTempi(Griglia& riepilogo, char separatore,
                    const std::function<void(const std::string&)>& messaggio);
 

@@ -27,9 +27,9 @@ struct ColonneRiepilogo
     const char* intestazioneEtichetta;
 };
 
-ColonneRiepilogo Colonne(GenereRun genere)
+ColonneRiepilogo Colonne(TipoFile tipo)
 {
-    if (genere == GenereRun::Velocita)
+    if (tipo == TipoFile::Velocita)
         return {1, 2, 4, "misura", "Misura", "Etichetta"};
     return {3, 2, 1, "sezione", "Sezione", "Lunghezza [m]"};
 }
@@ -51,16 +51,16 @@ bool StessaLunghezza(std::string_view a, std::string_view b, char separatore)
     }
 }
 
-void ControllaCorrispondenza(const std::vector<RiepilogoRun>& run, GenereRun genere, char separatore)
+void ControllaCorrispondenza(const std::vector<RiepilogoRun>& run, TipoFile tipo, char separatore)
 {
-    const ColonneRiepilogo colonne = Colonne(genere);
+    const ColonneRiepilogo colonne = Colonne(tipo);
     const RiepilogoRun& primo = run.front();
     const int righe = primo.riepilogo.numeroRighe();
     for (std::size_t i = 1; i < run.size(); ++i) {
         const RiepilogoRun& altro = run[i];
         if (altro.riepilogo.numeroRighe() != righe) {
             throw Errore("Il file " + TraVirgolette(altro.nomeFile) + " non ha lo stesso numero di " +
-                         (genere == GenereRun::Velocita ? "misure" : "sezioni") + " del file " +
+                         (tipo == TipoFile::Velocita ? "misure" : "sezioni") + " del file " +
                          TraVirgolette(primo.nomeFile) + " (" +
                          std::to_string(altro.riepilogo.numeroRighe()) + " invece di " +
                          std::to_string(righe) + ").");
@@ -68,13 +68,13 @@ void ControllaCorrispondenza(const std::vector<RiepilogoRun>& run, GenereRun gen
         for (int r = 0; r < righe; ++r) {
             const std::string_view atteso = primo.riepilogo.cella(colonne.etichetta, r);
             const std::string_view trovato = altro.riepilogo.cella(colonne.etichetta, r);
-            const bool uguali = genere == GenereRun::Velocita ? atteso == trovato
+            const bool uguali = tipo == TipoFile::Velocita ? atteso == trovato
                                                               : StessaLunghezza(atteso, trovato, separatore);
             if (!uguali) {
                 throw Errore(
                     "La " + std::string(colonne.nomeRiga) + " " + std::to_string(r + 1) + " del file " +
                     TraVirgolette(altro.nomeFile) + " ha " +
-                    (genere == GenereRun::Velocita ? "un'etichetta diversa" : "una lunghezza diversa") +
+                    (tipo == TipoFile::Velocita ? "un'etichetta diversa" : "una lunghezza diversa") +
                     " da quella del file " + TraVirgolette(primo.nomeFile) + " (" +
                     TraVirgolette(std::string(trovato)) + " invece di " + TraVirgolette(std::string(atteso)) +
                     ").");
@@ -115,16 +115,9 @@ Valori RaccogliValori(const std::vector<RiepilogoRun>& run, const ColonneRiepilo
 
 } // namespace
 
-RiepilogoRun ImportaRun(const std::string& percorso, GenereRun genere, char separatore)
+RiepilogoRun ImportaRun(const std::string& percorso, TipoFile tipo, char separatore)
 {
-    const ListaRighe righe = CaricaRighe(percorso);
-    RiepilogoRun run{percorso, Griglia()};
-    Griglia tabella;
-    if (genere == GenereRun::Velocita)
-        ImportaVelocita(righe, tabella, run.riepilogo, separatore);
-    else
-        ImportaArchi(righe, tabella, run.riepilogo, separatore);
-    return run;
+    return RiepilogoRun{percorso, ImportaFile(percorso, tipo, separatore).riepilogo};
 }
 
 double QuantileStudent(double confidenza, int gradi)
@@ -187,7 +180,7 @@ int RunNecessari(int n, double media, double devStd, double confidenza, double t
     return alto;
 }
 
-Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere, double confidenza,
+Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, TipoFile tipo, double confidenza,
                               double tolleranza, char separatore)
 {
     if (run.empty())
@@ -196,9 +189,9 @@ Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun ge
         throw Errore("Il livello di confidenza deve essere compreso tra 0 e 1.");
     if (!(tolleranza > 0.0) || !std::isfinite(tolleranza))
         throw Errore("La tolleranza deve essere maggiore di 0.");
-    ControllaCorrispondenza(run, genere, separatore);
+    ControllaCorrispondenza(run, tipo, separatore);
 
-    const ColonneRiepilogo colonne = Colonne(genere);
+    const ColonneRiepilogo colonne = Colonne(tipo);
     const Griglia& primo = run.front().riepilogo;
     const int righe = primo.numeroRighe();
 

@@ -4,14 +4,12 @@
 // confidence interval and an estimate of the runs needed for a given precision.
 
 #include "Griglia.h"
+#include "Importazione.h"
 
 #include <string>
 #include <vector>
 
 namespace marvento {
-
-// Which importer made the summaries: section speeds (.mes) or link travel times (.rsz).
-enum class GenereRun { Velocita, Archi };
 
 // One run: the name shown in messages (the path as the user gave it) and its imported summary.
 struct RiepilogoRun
@@ -22,7 +20,7 @@ struct RiepilogoRun
 
 // Reads the file and imports it exactly as the window's button does, on fresh grids.
 // Fails with the messages of CaricaRighe and of the importer.
-RiepilogoRun ImportaRun(const std::string& percorso, GenereRun genere, char separatore);
+RiepilogoRun ImportaRun(const std::string& percorso, TipoFile tipo, char separatore);
 
 // Two-sided Student's t quantile: the t with gradi degrees of freedom (>= 1) that leaves
 // (1 - confidenza) / 2 in the upper tail; confidenza strictly between 0 and 1.
@@ -46,7 +44,7 @@ int RunNecessari(int n, double media, double devStd, double confidenza, double t
 // Fails with an Italian message naming the first file whose summary differs from the first
 // one in row count, labels or lengths; with no run at all; with confidenza outside (0, 1)
 // or tolleranza not above 0; with the number rules' messages for a cell that does not parse.
-Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, GenereRun genere, double confidenza,
+Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, TipoFile tipo, double confidenza,
                               double tolleranza, char separatore);
 
 } // namespace marvento

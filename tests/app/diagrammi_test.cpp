@@ -2,6 +2,8 @@
 // and saving the chart as an image.
 #include "Errore.h"
 #include "Griglia.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 #include "LegendaPunti.h"
 #include "PiattaformaFinta.h"

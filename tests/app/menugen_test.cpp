@@ -529,14 +529,14 @@ TEST_F(MenuGEN, LarghezzeGiusteDopoUnaGrigliaDiColonneUguali)
     }
 }
 
-TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
+TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEUnErroreLasciaLaColonnaComEra)
 {
     Griglia& g = finestra.riepilogo();
     const std::vector<std::string> testa{"Sez", "Lung", "Tempo", "Veic", "Reale", "Corretto"};
     Riempi(g, testa,
-           {{"1", "100", "10", "5", "", ""},
+           {{"1", "100", "10", "5", "", "vecchio"},
             {"2", "100", "10", "5", "200", ""},
-            {"3", "100", "x", "5", "50", ""}});
+            {"3", "100", "x", "5", "50", "7"}});
     finestra.aggiornaGriglie();
     QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
     std::vector<std::string> visti;
@@ -551,29 +551,85 @@ TEST_F(MenuGEN, CorreggiTempiMostraIMessaggiEIRisultatiParzialiRestanoVisibili)
     EXPECT_EQ(finta.box[0].titolo, "Marvento");
     EXPECT_EQ(finta.box[1].testo, "'x' is not a valid floating point value.");
     EXPECT_EQ(finta.box[1].titolo, "Error");
-    // Row 1 was corrected before the failure, and the view shows it while the error box is open.
-    EXPECT_EQ(visti, (std::vector<std::string>{"", "20,000"}));
-    EXPECT_EQ(g.cella(5, 1), "20,000");
+    // Row 1 was corrected before the failure; the failure puts the column back as it was.
+    EXPECT_EQ(visti, (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(Riga(g, 0)[5], "vecchio");
+    EXPECT_EQ(Riga(g, 1)[5], "");
+    EXPECT_EQ(Riga(g, 2)[5], "7");
 }
 
-TEST_F(MenuGEN, UnImportazioneFallitaLasciaVedereLoStatoParzialeDuranteIlBox)
+// Everything of a grid that a user can see or change.
+std::vector<std::string> Istantanea(const Griglia& griglia)
 {
-    // A vehicle count that is no number: the detail table is rebuilt, then the summary fails.
-    const std::string file = Percorso("veicoli.mes");
-    ScriviFile(file, "Misura     1: Sezione(i) di rilievo 7\r\n"
-                     "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n"
-                     "1;0;300;10;50.0;\r\n1;300;600;x;40.0;\r\n\r\n");
-    finta.risposteApri = {file};
-    QAbstractItemModel* modello = finestra.Tabella_TXT()->model();
-    int colonneViste = -1;
-    finta.duranteBox = [&](const BoxMessaggio&) { colonneViste = modello->columnCount(); };
+    std::vector<std::string> esito{std::to_string(griglia.numeroRighe())};
+    for (int c = 0; c < griglia.numeroColonne(); ++c) {
+        esito.push_back(griglia.intestazione(c) + "|" + std::to_string(griglia.larghezza(c)) + "|" +
+                        (griglia.solaLettura(c) ? "ro" : "rw"));
+        for (int r = 0; r < griglia.numeroRighe(); ++r)
+            esito.emplace_back(griglia.cella(c, r));
+    }
+    return esito;
+}
 
-    QTest::mouseClick(Bottone("ApriFile_Velocita_BTN"), Qt::LeftButton);
+TEST_F(MenuGEN, UnImportazioneFallitaLasciaLeGriglieComErano)
+{
+    struct Caso
+    {
+        const char* nome;
+        const char* bottone;
+        const char* contenuto; // nullptr: no such file
+    };
+    const Caso casi[] = {
+        {"manca.mes", "ApriFile_Velocita_BTN", nullptr},
+        {"senza-intestazione.mes", "ApriFile_Velocita_BTN", "Misura     1: Sezione(i) di rilievo 7\r\n1;0;300;10;50.0;\r\n"},
+        {"senza-misure.mes", "ApriFile_Velocita_BTN", "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
+        {"riga-corta.mes", "ApriFile_Velocita_BTN",
+         "Misura     1: Sezione(i) di rilievo 7\r\nMisura     2: Sezione(i) di rilievo 8\r\n"
+         "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n2;0;300\r\n"},
+        {"veicoli.mes", "ApriFile_Velocita_BTN",
+         "Misura     1: Sezione(i) di rilievo 7\r\nMisura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n"
+         "1;0;300;10;50.0;\r\n1;300;600;x;40.0;\r\n\r\n"},
+        {"etichetta.mes", "ApriFile_Velocita_BTN",
+         "Misura     1 Sezione(i) di rilievo 7\r\nMisura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
+        {"manca.rsz", "ApriFile_Archi", nullptr},
+        {"senza-intestazione.rsz", "ApriFile_Archi", "Num.   1 (A): Distanza  512.3 m\r\n   600;  48.2;  35;\r\n"},
+        {"senza-sezioni.rsz", "ApriFile_Archi", "Intervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n   600;  48.2;  35;\r\n"},
+        {"riga-corta.rsz", "ApriFile_Archi",
+         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
+         "   600;  48.2;  35;\r\n  1200;  48.2\r\n"},
+        {"tempo.rsz", "ApriFile_Archi",
+         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
+         "   600;  4x;  35;\r\n"},
+    };
+    // A file on screen, with real lengths typed into the summary and a column made wider.
+    finta.risposteApri = {std::string(MARVENTO_EXAMPLES_DIR) + "/esempio.rsz"};
+    QTest::mouseClick(Bottone("ApriFile_Archi"), Qt::LeftButton);
+    ASSERT_TRUE(finta.box.empty());
+    QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
+    ASSERT_TRUE(modello->setData(modello->index(0, 4), "600"));
+    ASSERT_TRUE(modello->setData(modello->index(2, 4), "100,5"));
+    finestra.tabella().impostaLarghezza(3, 140);
+    finestra.aggiornaGriglie();
+    const std::vector<std::string> tabellaPrima = Istantanea(finestra.tabella());
+    const std::vector<std::string> riepilogoPrima = Istantanea(finestra.riepilogo());
+    ASSERT_EQ(finestra.riepilogo().cella(4, 2), "100,5");
 
-    EXPECT_EQ(finta.errori(), std::vector<std::string>{"'x' is not a valid integer value."});
-    EXPECT_EQ(finestra.tabella().numeroColonne(), 6);
-    EXPECT_EQ(colonneViste, 6);
-    EXPECT_EQ(modello->data(modello->index(1, 4)).toString().toStdString(), "40,0");
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        finta.box.clear();
+        const std::string file = Percorso(caso.nome);
+        if (caso.contenuto)
+            ScriviFile(file, caso.contenuto);
+        finta.risposteApri = {file};
+        QTest::mouseClick(Bottone(caso.bottone), Qt::LeftButton);
+        EXPECT_EQ(finta.errori().size(), 1u);
+        // The start-up file and a drop take the same way in.
+        finestra.ApriFile(file);
+        EXPECT_EQ(finta.errori().size(), 2u);
+        EXPECT_EQ(Istantanea(finestra.tabella()), tabellaPrima);
+        EXPECT_EQ(Istantanea(finestra.riepilogo()), riepilogoPrima);
+        EXPECT_EQ(modello->data(modello->index(2, 4)).toString().toStdString(), "100,5");
+    }
 }
 
 TEST_F(MenuGEN, LaVistaRestaCoerenteSeLaGrigliaCambiaSottoIlModello)

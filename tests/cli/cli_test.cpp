@@ -3,6 +3,8 @@
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Griglia.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 #include "Testo.h"
 

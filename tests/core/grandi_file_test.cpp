@@ -6,6 +6,8 @@
 #include "Esportazione.h"
 #include "FigurePesate.h"
 #include "Griglia.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 #include "Numeri.h"
 #include "Testo.h"

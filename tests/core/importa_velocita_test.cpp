@@ -1,6 +1,8 @@
 #include "ImportaVelocita.h"
 
 #include "Errore.h"
+#include "ImportaArchi.h"
+#include "ImportaVelocita.h"
 #include "Importazione.h"
 #include "Testo.h"
 

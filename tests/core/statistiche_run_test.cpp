@@ -57,10 +57,10 @@ Riga Intestazioni(const Griglia& g)
     return riga;
 }
 
-std::string MessaggioDi(const std::vector<RiepilogoRun>& run, GenereRun genere)
+std::string MessaggioDi(const std::vector<RiepilogoRun>& run, TipoFile tipo)
 {
     try {
-        CalcolaStatisticheRun(run, genere, 0.95, 0.05, ',');
+        CalcolaStatisticheRun(run, tipo, 0.95, 0.05, ',');
     } catch (const Errore& e) {
         return e.what();
     }
@@ -131,7 +131,7 @@ TEST(CalcolaStatisticheRun, SpeedsWorkedExampleWithRunsWithoutVehicles)
                                                          {"3", tre[i][0], tre[i][1], "3600,000", " 7"},
                                                          {"4", "0", "0", "3600,000", " 9"}}));
 
-    const Griglia g = CalcolaStatisticheRun(run, GenereRun::Velocita, 0.95, 0.05, ',');
+    const Griglia g = CalcolaStatisticheRun(run, TipoFile::Velocita, 0.95, 0.05, ',');
     EXPECT_EQ(Intestazioni(g), (Riga{"Misura", "Etichetta", "Run validi", "Veicoli medi", "Media", "Dev. std",
                                      "Minimo", "Massimo", "Semiampiezza IC", "Run necessari"}));
     ASSERT_EQ(g.numeroRighe(), 4);
@@ -153,7 +153,7 @@ TEST(CalcolaStatisticheRun, TravelTimesWithPointSeparator)
         run.push_back(Rsz("r" + std::to_string(i) + ".rsz",
                           {{"1", i == 2 ? "512.30" : "512.3", tempi[i], veicoli[i], "", ""}}));
 
-    const Griglia g = CalcolaStatisticheRun(run, GenereRun::Archi, 0.90, 0.02, '.');
+    const Griglia g = CalcolaStatisticheRun(run, TipoFile::Archi, 0.90, 0.02, '.');
     EXPECT_EQ(g.intestazione(0), "Sezione");
     EXPECT_EQ(g.intestazione(1), "Lunghezza [m]");
     EXPECT_EQ(RigaDi(g, 0),
@@ -166,7 +166,7 @@ TEST(CalcolaStatisticheRun, SummaryWithoutVehicleColumnHasNoFigures)
     std::vector<RiepilogoRun> run;
     run.push_back(Mes("a.mes", {{"1", "", "", "600,000", " 1"}}));
     run.push_back(Mes("b.mes", {{"1", "", "", "600,000", " 1"}}));
-    const Griglia g = CalcolaStatisticheRun(run, GenereRun::Velocita, 0.95, 0.05, ',');
+    const Griglia g = CalcolaStatisticheRun(run, TipoFile::Velocita, 0.95, 0.05, ',');
     EXPECT_EQ(RigaDi(g, 0), (Riga{"1", " 1", "0", "", "", "", "", "", "", ""}));
 }
 
@@ -183,13 +183,13 @@ TEST(CalcolaStatisticheRun, MismatchNamesTheFirstFileThatDiffers)
     righe.push_back(mes("b.mes", {" 1", " 2"}));
     righe.push_back(mes("c.mes", {" 1"}));
     righe.push_back(mes("d.mes", {" 1"}));
-    EXPECT_EQ(MessaggioDi(righe, GenereRun::Velocita),
+    EXPECT_EQ(MessaggioDi(righe, TipoFile::Velocita),
               "Il file \"c.mes\" non ha lo stesso numero di misure del file \"a.mes\" (1 invece di 2).");
 
     std::vector<RiepilogoRun> etichette;
     etichette.push_back(mes("a.mes", {" 1", " 2"}));
     etichette.push_back(mes("b.mes", {" 1", " 5"}));
-    EXPECT_EQ(MessaggioDi(etichette, GenereRun::Velocita),
+    EXPECT_EQ(MessaggioDi(etichette, TipoFile::Velocita),
               "La misura 2 del file \"b.mes\" ha un'etichetta diversa da quella del file \"a.mes\" "
               "(\" 5\" invece di \" 2\").");
 
@@ -197,7 +197,7 @@ TEST(CalcolaStatisticheRun, MismatchNamesTheFirstFileThatDiffers)
     lunghezze.push_back(Rsz("a.rsz", {{"1", "512,3", "75,000", "4", "", ""}}));
     lunghezze.push_back(Rsz("b.rsz", {{"1", "512,30", "75,000", "4", "", ""}}));
     lunghezze.push_back(Rsz("c.rsz", {{"1", "520", "75,000", "4", "", ""}}));
-    EXPECT_EQ(MessaggioDi(lunghezze, GenereRun::Archi),
+    EXPECT_EQ(MessaggioDi(lunghezze, TipoFile::Archi),
               "La sezione 1 del file \"c.rsz\" ha una lunghezza diversa da quella del file \"a.rsz\" "
               "(\"520\" invece di \"512,3\").");
 }
@@ -207,8 +207,8 @@ TEST(CalcolaStatisticheRun, RejectsBadSettingsAndCells)
     std::vector<RiepilogoRun> run;
     run.push_back(Mes("a.mes", {{"1", "10", "50,000", "600,000", " 1"}}));
     run.push_back(Mes("b.mes", {{"1", "10", "50.000", "600,000", " 1"}}));
-    EXPECT_EQ(MessaggioDi({}, GenereRun::Velocita), "Nessun file di run da confrontare.");
-    EXPECT_THROW(CalcolaStatisticheRun(run, GenereRun::Velocita, 1.0, 0.05, ','), Errore);
-    EXPECT_THROW(CalcolaStatisticheRun(run, GenereRun::Velocita, 0.95, 0.0, ','), Errore);
-    EXPECT_EQ(MessaggioDi(run, GenereRun::Velocita), "'50.000' is not a valid floating point value");
+    EXPECT_EQ(MessaggioDi({}, TipoFile::Velocita), "Nessun file di run da confrontare.");
+    EXPECT_THROW(CalcolaStatisticheRun(run, TipoFile::Velocita, 1.0, 0.05, ','), Errore);
+    EXPECT_THROW(CalcolaStatisticheRun(run, TipoFile::Velocita, 0.95, 0.0, ','), Errore);
+    EXPECT_EQ(MessaggioDi(run, TipoFile::Velocita), "'50.000' is not a valid floating point value");
 }
