@@ -19,10 +19,8 @@ std::string TestoTabulato(const Griglia& griglia);
 void ScriviFileIntero(const std::string& percorso, std::string_view byte);
 
 // ScriviFileIntero(percorso, TestoTabulato(griglia)) without the whole text in memory: the rows go
-// to the temporary file in blocks of about byteBlocco bytes (each block walks every column once,
-// so blocks must not be small; but a block's lines lie a page or more apart, and beyond a couple of
-// megabytes the pages of the lines it writes at once no longer fit the processor's page tables).
-// The same bytes, failures and guarantees; a grid without columns fails before any file is touched.
-void ScriviTabulato(const Griglia& griglia, const std::string& percorso, std::size_t byteBlocco = 2u << 20);
+// to the temporary file a block at a time. The same bytes, failures and guarantees; a grid without
+// columns fails before any file is touched.
+void ScriviTabulato(const Griglia& griglia, const std::string& percorso);
 
 } // namespace marvento

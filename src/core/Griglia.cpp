@@ -1,9 +1,9 @@
 #include "Griglia.h"
 
-#include "ColonnaGriglia.h"
 #include "Errore.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace marvento {
 
@@ -16,68 +16,37 @@ namespace {
 
 } // namespace
 
-Griglia::Griglia() = default;
-Griglia::~Griglia() = default;
-Griglia::Griglia(Griglia&&) noexcept = default;
-Griglia& Griglia::operator=(Griglia&&) noexcept = default;
+Griglia::Colonna& Griglia::colonnaDi(int colonna)
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)];
+}
+
+const Griglia::Colonna& Griglia::colonnaDi(int colonna) const
+{
+    if (colonna < 0 || colonna >= numeroColonne())
+        ErroreColonna(colonna);
+    return colonne_[static_cast<std::size_t>(colonna)];
+}
 
 void Griglia::impostaNumeroRighe(int righe)
 {
     if (righe < 0 || righe == righe_)
         return;
     // Raising only moves the limit: the columns hold nothing at or beyond the old count.
-    if (righe < righe_)
-        for (auto& colonna : colonne_)
-            colonna->tronca(righe);
+    for (Colonna& colonna : colonne_) {
+        if (colonna.fini.size() > static_cast<std::size_t>(righe)) {
+            colonna.fini.resize(static_cast<std::size_t>(righe));
+            colonna.testi.resize(righe == 0 ? 0 : colonna.fini.back());
+        }
+    }
     righe_ = righe;
-}
-
-const std::string& Griglia::intestazione(int colonna) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    return colonne_[static_cast<std::size_t>(colonna)]->intestazione();
-}
-
-void Griglia::impostaIntestazione(int colonna, std::string testo)
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    colonne_[static_cast<std::size_t>(colonna)]->impostaIntestazione(std::move(testo));
-}
-
-int Griglia::larghezza(int colonna) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    return colonne_[static_cast<std::size_t>(colonna)]->larghezza();
-}
-
-void Griglia::impostaLarghezza(int colonna, int larghezza)
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    colonne_[static_cast<std::size_t>(colonna)]->impostaLarghezza(larghezza);
-}
-
-bool Griglia::solaLettura(int colonna) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    return colonne_[static_cast<std::size_t>(colonna)]->solaLettura();
-}
-
-void Griglia::impostaSolaLettura(int colonna, bool valore)
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    colonne_[static_cast<std::size_t>(colonna)]->impostaSolaLettura(valore);
 }
 
 void Griglia::rimuoviColonna(int colonna)
 {
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
+    colonnaDi(colonna);
     colonne_.erase(colonne_.begin() + colonna);
 }
 
@@ -87,33 +56,29 @@ void Griglia::rimuoviColonne(const std::vector<int>& colonne)
     // columns of every measurement would then cost the square of the table's width.
     std::vector<bool> rimossa(colonne_.size(), false);
     for (const int colonna : colonne) {
-        if (colonna < 0 || colonna >= numeroColonne())
-            ErroreColonna(colonna);
+        colonnaDi(colonna);
         rimossa[static_cast<std::size_t>(colonna)] = true;
     }
     std::size_t tenute = 0;
-    for (std::size_t c = 0; c < colonne_.size(); ++c)
-        if (!rimossa[c])
-            colonne_[tenute++] = std::move(colonne_[c]);
+    for (std::size_t c = 0; c < colonne_.size(); ++c) {
+        if (rimossa[c])
+            continue;
+        if (tenute != c) // a column moved onto itself would lose its texts
+            colonne_[tenute] = std::move(colonne_[c]);
+        ++tenute;
+    }
     colonne_.resize(tenute);
-}
-
-void Griglia::riservaColonne(int colonne)
-{
-    colonne_.reserve(static_cast<std::size_t>(std::max(colonne, 0)));
 }
 
 void Griglia::aggiungiColonna()
 {
-    colonne_.push_back(std::make_unique<ColonnaGriglia>());
+    colonne_.emplace_back();
 }
 
 void Griglia::spostaColonna(int da, int a)
 {
-    if (da < 0 || da >= numeroColonne())
-        ErroreColonna(da);
-    if (a < 0 || a >= numeroColonne())
-        ErroreColonna(a);
+    colonnaDi(da);
+    colonnaDi(a);
     auto inizio = colonne_.begin();
     if (da < a)
         std::rotate(inizio + da, inizio + da + 1, inizio + a + 1);
@@ -123,114 +88,50 @@ void Griglia::spostaColonna(int da, int a)
 
 std::string_view Griglia::cella(int colonna, int riga) const
 {
-    if (colonna < 0 || colonna >= numeroColonne() || riga < 0 || riga >= righe_)
+    if (colonna < 0 || colonna >= numeroColonne() || riga < 0)
         return {};
-    return colonne_[static_cast<std::size_t>(colonna)]->testo(riga);
+    const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
+    const std::size_t r = static_cast<std::size_t>(riga);
+    if (r >= c.fini.size())
+        return {};
+    const std::size_t inizio = r == 0 ? 0 : c.fini[r - 1];
+    return std::string_view(c.testi).substr(inizio, c.fini[r] - inizio);
 }
 
-void Griglia::erroreColonna(int colonna)
+void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
 {
-    ErroreColonna(colonna);
-}
-
-void Griglia::erroreRiga(int riga)
-{
-    throw Errore(Messaggio("Row index, %d, out of bounds", riga));
-}
-
-bool Griglia::colonnaNelBuffer(int colonna) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    return colonne_[static_cast<std::size_t>(colonna)]->tuttoNelBuffer();
-}
-
-bool Griglia::serieDentro(int colonna, int primaRiga, std::size_t quante) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    return primaRiga >= 0 && quante <= static_cast<std::size_t>(righe_ - primaRiga);
-}
-
-void Griglia::impostaCelle(int colonna, int primaRiga, const std::string_view* testi, std::size_t quante,
-                           bool conMargine)
-{
-    if (quante == 0)
-        return;
-    if (!serieDentro(colonna, primaRiga, quante)) {
-        // Some row lies outside: cell by cell, so that the failure comes at the same cell.
-        for (std::size_t i = 0; i < quante; ++i)
-            impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
+    Colonna& c = colonnaDi(colonna);
+    if (riga < 0 || riga >= righe_)
+        throw Errore(Messaggio("Row index, %d, out of bounds", riga));
+    const std::size_t r = static_cast<std::size_t>(riga);
+    const std::size_t inizio = r == 0 ? 0 : (r <= c.fini.size() ? c.fini[r - 1] : c.testi.size());
+    const std::size_t vecchio = r < c.fini.size() ? c.fini[r] - inizio : 0;
+    if (c.testi.size() - vecchio + testo.size() > std::numeric_limits<std::uint32_t>::max())
+        throw Errore("Too much text in one grid column");
+    if (r >= c.fini.size()) {
+        // The next row, or rows left empty before it.
+        c.fini.resize(r, static_cast<std::uint32_t>(c.testi.size()));
+        c.testi.append(testo);
+        c.fini.push_back(static_cast<std::uint32_t>(c.testi.size()));
         return;
     }
-    colonne_[static_cast<std::size_t>(colonna)]->imposta(primaRiga, testi, quante, conMargine);
-}
-
-void Griglia::impostaCelleUguali(int colonna, int primaRiga, std::string_view testo, std::size_t quante)
-{
-    if (quante == 0)
-        return;
-    if (!serieDentro(colonna, primaRiga, quante)) {
-        for (std::size_t i = 0; i < quante; ++i)
-            impostaCella(colonna, primaRiga + static_cast<int>(i), testo);
-        return;
-    }
-    colonne_[static_cast<std::size_t>(colonna)]->impostaUguali(primaRiga, testo, quante);
-}
-
-void Griglia::testiColonna(int colonna, std::vector<std::string_view>& testi) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    colonne_[static_cast<std::size_t>(colonna)]->testi(righe_, testi);
-}
-
-void Griglia::aggiungiLunghezzeColonna(int colonna, int primaRiga, int quante,
-                                       std::vector<std::size_t>& lunghezze) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    if (primaRiga < 0 || quante < 0 || quante > righe_ - primaRiga || lunghezze.size() < static_cast<std::size_t>(quante))
-        throw Errore("Griglia: righe fuori dalla griglia");
-    colonne_[static_cast<std::size_t>(colonna)]->aggiungiLunghezze(primaRiga, quante, lunghezze.data());
-}
-
-void Griglia::riservaRighe(int righe)
-{
-    riservaRighe(righe, 0, numeroColonne());
-}
-
-void Griglia::riservaRighe(int righe, int primaColonna, int fineColonna)
-{
-    for (int c = std::max(primaColonna, 0); c < std::min(fineColonna, numeroColonne()); ++c)
-        colonne_[static_cast<std::size_t>(c)]->riserva(righe);
-}
-
-void Griglia::testiColonna(int colonna, int primaRiga, int quante, std::vector<std::string_view>& testi) const
-{
-    if (colonna < 0 || colonna >= numeroColonne())
-        ErroreColonna(colonna);
-    if (primaRiga < 0 || quante < 0 || quante > righe_ - primaRiga)
-        throw Errore("Griglia: righe fuori dalla griglia");
-    colonne_[static_cast<std::size_t>(colonna)]->testi(primaRiga, quante, testi);
-}
-
-void Griglia::compatta()
-{
-    for (auto& colonna : colonne_)
-        colonna->compatta();
+    // A row rewritten in place: the rows after it move by the difference.
+    c.testi.replace(inizio, vecchio, testo);
+    const std::uint32_t nuovaFine = static_cast<std::uint32_t>(inizio + testo.size());
+    const std::uint32_t vecchiaFine = c.fini[r];
+    for (std::size_t i = r; i < c.fini.size(); ++i)
+        c.fini[i] = c.fini[i] - vecchiaFine + nuovaFine;
 }
 
 void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)
 {
-    for (int colonna = griglia.numeroColonne() - 1; colonna >= 0; --colonna)
-        griglia.rimuoviColonna(colonna);
+    while (griglia.numeroColonne() > 0)
+        griglia.rimuoviColonna(griglia.numeroColonne() - 1);
     griglia.impostaNumeroRighe(righe);
-    griglia.riservaColonne(colonne);
-    for (int colonna = 0; colonna < colonne; ++colonna)
+    for (int colonna = 0; colonna < colonne; ++colonna) {
         griglia.aggiungiColonna();
-    for (int colonna = 0; colonna < colonne; ++colonna)
         griglia.impostaSolaLettura(colonna, solaLettura);
+    }
 }
 
 } // namespace marvento

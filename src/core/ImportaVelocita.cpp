@@ -5,14 +5,11 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
-#include "Squadra.h"
 #include "Testo.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <exception>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,11 +18,9 @@ namespace marvento {
 
 namespace {
 
-// IniziaCon, with the first character compared inline: the scans below run over every line of the
-// file, millions of data lines that begin with a digit.
 bool Inizia(std::string_view riga, std::string_view prefisso)
 {
-    return prefisso.empty() || (!riga.empty() && riga[0] == prefisso[0] && IniziaCon(riga, prefisso));
+    return IniziaCon(riga, prefisso);
 }
 
 } // namespace
@@ -109,43 +104,6 @@ std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parol
     return testo;
 }
 
-// Copies riga to pulite + inizio (room for all of it is there) with every "." written as separatore,
-// and puts in fini[0..campi) the ends, as offsets from pulite, of its first `campi` fields (campi > 0)
-// as DividiCampi cuts them at ";". False when the line has fewer fields or one of those may come
-// under the double-quote rules.
-bool TagliaRigaDati(std::string_view riga, char separatore, int campi, char* pulite, std::size_t inizio,
-                    std::uint32_t* fini)
-{
-    if (riga.empty())
-        return false;
-    char* const uscita = pulite + inizio;
-    int trovati = 0;
-    for (std::size_t i = 0; i < riga.size(); ++i) {
-        const char c = riga[i];
-        if (c == '"')
-            return false;
-        if (c == ';') {
-            fini[trovati] = static_cast<std::uint32_t>(inizio + i);
-            if (++trovati == campi)
-                return true;
-        }
-        uscita[i] = c == '.' ? separatore : c;
-    }
-    if (trovati + 1 < campi)
-        return false;
-    fini[trovati] = static_cast<std::uint32_t>(inizio + riga.size()); // the last field runs to the end
-    return true;
-}
-
-// The texts of every row of a column, read as cella reads them: empty outside the grid.
-void TestiColonna(const Griglia& griglia, int colonna, std::vector<std::string_view>& testi)
-{
-    if (colonna >= 0 && colonna < griglia.numeroColonne())
-        griglia.testiColonna(colonna, testi);
-    else
-        testi.assign(static_cast<std::size_t>(griglia.numeroRighe()), std::string_view());
-}
-
 int CercaColonna(const Griglia& griglia, std::string_view intestazione)
 {
     for (int c = 0; c < griglia.numeroColonne(); ++c)
@@ -154,66 +112,79 @@ int CercaColonna(const Griglia& griglia, std::string_view intestazione)
     return -1;
 }
 
-} // namespace
-
-void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
-                     const ParoleVelocita& parole)
+// How the file is laid out: what the scan of its lines finds before anything is filled.
+struct Struttura
 {
-    // Everything that can refuse the file is decided here, before either grid is touched.
-    const int n = righe.conteggio();
-    int p = 0;
+    std::vector<int> righeMisura; // the measurement lines, p of them
     int misurePrimaIntestazione = 0;
-    int intestazione = -1;
-    std::vector<int> righeMisura; // the measurement lines, for the labels at the end
+    int intestazione = -1; // the last header line
+    long long inizioDati = 0;
+    long long fineDati = 0; // before the blank lines that end the file
+    int q = 0;              // fields of the header line
+    long long gruppi = 0;   // groups of p data lines: the rows of the detail table
+};
+
+// Refuses, with its own message, a file that has no header line, has data but no measurement
+// line, or whose detail table would be too large.
+Struttura CercaStruttura(const ListaRighe& righe, const ParoleVelocita& parole)
+{
+    Struttura s;
+    const int n = righe.conteggio();
     for (int r = 0; r < n; ++r) {
         const std::string_view riga = righe.riga(r);
-        if (Inizia(riga, parole.rigaMisura)) {
-            ++p;
-            righeMisura.push_back(r);
-        }
+        if (Inizia(riga, parole.rigaMisura))
+            s.righeMisura.push_back(r);
         if (Inizia(riga, parole.rigaIntestazione)) {
-            intestazione = r;
-            misurePrimaIntestazione = p;
+            s.intestazione = r;
+            s.misurePrimaIntestazione = static_cast<int>(s.righeMisura.size());
         }
     }
-    if (intestazione < 0)
+    if (s.intestazione < 0)
         throw Errore("Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
                      std::string(parole.rigaIntestazione) + "\"): non e' un file di velocita' sezioni");
 
     // Trailing empty or blank lines are not data: real files end on their last data line or after
     // a few blank lines, and neither may lose or invent an interval.
-    long long fineDati = n;
-    while (fineDati > 0 && SoloSpazi(righe.riga(static_cast<int>(fineDati - 1))))
-        --fineDati;
-    const long long inizioDati = static_cast<long long>(intestazione) + 3;
-    if (p == 0 && inizioDati < fineDati)
+    s.fineDati = n;
+    while (s.fineDati > 0 && SoloSpazi(righe.riga(static_cast<int>(s.fineDati - 1))))
+        --s.fineDati;
+    s.inizioDati = static_cast<long long>(s.intestazione) + 3;
+    const long long p = static_cast<long long>(s.righeMisura.size());
+    if (p == 0 && s.inizioDati < s.fineDati)
         throw Errore("Il file contiene dati ma nessuna riga di misura (una riga che inizia con \"" +
                      std::string(parole.rigaMisura) + "\"): i dati non si possono attribuire alle misure");
 
-    ListaCampi campi;
-    DividiCampi(righe.riga(intestazione), ';', campi);
-    const int q = campi.conteggio();
-    const long long colonne = static_cast<long long>(q) * misurePrimaIntestazione;
-    const long long gruppi = inizioDati < fineDati ? (fineDati - 1 - inizioDati) / p + 1 : 0;
-    if (colonne > kMassimoColonneTabellaVelocita ||
-        colonne * gruppi > kMassimoCelleTabellaVelocita)
+    s.q = DividiCampi(righe.riga(s.intestazione), ';').conteggio();
+    const long long colonne = static_cast<long long>(s.q) * s.misurePrimaIntestazione;
+    s.gruppi = s.inizioDati < s.fineDati ? (s.fineDati - 1 - s.inizioDati) / p + 1 : 0;
+    if (colonne > kMassimoColonneTabellaVelocita || colonne * s.gruppi > kMassimoCelleTabellaVelocita)
         throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) + " colonne per " +
-                     std::to_string(gruppi) + " intervalli (al massimo " +
+                     std::to_string(s.gruppi) + " intervalli (al massimo " +
                      std::to_string(kMassimoColonneTabellaVelocita) + " colonne e " +
                      std::to_string(kMassimoCelleTabellaVelocita) + " celle)");
+    return s;
+}
 
-    // Detail table: one block of q columns per measurement met before the header line.
-    PreparaGriglia(tabella, 0, static_cast<int>(colonne), false);
-    for (int d = 0; d < misurePrimaIntestazione; ++d)
-        for (int j = 0; j < q; ++j)
+// The detail table: one block of q columns per measurement met before the header line, and one row
+// per group of p data lines, line d of the group into block d. Only the first measurement keeps its
+// interval columns.
+void RiempiTabella(const ListaRighe& righe, const Struttura& s, char separatore, const ParoleVelocita& parole,
+                   Griglia& tabella)
+{
+    const int n = righe.conteggio();
+    const int p = static_cast<int>(s.righeMisura.size());
+    const int q = s.q;
+    ListaCampi campi;
+    DividiCampi(righe.riga(s.intestazione), ';', campi);
+    PreparaGriglia(tabella, 0, q * s.misurePrimaIntestazione, false);
+    for (int d = 0; d < s.misurePrimaIntestazione; ++d)
+        for (int j = 0; j < q; ++j) {
             tabella.impostaIntestazione(d * q + j, std::string(NomeColonna(campi.campo(j), parole)));
-    for (int c = 0; c < static_cast<int>(colonne); ++c)
-        tabella.impostaLarghezza(c, kLarghezzaColonna);
+            tabella.impostaLarghezza(d * q + j, kLarghezzaColonna);
+        }
 
-    // One row per group of p lines, line d of the group into block d. The line is copied into one
-    // reused buffer so that a large file costs no allocation per line or per cell.
     std::string riga;
-    auto gruppoRigaPerRiga = [&](long long r) {
+    for (long long r = s.inizioDati; r < s.fineDati; r += p) {
         const int nuovaRiga = tabella.numeroRighe();
         tabella.impostaNumeroRighe(nuovaRiga + 1);
         for (int d = 0; d < p; ++d) {
@@ -226,252 +197,70 @@ void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilo
             for (int j = 0; j < q; ++j)
                 tabella.impostaCella(d * q + j, nuovaRiga, campi.campo(j));
         }
-    };
+    }
 
-    // Only the first measurement keeps its interval columns, removed once the table is full. When
-    // that removal cannot fail, the runs below leave them empty: they are a sixth of the cells.
     std::vector<int> intervalli;
     for (int b = p - 1; b >= 1; --b) {
         intervalli.push_back(b * q + 2);
         intervalli.push_back(b * q + 1);
     }
-    std::vector<char> daRimuovere(static_cast<std::size_t>(colonne));
-    const bool rimovibili = std::all_of(intervalli.begin(), intervalli.end(),
-                                        [&](int c) { return c >= 0 && c < static_cast<int>(colonne); });
-    if (rimovibili)
-        for (const int c : intervalli)
-            daRimuovere[static_cast<std::size_t>(c)] = 1;
-
-    // Filling row by row writes each cell to a different column out of thousands, one cache miss
-    // after another. Runs of whole groups are filled block by block instead, so that a block's
-    // columns stay in cache while they take their cells of the whole run; the blocks are shared out
-    // among the threads of the team, each cutting the lines of its own blocks and writing their
-    // columns. A run that meets a line needing the quote rules or lacking fields, or any failure,
-    // is taken back and done row by row, so that what a failure leaves in the grid is the same; so
-    // is everything when the table lacks blocks.
-    // Each thread cuts a run's lines into scratch buffers first, about twice the run's text: with
-    // runs of 256 groups, megabytes whatever the file's length. A short file takes runs of an eighth
-    // of its groups, so that it does not pay for more fresh memory than its size calls for (a 10 MB
-    // file touched a quarter fewer pages and took a tenth less time).
-    const long long kGruppiPerPassata = std::clamp<long long>(gruppi / 8, 32, 256);
-    // The runs read ";", quotes and "." in the file's bytes, which only a separator that is neither
-    // of the first two leaves as the plain rules see them.
-    const bool perBlocchi = p == misurePrimaIntestazione && separatore != ';' && separatore != '"';
-    Squadra& squadra = SquadraComune();
-    // Per thread: its lines of a run, cleaned, back to back; per line, its start there and the ends
-    // of its q fields, kept in the order of the writes (measurement first, then group).
-    struct Ritaglio
-    {
-        std::string pulite;
-        std::vector<std::uint32_t> fini;
-        std::vector<std::uint32_t> inizi;
-        std::vector<std::string_view> testi; // the cells of one column of the run
-    };
-    std::vector<Ritaglio> ritagli(static_cast<std::size_t>(squadra.fili()));
-    std::vector<char> riusciti(ritagli.size());
-    // Blocks [primo, ultimo) of the groups inizio.. of a run into rows primaRiga..; false when a
-    // line is not simple.
-    bool saltaIntervalli = true;
-    auto riempiBlocchi = [&](Ritaglio& ritaglio, long long inizio, int passata, int primaRiga, int primo,
-                             int ultimo) {
-        const std::size_t campiRiga = static_cast<std::size_t>(q);
-        const std::size_t blocchi = static_cast<std::size_t>(ultimo - primo);
-        const std::size_t linee = static_cast<std::size_t>(passata) * blocchi;
-        ritaglio.fini.resize(linee * campiRiga);
-        ritaglio.inizi.resize(linee);
-        // The buffer is sized once for the run (it only grows from run to run), not line by line.
-        std::size_t totale = 0;
-        for (int g = 0; g < passata; ++g)
-            for (int d = primo; d < ultimo; ++d)
-                totale += righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d)).size();
-        if (totale > UINT32_MAX)
-            return false;
-        if (ritaglio.pulite.size() < totale + kMargine) // each field can be read kMargine bytes on
-            ritaglio.pulite.resize(totale + kMargine);
-        std::size_t usati = 0;
-        for (int g = 0; g < passata; ++g) {
-            for (int d = primo; d < ultimo; ++d) {
-                const std::size_t posto = static_cast<std::size_t>(d - primo) * static_cast<std::size_t>(passata) +
-                                          static_cast<std::size_t>(g);
-                const std::string_view testo =
-                    righe.riga(static_cast<int>(inizio + static_cast<long long>(g) * p + d));
-                ritaglio.inizi[posto] = static_cast<std::uint32_t>(usati);
-                if (!TagliaRigaDati(testo, separatore, q, ritaglio.pulite.data(), usati,
-                                    ritaglio.fini.data() + posto * campiRiga))
-                    return false;
-                usati += testo.size();
-            }
-        }
-        // Column by column, each taking the cells of the whole run at once.
-        const char* const pulite = ritaglio.pulite.data();
-        ritaglio.testi.resize(static_cast<std::size_t>(passata));
-        for (int d = primo; d < ultimo; ++d) {
-            const std::size_t primoPosto = static_cast<std::size_t>(d - primo) * static_cast<std::size_t>(passata);
-            for (int j = 0; j < q; ++j) {
-                if (saltaIntervalli && daRimuovere[static_cast<std::size_t>(d * q + j)])
-                    continue;
-                for (std::size_t g = 0; g < static_cast<std::size_t>(passata); ++g) {
-                    const std::uint32_t* fine = ritaglio.fini.data() + (primoPosto + g) * campiRiga;
-                    const std::size_t campo = j == 0 ? ritaglio.inizi[primoPosto + g] : fine[j - 1] + std::size_t{1};
-                    ritaglio.testi[g] = std::string_view(pulite + campo, fine[j] - campo);
-                }
-                tabella.impostaCelle(d * q + j, primaRiga, ritaglio.testi.data(), ritaglio.testi.size(), true);
-            }
-        }
-        return true;
-    };
-    const int righeAttese = static_cast<int>(std::min<long long>(gruppi, std::numeric_limits<int>::max()));
-    auto riempi = [&] {
-        long long inizio = inizioDati;
-        while (inizio < fineDati) {
-            const long long passata = perBlocchi ? std::min({kGruppiPerPassata, (fineDati - inizio + p - 1) / p,
-                                                             (static_cast<long long>(n) - inizio) / p})
-                                                 : 0;
-            if (passata <= 0) {
-                gruppoRigaPerRiga(inizio);
-                inizio += p;
-                continue;
-            }
-            const int primaRiga = tabella.numeroRighe();
-            tabella.impostaNumeroRighe(primaRiga + static_cast<int>(passata));
-            // Each thread writes only the columns of its own blocks.
-            squadra.esegui([&](int parte, int parti) {
-                const Intervallo blocchi = Parte(p, parte, parti);
-                char& riuscito = riusciti[static_cast<std::size_t>(parte)];
-                try {
-                    riuscito = blocchi.inizio == blocchi.fine ||
-                               riempiBlocchi(ritagli[static_cast<std::size_t>(parte)], inizio, static_cast<int>(passata),
-                                             primaRiga, static_cast<int>(blocchi.inizio), static_cast<int>(blocchi.fine));
-                    if (riuscito && primaRiga == 0) // the first rows tell how long the texts of its columns run
-                        tabella.riservaRighe(righeAttese, static_cast<int>(blocchi.inizio) * q,
-                                             static_cast<int>(blocchi.fine) * q);
-                } catch (...) {
-                    riuscito = false; // done again row by row below, which fails at the same cell
-                }
-            });
-            if (std::find(riusciti.begin(), riusciti.end(), char{0}) != riusciti.end()) {
-                tabella.impostaNumeroRighe(primaRiga);
-                for (long long g = 0; g < passata; ++g)
-                    gruppoRigaPerRiga(inizio + g * p);
-                if (primaRiga == 0) // as the threads do for their columns after a run
-                    tabella.riservaRighe(righeAttese);
-            }
-            inizio += passata * p;
-        }
-    };
-    try {
-        riempi();
-    } catch (...) {
-        // What a failure leaves must be the plain fill's, interval columns included: the table is
-        // filled again without leaving them out, and fails at the same place.
-        if (!rimovibili || !perBlocchi)
-            throw;
-        saltaIntervalli = false;
-        tabella.impostaNumeroRighe(0);
-        riempi();
-    }
-
-    // Only the first measurement keeps its interval columns; they all go in one pass.
     tabella.rimuoviColonne(intervalli);
+}
 
-    PreparaGriglia(riepilogo, p, 5, false);
-    for (int c = 0; c < 5; ++c)
+// The summary: per measurement its number, total vehicles, vehicle-weighted mean speed, the first
+// measurement's simulated interval, and the label of its measurement line. A missing column leaves
+// the figures that need it empty rather than failing on its absence.
+void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia& tabella, char separatore,
+                     const ParoleVelocita& parole, Griglia& riepilogo)
+{
+    using namespace riepilogo_velocita;
+    const int p = static_cast<int>(s.righeMisura.size());
+    PreparaGriglia(riepilogo, p, kColonne, false);
+    for (int c = 0; c < kColonne; ++c)
         riepilogo.impostaIntestazione(c, std::string(parole.riepilogo[c]));
-
-    // A missing column leaves the figures that need it empty rather than failing on its absence.
     const int veicoli = CercaColonna(tabella, parole.colonnaVeicoli);
     const int velocita = CercaColonna(tabella, parole.colonnaVelocita);
-
-    // The figures of the measurements are worked out at once on the team's threads, then written
-    // in order; a failure leaves the summary as the plain loop would, the measurements before it done.
     const int righeTabella = tabella.numeroRighe();
-    struct Figure : FigurePesate
-    {
-        double intervallo = 0; // only for the first measurement
-        // The mean speed as written, worked out beside the figures; when that failed, the
-        // failure, thrown where the plain loop writes the cell.
-        std::string media;
-        std::exception_ptr erroreMedia;
-    };
-    std::vector<Figure> figure(static_cast<std::size_t>(p));
-    // Each column is read in one pass down it rather than cell by cell.
-    struct Colonne
-    {
-        std::vector<std::string_view> veicoli;
-        std::vector<std::string_view> velocita;
-    };
-    std::vector<Colonne> colonneLette(static_cast<std::size_t>(SquadraComune().fili()));
-    auto calcola = [&](long long misura, int parte) {
-        const int b = static_cast<int>(misura);
-        Figure& f = figure[static_cast<std::size_t>(b)];
-        std::vector<std::string_view>& testiVeicoli = colonneLette[static_cast<std::size_t>(parte)].veicoli;
-        std::vector<std::string_view>& testiVelocita = colonneLette[static_cast<std::size_t>(parte)].velocita;
-        const int o = (q - 2) * b;
-        if (veicoli >= 0) {
-            TestiColonna(tabella, o + veicoli, testiVeicoli);
-            if (velocita >= 0)
-                TestiColonna(tabella, o + velocita, testiVelocita);
-        }
-        // Beyond the first measurement (whose interval is read along the way), texts that lie in the
-        // columns' buffers are added in slices, as the travel-time runs add theirs.
-        auto nelBuffer = [&](int colonna) {
-            return colonna < tabella.numeroColonne() && tabella.colonnaNelBuffer(colonna);
-        };
-        auto formattaMedia = [&] {
-            if (veicoli < 0 || velocita < 0 || f.totale == 0)
-                return;
-            try {
-                // The quotient stays in extended precision up to the formatting: rounding it to a
-                // double first can move the third decimal.
-                f.media = FormattaDecimale(static_cast<long double>(f.somma) / static_cast<long double>(f.totale),
-                                           separatore);
-            } catch (...) {
-                f.erroreMedia = std::current_exception();
-            }
-        };
-        if (b > 0 && veicoli >= 0 && nelBuffer(o + veicoli) && (velocita < 0 || nelBuffer(o + velocita))) {
-            AggiungiRighePesate(f, testiVeicoli.data(), velocita >= 0, testiVelocita.data(),
-                                static_cast<std::size_t>(righeTabella), separatore);
-            formattaMedia();
-            return;
-        }
+    double intervallo = 0;
+    std::string testoIntervallo; // the first measurement's, written in every row
+    for (int b = 0; b < p; ++b) {
+        FigurePesate figure;
+        const int o = (s.q - 2) * b;
         for (int j = 0; j < righeTabella; ++j) {
             if (veicoli >= 0)
-                AggiungiRigaPesata(f, testiVeicoli[static_cast<std::size_t>(j)], velocita >= 0,
-                                   velocita >= 0 ? testiVelocita[static_cast<std::size_t>(j)] : std::string_view(),
-                                   separatore);
-            if (b == 0) {
-                if (j == 0)
-                    f.intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
-                if (j == righeTabella - 1)
-                    f.intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - f.intervallo;
-            }
+                figure.aggiungi(tabella.cella(o + veicoli, j), velocita >= 0,
+                                velocita >= 0 ? tabella.cella(o + velocita, j) : std::string_view(), separatore);
+            if (b == 0 && j == 0)
+                intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
+            if (b == 0 && j == righeTabella - 1)
+                intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - intervallo;
         }
-        formattaMedia();
-    };
-    std::string intervallo; // the first measurement's, written in every row
-    auto applica = [&](long long misura) {
-        const int b = static_cast<int>(misura);
-        const Figure& f = figure[static_cast<std::size_t>(b)];
-        riepilogo.impostaCella(0, b, FormattaIntero(b + 1));
+        riepilogo.impostaCella(kMisura, b, FormattaIntero(b + 1));
         if (veicoli >= 0) {
-            riepilogo.impostaCella(1, b, FormattaIntero(static_cast<std::int32_t>(f.totale)));
-            if (velocita >= 0) {
-                if (f.totale != 0 && f.erroreMedia)
-                    std::rethrow_exception(f.erroreMedia);
-                riepilogo.impostaCella(2, b, f.totale == 0 ? std::string("0") : f.media);
-            }
+            riepilogo.impostaCella(kVeicoli, b, FormattaIntero(static_cast<std::int32_t>(figure.totale)));
+            if (velocita >= 0)
+                riepilogo.impostaCella(kVelocita, b, figure.media(separatore));
         }
-        if (b == 0) // rows are written in order, from the first
-            intervallo = FormattaDecimale(figure[0].intervallo, separatore);
-        riepilogo.impostaCella(3, b, intervallo);
-    };
-    CalcolaPoiApplica(SquadraComune(), p, calcola, applica);
-
-    for (std::size_t k = 0; k < righeMisura.size(); ++k) {
-        DividiCampi(righe.riga(righeMisura[k]), ':', campi);
-        riepilogo.impostaCella(4, static_cast<int>(k), SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
+        if (b == 0)
+            testoIntervallo = FormattaDecimale(intervallo, separatore);
+        riepilogo.impostaCella(kIntervallo, b, testoIntervallo);
     }
+
+    ListaCampi campi;
+    for (int k = 0; k < p; ++k) {
+        DividiCampi(righe.riga(s.righeMisura[static_cast<std::size_t>(k)]), ':', campi);
+        riepilogo.impostaCella(kSezione, k, SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
+    }
+}
+
+} // namespace
+
+void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
+                     const ParoleVelocita& parole)
+{
+    const Struttura struttura = CercaStruttura(righe, parole);
+    RiempiTabella(righe, struttura, separatore, parole, tabella);
+    RiempiRiepilogo(righe, struttura, tabella, separatore, parole, riepilogo);
 }
 
 } // namespace marvento

@@ -2,7 +2,6 @@
 // The lines of a text file held in memory, indexed from 0. Text is UTF-8.
 
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,10 +14,6 @@ public:
     ListaRighe() = default;
     // Takes the whole decoded text and the [inizio, fine) byte ranges of its lines.
     ListaRighe(std::string testo, std::vector<std::size_t> inizi, std::vector<std::size_t> fini);
-    // The same with the text in a bare buffer of `dimensione` bytes: a file read as it is, which
-    // no string had to fill with zeros first.
-    ListaRighe(std::unique_ptr<char[]> testo, std::size_t dimensione, std::vector<std::size_t> inizi,
-               std::vector<std::size_t> fini);
 
     int conteggio() const { return static_cast<int>(inizi_.size()); }
     // Fails with "List index out of bounds (%d)" outside 0..conteggio()-1.
@@ -29,11 +24,8 @@ public:
 
 private:
     void verifica() const;
-    const char* dati() const { return grezzo_ ? grezzo_.get() : testo_.data(); }
 
     std::string testo_;
-    std::unique_ptr<char[]> grezzo_; // when set, the text instead of testo_
-    std::size_t dimensioneGrezzo_ = 0;
     std::vector<std::size_t> inizi_;
     std::vector<std::size_t> fini_;
 };

@@ -111,43 +111,8 @@ std::int32_t LeggiIntero(std::string_view testo)
     return negativo ? DaSchema(0u - static_cast<std::uint32_t>(valore)) : static_cast<std::int32_t>(valore);
 }
 
-// The plain texts of the simulation files (blanks, sign, at most 19 digits around the separator, no
-// exponent) whose digits fit a double exactly and whose scale is an exact power of ten: a single
-// division then rounds correctly, as from_chars does. False for anything else, which then takes
-// the general path (also for its errors).
-bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
-{
-    const char* p = testo.data();
-    const char* const fine = p + testo.size();
-    while (p != fine && *p == ' ')
-        ++p;
-    bool negativo = false;
-    if (p != fine && (*p == '+' || *p == '-'))
-        negativo = *p++ == '-';
-    std::uint64_t cifre = 0;
-    int contate = 0;
-    int decimali = 0;
-    const char* const inizio = p;
-    for (; p != fine && Cifra(*p); ++p, ++contate)
-        cifre = cifre * 10 + static_cast<std::uint64_t>(*p - '0');
-    if (p != fine && *p == separatore) {
-        for (++p; p != fine && Cifra(*p); ++p, ++contate, ++decimali)
-            cifre = cifre * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
-    while (p != fine && *p == ' ')
-        ++p;
-    if (p != fine || p == inizio || contate == 0 || contate > 19 || cifre > (std::uint64_t{1} << 53))
-        return false;
-    const double assoluto = static_cast<double>(cifre) / kPotenzeDieci[decimali];
-    valore = negativo ? -assoluto : assoluto;
-    return true;
-}
-
 double LeggiDecimale(std::string_view testo, char separatore)
 {
-    double semplice = 0;
-    if (DecimaleSemplice(testo, separatore, semplice))
-        return semplice;
     const std::size_t n = testo.size();
     std::size_t p = 0;
     while (p < n && testo[p] == ' ')
@@ -227,23 +192,6 @@ double LeggiDecimale(std::string_view testo, char separatore)
     if (esito.ec != std::errc() || esito.ptr != forma.data() + forma.size())
         ErroreDecimale(testo);
     return valore;
-}
-
-double LeggiDecimaleDiIntero(std::string_view testo, std::int32_t intero, char separatore)
-{
-    std::size_t p = 0;
-    while (p < testo.size() && testo[p] == ' ')
-        ++p;
-    const bool negativo = p < testo.size() && testo[p] == '-';
-    if (p < testo.size() && (testo[p] == '+' || testo[p] == '-'))
-        ++p;
-    if (p == testo.size())
-        return LeggiDecimale(testo, separatore);
-    for (std::size_t i = p; i < testo.size(); ++i)
-        if (!Cifra(testo[i]))
-            return LeggiDecimale(testo, separatore);
-    // Every 32-bit value is exact in a double; "-0" reads as negative zero, as from_chars gives it.
-    return negativo && intero == 0 ? -0.0 : static_cast<double>(intero);
 }
 
 std::string FormattaDecimale(long double valore, char separatore)

@@ -2,7 +2,6 @@
 
 #include "Codifica.h"
 #include "Errore.h"
-#include "Squadra.h"
 #include "Utf8.h"
 
 #include <algorithm>
@@ -14,15 +13,6 @@
 #include <system_error>
 #include <utility>
 #include <vector>
-
-#if defined(__unix__) || defined(__APPLE__)
-#define MARVENTO_LETTURA_POSIX 1
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#else
-#define MARVENTO_LETTURA_POSIX 0
-#endif
 
 namespace marvento {
 
@@ -47,67 +37,8 @@ std::string PercorsoCompleto(const std::filesystem::path& nome)
     throw Errore("Cannot open file \"" + PercorsoCompleto(nome) + "\". " + motivo);
 }
 
-// A file's bytes in a bare buffer: no string has to fill it with zeros before the read fills it.
-struct Byte
-{
-    std::unique_ptr<char[]> dati;
-    std::size_t dimensione = 0; // bytes held
-    std::size_t capacita = 0;   // bytes the buffer has room for
-
-    std::string_view vista() const { return std::string_view(dati.get(), dimensione); }
-    // Room for at least n bytes in all, keeping those held.
-    void riserva(std::size_t n)
-    {
-        if (n <= capacita)
-            return;
-        const std::size_t nuova = std::max(n, capacita + capacita / 2);
-        std::unique_ptr<char[]> altri(new char[nuova]);
-        if (dimensione > 0)
-            std::memcpy(altri.get(), dati.get(), dimensione);
-        dati = std::move(altri);
-        capacita = nuova;
-    }
-};
-
-#if MARVENTO_LETTURA_POSIX
-// Reads dati[da, a) from the same offsets of the file. False when the file ended before a.
-bool LeggiTratto(int descrittore, char* dati, std::size_t da, std::size_t a)
-{
-    while (da < a) {
-        const std::size_t blocco = std::min<std::size_t>(a - da, std::size_t{1} << 30);
-        const ssize_t letti = ::pread(descrittore, dati + da, blocco, static_cast<off_t>(da));
-        if (letti < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Errore("Stream read error");
-        }
-        if (letti == 0)
-            return false;
-        da += static_cast<std::size_t>(letti);
-    }
-    return true;
-}
-
-// Reads the first n bytes of a regular file into dati, a large file on every thread of the team
-// (each a part: its pages are then mapped and copied at once). False when the file ended early:
-// it has shrunk since its size was taken.
-bool LeggiInParti(int descrittore, char* dati, std::size_t n)
-{
-    Squadra& squadra = SquadraComune();
-    if (n < (std::size_t{4} << 20) || squadra.fili() == 1)
-        return LeggiTratto(descrittore, dati, 0, n);
-    std::vector<char> completi(static_cast<std::size_t>(squadra.fili()), 0);
-    squadra.esegui([&](int parte, int parti) {
-        const Intervallo mio = Parte(static_cast<long long>(n), parte, parti);
-        completi[static_cast<std::size_t>(parte)] = LeggiTratto(descrittore, dati, static_cast<std::size_t>(mio.inizio),
-                                                                static_cast<std::size_t>(mio.fine));
-    });
-    return std::find(completi.begin(), completi.end(), char{0}) == completi.end();
-}
-#endif
-
 // The whole file in one piece.
-Byte LeggiFile(const std::string& percorso)
+std::string LeggiFile(const std::string& percorso)
 {
     const auto nome = std::filesystem::u8path(percorso);
     std::error_code errore;
@@ -115,65 +46,23 @@ Byte LeggiFile(const std::string& percorso)
     // "Permission denied". Tested first, so that every system gives the same reason.
     if (std::filesystem::is_directory(nome, errore))
         ErroreApertura(nome, EISDIR);
-    Byte byte;
-#if MARVENTO_LETTURA_POSIX
-    errno = 0;
-    const int descrittore = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descrittore < 0)
-        ErroreApertura(nome, errno);
-    struct Chiudi
-    {
-        int descrittore;
-        ~Chiudi() { ::close(descrittore); }
-    } chiudi{descrittore};
-    struct stat stato{};
-    const bool regolare = ::fstat(descrittore, &stato) == 0 && S_ISREG(stato.st_mode);
-    const std::size_t dimensione = regolare && stato.st_size > 0 ? static_cast<std::size_t>(stato.st_size) : 0;
-    // One byte more than the size, so that a file that did not grow meets its end at once.
-    byte.riserva(dimensione + 1);
-    std::size_t letti = 0;
-    if (dimensione > 0 && LeggiInParti(descrittore, byte.dati.get(), dimensione))
-        letti = dimensione;
-    // The size may have been unknown (a pipe), or the file may have changed meanwhile: read on to
-    // the end, from the start when it shrank.
-    for (;;) {
-        byte.dimensione = letti; // kept by a growing buffer
-        if (byte.capacita == letti)
-            byte.riserva(letti + (std::size_t{1} << 16));
-        char* const dove = byte.dati.get() + letti;
-        const std::size_t spazio = byte.capacita - letti;
-        const ssize_t n = regolare ? ::pread(descrittore, dove, spazio, static_cast<off_t>(letti))
-                                   : ::read(descrittore, dove, spazio);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw Errore("Stream read error");
-        }
-        if (n == 0)
-            break;
-        letti += static_cast<std::size_t>(n);
-    }
-    byte.dimensione = letti;
-#else
     errno = 0;
     std::ifstream file(nome, std::ios::binary);
     if (!file.is_open())
         ErroreApertura(nome, errno);
+    // Sized once from the file's size; read on to the end in case the size was unknown (a pipe)
+    // or the file grew meanwhile.
     const auto dimensione = std::filesystem::file_size(nome, errore);
-    // One byte more than the size, so that a file that did not grow meets its end in one read.
-    byte.riserva((errore ? 0 : static_cast<std::size_t>(dimensione)) + 1);
-    std::size_t letti = 0;
-    // The size may have been unknown or the file may have grown meanwhile: read on to the end.
-    while (!file.bad() && !file.eof()) {
-        byte.dimensione = letti; // kept by a growing buffer
-        byte.riserva(letti + 1);
-        file.read(byte.dati.get() + letti, static_cast<std::streamsize>(byte.capacita - letti));
-        letti += static_cast<std::size_t>(file.gcount());
-    }
+    std::string byte(errore ? 0 : static_cast<std::size_t>(dimensione), '\0');
+    file.read(byte.data(), static_cast<std::streamsize>(byte.size()));
+    byte.resize(static_cast<std::size_t>(file.gcount()));
+    if (file.eof() && !file.bad()) // the file shrank meanwhile
+        return byte;
+    char blocco[1 << 16];
+    while (file.read(blocco, sizeof blocco) || file.gcount() > 0)
+        byte.append(blocco, static_cast<std::size_t>(file.gcount()));
     if (file.bad())
         throw Errore("Stream read error");
-    byte.dimensione = letti;
-#endif
     return byte;
 }
 
@@ -230,150 +119,45 @@ std::string DaUtf16(std::string_view byte, bool bigEndian)
     return testo;
 }
 
-// The first line start at or after m (inizio < m < fine) in d[inizio, fine): the place after a
-// line end as the cut below takes it (CR LF, a lone CR, or LF), or fine.
-std::size_t InizioRigaDa(const char* d, std::size_t m, std::size_t fine)
-{
-    for (std::size_t q = m - 1; q < fine; ++q) {
-        if (d[q] == '\n')
-            return q + 1;
-        if (d[q] == '\r')
-            return q + 1 < fine && d[q + 1] == '\n' ? q + 2 : q + 1;
-    }
-    return fine;
-}
-
-// Cuts the lines that start in d[da, a) (a is a line start, or fine) of the text d[.., fine).
-void TagliaTratto(const char* d, std::size_t da, std::size_t a, std::size_t fine, std::vector<std::size_t>& inizi,
-                  std::vector<std::size_t>& fini)
-{
-    // The next CR and the next LF are each looked up with memchr and remembered until passed,
-    // so every byte is scanned at most once for each of them, whatever the mix of line ends.
-    auto cerca = [d, fine](char c, std::size_t p) -> std::size_t {
-        const void* trovato = std::memchr(d + p, c, fine - p);
-        return trovato ? static_cast<std::size_t>(static_cast<const char*>(trovato) - d) : fine;
-    };
-    std::size_t prossimoCr = cerca('\r', da);
-    std::size_t prossimoLf = cerca('\n', da);
-    std::size_t p = da;
-    while (p < a) {
-        if (prossimoCr < p)
-            prossimoCr = cerca('\r', p);
-        if (prossimoLf < p)
-            prossimoLf = cerca('\n', p);
-        const std::size_t s = p;
-        p = std::min(prossimoCr, prossimoLf);
-        inizi.push_back(s);
-        fini.push_back(p);
-        // One CR, then one LF: so LF CR and CR CR LF end a line and then an empty one.
-        if (p < fine && d[p] == '\r')
-            ++p;
-        if (p < fine && d[p] == '\n')
-            ++p;
-    }
-}
-
-// The lines of d[inizio, n) as [inizio, fine) ranges into inizi and fini; returns where the text
-// ends: U+0000 ends it, nothing after it is read. A large text is cut in parts at once, each from
-// a line start, which gives the lines a cut from the beginning gives.
-std::size_t TagliaRighe(const char* d, std::size_t inizio, std::size_t n, std::vector<std::size_t>& inizi,
-                        std::vector<std::size_t>& fini)
-{
-    Squadra& squadra = SquadraComune();
-    const bool grande = n - inizio >= (std::size_t{4} << 20) && squadra.fili() > 1;
-    const int parti = grande ? squadra.fili() : 1;
-
-    std::vector<std::size_t> nul(static_cast<std::size_t>(parti), n);
-    auto cercaNul = [&](int parte, int numero) {
-        const Intervallo mio = Parte(static_cast<long long>(n - inizio), parte, numero);
-        if (const void* trovato = std::memchr(d + inizio + mio.inizio, 0, static_cast<std::size_t>(mio.fine - mio.inizio)))
-            nul[static_cast<std::size_t>(parte)] = static_cast<std::size_t>(static_cast<const char*>(trovato) - d);
-    };
-    if (grande)
-        squadra.esegui(cercaNul);
-    else
-        cercaNul(0, 1);
-    const std::size_t fine = *std::min_element(nul.begin(), nul.end());
-
-    // Room for lines of 16 bytes and more on average, so that a large file is not copied over and
-    // over as the lists grow; room never used costs no memory pages.
-    inizi.reserve((fine - inizio) / 16 + 1);
-    fini.reserve((fine - inizio) / 16 + 1);
-    if (!grande) {
-        TagliaTratto(d, inizio, fine, fine, inizi, fini);
-        return fine;
-    }
-    std::vector<std::size_t> confini(static_cast<std::size_t>(parti) + 1, fine);
-    confini[0] = inizio;
-    for (int parte = 1; parte < parti; ++parte) {
-        const std::size_t m = inizio + static_cast<std::size_t>(Parte(static_cast<long long>(fine - inizio), parte, parti).inizio);
-        confini[static_cast<std::size_t>(parte)] =
-            std::max(confini[static_cast<std::size_t>(parte) - 1], m > inizio && m < fine ? InizioRigaDa(d, m, fine) : fine);
-    }
-    // The first part cuts straight into the lists, the others into their own, appended after.
-    std::vector<std::vector<std::size_t>> altriInizi(static_cast<std::size_t>(parti));
-    std::vector<std::vector<std::size_t>> altriFini(static_cast<std::size_t>(parti));
-    squadra.esegui([&](int parte, int) {
-        const std::size_t i = static_cast<std::size_t>(parte);
-        if (parte == 0)
-            TagliaTratto(d, confini[0], confini[1], fine, inizi, fini);
-        else
-            TagliaTratto(d, confini[i], confini[i + 1], fine, altriInizi[i], altriFini[i]);
-    });
-    for (std::size_t i = 1; i < altriInizi.size(); ++i) {
-        inizi.insert(inizi.end(), altriInizi[i].begin(), altriInizi[i].end());
-        fini.insert(fini.end(), altriFini[i].begin(), altriFini[i].end());
-    }
-    return fine;
-}
-
+// The lines of testo from inizio on, as [inizio, fine) ranges; U+0000 ends the text, nothing after
+// it is read. A line ends at CR LF, a lone CR or LF: so LF CR and CR CR LF end a line and then an
+// empty one.
 ListaRighe RigheDaTesto(std::string testo, std::size_t inizio)
 {
+    testo.resize(std::min(testo.size(), testo.find('\0')));
     std::vector<std::size_t> inizi;
     std::vector<std::size_t> fini;
-    testo.resize(TagliaRighe(testo.data(), inizio, testo.size(), inizi, fini));
+    const std::size_t fine = testo.size();
+    std::size_t p = inizio;
+    while (p < fine) {
+        const std::size_t s = p;
+        p = std::min(testo.find_first_of("\r\n", p), fine);
+        inizi.push_back(s);
+        fini.push_back(p);
+        if (p < fine && testo[p] == '\r')
+            ++p;
+        if (p < fine && testo[p] == '\n')
+            ++p;
+    }
     return ListaRighe(std::move(testo), std::move(inizi), std::move(fini));
 }
 
-// The position of the first byte from 0x80 up, or the size; a large text is searched in parts at once.
-std::size_t PrimoNonAsciiInParti(std::string_view testo)
+ListaRighe RigheDaByte(std::string byte)
 {
-    Squadra& squadra = SquadraComune();
-    if (testo.size() < (std::size_t{4} << 20) || squadra.fili() == 1)
-        return PrimoNonAscii(testo.data(), testo.size());
-    std::vector<std::size_t> primi(static_cast<std::size_t>(squadra.fili()), testo.size());
-    squadra.esegui([&](int parte, int parti) {
-        const Intervallo mio = Parte(static_cast<long long>(testo.size()), parte, parti);
-        const std::size_t n = static_cast<std::size_t>(mio.fine - mio.inizio);
-        const std::size_t primo = PrimoNonAscii(testo.data() + mio.inizio, n);
-        if (primo < n)
-            primi[static_cast<std::size_t>(parte)] = static_cast<std::size_t>(mio.inizio) + primo;
-    });
-    return *std::min_element(primi.begin(), primi.end());
-}
-
-ListaRighe RigheDaByte(Byte byte)
-{
-    const std::string_view vista = byte.vista();
-    const auto* u = reinterpret_cast<const unsigned char*>(vista.data());
-    const std::size_t n = vista.size();
+    const auto* u = reinterpret_cast<const unsigned char*>(byte.data());
+    const std::size_t n = byte.size();
     if (n >= 2 && u[0] == 0xFFu && u[1] == 0xFEu)
-        return RigheDaTesto(DaUtf16(vista, false), 0);
+        return RigheDaTesto(DaUtf16(byte, false), 0);
     if (n >= 2 && u[0] == 0xFEu && u[1] == 0xFFu)
-        return RigheDaTesto(DaUtf16(vista, true), 0);
-    std::size_t inizio = 0;
+        return RigheDaTesto(DaUtf16(byte, true), 0);
     if (n >= 3 && u[0] == 0xEFu && u[1] == 0xBBu && u[2] == 0xBFu) {
-        if (!Utf8Valido(vista, 3))
+        if (!Utf8Valido(byte, 3))
             throw Errore(kNessunaCorrispondenza);
-        inizio = 3; // already the text; the mark stays outside the lines
-    } else if (PrimoNonAsciiInParti(vista) != n) {
-        return RigheDaTesto(DaWindows1252(vista), 0);
+        return RigheDaTesto(std::move(byte), 3); // the mark stays outside the lines
     }
-    // The bytes are the text: the lines point into the buffer as it was read.
-    std::vector<std::size_t> inizi;
-    std::vector<std::size_t> fini;
-    const std::size_t fine = TagliaRighe(byte.dati.get(), inizio, n, inizi, fini);
-    return ListaRighe(std::move(byte.dati), fine, std::move(inizi), std::move(fini));
+    if (PrimoNonAscii(byte.data(), n) != n)
+        return RigheDaTesto(DaWindows1252(byte), 0);
+    return RigheDaTesto(std::move(byte), 0);
 }
 
 bool UgualiSenzaMaiuscole(const char* a, const char* b, std::size_t n)
@@ -400,12 +184,7 @@ ListaRighe CaricaRighe(const std::string& percorso)
 
 ListaRighe DecodificaRighe(std::string_view byte)
 {
-    Byte copia;
-    copia.riserva(byte.size() + 1);
-    if (!byte.empty())
-        std::memcpy(copia.dati.get(), byte.data(), byte.size());
-    copia.dimensione = byte.size();
-    return RigheDaByte(std::move(copia));
+    return RigheDaByte(std::string(byte));
 }
 
 bool IniziaCon(std::string_view riga, std::string_view prefisso)

@@ -1,7 +1,6 @@
 #include "Utf8.h"
 
-#include <cstdint>
-#include <cstring>
+#include <algorithm>
 
 namespace marvento {
 
@@ -79,18 +78,9 @@ void AggiungiCarattereUtf8(std::string& testo, char32_t carattere)
 
 std::size_t PrimoNonAscii(const char* testo, std::size_t lunghezza)
 {
-    // Eight bytes at a time: the files read here run to hundreds of megabytes.
-    std::size_t i = 0;
-    for (; i + 8 <= lunghezza; i += 8) {
-        std::uint64_t blocco;
-        std::memcpy(&blocco, testo + i, 8);
-        if (blocco & 0x8080808080808080ull)
-            break;
-    }
-    for (; i < lunghezza; ++i)
-        if (static_cast<unsigned char>(testo[i]) >= 0x80u)
-            return i;
-    return lunghezza;
+    const char* fine = testo + lunghezza;
+    return static_cast<std::size_t>(
+        std::find_if(testo, fine, [](char c) { return static_cast<unsigned char>(c) >= 0x80u; }) - testo);
 }
 
 } // namespace marvento

@@ -300,3 +300,29 @@ TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
     EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"riepilogo.txt"});
 }
 #endif
+
+// A grid of several blocks of rows, written to a file, gives the bytes of the whole text at once.
+TEST(ScriviTabulato, IBlocchiDiRigheDannoIlTestoIntero)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, 2500, 40, false);
+    for (int c = 0; c < griglia.numeroColonne(); ++c) {
+        griglia.impostaIntestazione(c, c % 7 == 0 ? "" : "c" + std::to_string(c));
+        for (int r = 0; r < griglia.numeroRighe(); ++r)
+            if ((r + c) % 5 != 0)
+                griglia.impostaCella(c, r, std::to_string(r * c));
+    }
+    griglia.impostaCella(3, 10, std::string(400, 'l'));
+    griglia.impostaCella(5, 2000, "citt\xc3\xa0 \xce\xb1"); // a letter of the code page and one outside it
+    griglia.impostaCella(39, 2499, "ultima");
+
+    const auto percorso = fs::temp_directory_path() / "marvento-blocchi-test.txt";
+    for (const int righe : {2500, 1024, 0}) {
+        griglia.impostaNumeroRighe(righe);
+        ScriviTabulato(griglia, percorso.u8string());
+        std::ifstream file(percorso, std::ios::binary);
+        const std::string letto{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+        EXPECT_EQ(letto, TestoTabulato(griglia)) << righe << " rows";
+    }
+    fs::remove(percorso);
+}

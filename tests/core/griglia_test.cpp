@@ -1,4 +1,3 @@
-#include "ColonnaGriglia.h"
 #include "Errore.h"
 #include "Griglia.h"
 
@@ -84,21 +83,6 @@ TEST(Griglia, WritesOutsideFailColumnFirstAndStoreNothing)
             for (int r = 0; r < 4; ++r)
                 EXPECT_EQ(griglia.cella(c, r), Etichetta(c, r));
     }
-}
-
-TEST(Griglia, RunsOfOneTextFailAtTheFirstCellOutside)
-{
-    Griglia griglia;
-    PreparaGriglia(griglia, 4, 2, false);
-    EXPECT_EQ(MessaggioDi([&] { griglia.impostaCelleUguali(2, 0, "7", 4); }), "Column index, 2, out of bounds");
-    EXPECT_EQ(MessaggioDi([&] { griglia.impostaCelleUguali(1, 2, "7", 3); }), "Row index, 4, out of bounds");
-    EXPECT_EQ(griglia.cella(1, 1), "");
-    EXPECT_EQ(griglia.cella(1, 3), "7"); // the rows before the failure are written
-    griglia.impostaCelleUguali(0, 0, "7", 4);
-    griglia.impostaCella(0, 2, "8");
-    EXPECT_EQ(griglia.cella(0, 1), "7");
-    EXPECT_EQ(griglia.cella(0, 2), "8");
-    EXPECT_EQ(griglia.cella(0, 3), "7");
 }
 
 TEST(Griglia, ColumnAccessOutOfRangeFails)
@@ -252,145 +236,51 @@ TEST(PreparaGriglia, RebuildsColumnsRowsAndEmptiesEveryCell)
     }
 }
 
-// Random writes in any order, row-count changes and folds, checked against a plain map.
-// Random writes, runs, truncations and folds on one column, read back every way after each few
-// steps and compared with a plain map of rows to texts. conUguali: the column is often emptied and
-// filled with runs of one text, the way a table's section numbers are written.
-void PercorsoCasuale(unsigned seme, bool conUguali)
+// Random writes in any order and row-count changes on one column, read back after each few steps
+// and compared with a plain map of rows to texts.
+TEST(Griglia, AnyOrderOfWritesReadsBackLikeAPlainTable)
 {
-    std::mt19937 caso(seme);
-    ColonnaGriglia colonna;
+    std::mt19937 caso(12345);
+    Griglia griglia;
+    PreparaGriglia(griglia, 420, 1, false);
     std::map<int, std::string> atteso;
-    std::vector<std::string_view> testi;
-    std::vector<std::size_t> lunghezze;
     auto verifica = [&](int passo) {
-        colonna.testi(420, testi);
-        ASSERT_EQ(testi.size(), 420u);
-        lunghezze.assign(417, 1);
-        colonna.aggiungiLunghezze(3, 417, lunghezze.data());
-        int visti = 0;
-        colonna.perOgniTesto(2, 418, [&](std::size_t i, std::string_view testo) {
-            ASSERT_EQ(i, static_cast<std::size_t>(visti++));
-            ASSERT_EQ(testo, testi[i + 2]) << "row " << i + 2 << " after step " << passo;
-        });
-        ASSERT_EQ(visti, 418);
         for (int r = -1; r < 420; ++r) {
             auto trovato = atteso.find(r);
-            const std::string voluto = trovato == atteso.end() ? "" : trovato->second;
-            ASSERT_EQ(colonna.testo(r), voluto) << "row " << r << " after step " << passo;
-            if (r >= 0) {
-                ASSERT_EQ(testi[static_cast<std::size_t>(r)], voluto)
-                    << "row " << r << " after step " << passo;
-            }
-            if (r >= 3) {
-                ASSERT_EQ(lunghezze[static_cast<std::size_t>(r - 3)], voluto.size() + 1) << "row " << r;
-            }
+            ASSERT_EQ(griglia.cella(0, r), trovato == atteso.end() ? "" : trovato->second)
+                << "row " << r << " after step " << passo;
         }
     };
     for (int passo = 0; passo < 20000; ++passo) {
         const int scelta = static_cast<int>(caso() % 1000);
         const int ultima = atteso.empty() ? -1 : atteso.rbegin()->first;
-        if (conUguali && scelta < 300) {
-            // Mostly one text after the last row or from an emptied column's first row on, now and
-            // then anywhere; one row of it, or a run.
-            if (scelta < 10) {
-                colonna.tronca(0);
-                atteso.clear();
-            }
-            const int riga = scelta < 200 ? (atteso.empty() ? 0 : atteso.rbegin()->first + 1)
-                                          : static_cast<int>(caso() % 400);
-            const std::string testo = scelta % 7 == 0 ? "" : std::to_string(seme % 1000 + (scelta < 250 ? 0 : passo % 3));
-            const int quante = scelta % 3 == 0 ? 1 : static_cast<int>(caso() % 30);
-            if (quante == 1) {
-                colonna.imposta(riga, testo);
-            } else {
-                colonna.impostaUguali(riga, testo, static_cast<std::size_t>(quante));
-            }
-            for (int r = riga; r < riga + quante; ++r) {
-                if (testo.empty())
-                    atteso.erase(r);
-                else
-                    atteso[r] = testo;
-            }
-            if (atteso.size() > 500) {
-                colonna.tronca(400);
-                atteso.erase(atteso.lower_bound(400), atteso.end());
-            }
-        } else if (scelta < 3) {
-            // Mostly a few rows off the end, now and then far back.
+        if (scelta < 3) {
+            // Mostly a few rows off the end, now and then far back; then the rows come back empty.
             const int righe = scelta == 0 ? static_cast<int>(caso() % 400)
                                           : std::max(0, ultima + 1 - static_cast<int>(caso() % 20));
-            colonna.tronca(righe);
+            griglia.impostaNumeroRighe(righe);
+            griglia.impostaNumeroRighe(420);
             atteso.erase(atteso.lower_bound(righe), atteso.end());
-        } else if (scelta < 5) {
-            colonna.compatta();
         } else {
             // Mostly the next row (as an import does), the last one again, or anywhere (as the user does).
-            const int riga = scelta < 450   ? ultima + 1
+            const int riga = scelta < 450   ? std::min(ultima + 1 + static_cast<int>(caso() % 2), 419)
                              : scelta < 600 ? std::max(0, ultima)
                                             : static_cast<int>(caso() % 400);
-            // Empty, short, and long around the size kept outside the buffer (255 bytes).
             const unsigned genere = caso() % 20;
             const std::size_t lunghezza = genere < 5 ? 0 : genere == 19 ? 250 + caso() % 10 : caso() % 12;
-            std::string testo(lunghezza, static_cast<char>('a' + passo % 26));
-            colonna.imposta(riga, testo);
+            const std::string testo(lunghezza, static_cast<char>('a' + passo % 26));
+            griglia.impostaCella(0, riga, testo);
             if (testo.empty())
                 atteso.erase(riga);
             else
                 atteso[riga] = testo;
         }
-        if (passo % (conUguali ? 50 : 500) == 0)
+        if (passo % 500 == 0)
             verifica(passo);
         if (::testing::Test::HasFatalFailure())
             return;
     }
     verifica(-1);
-    colonna.compatta();
-    verifica(-2);
-}
-
-TEST(ColonnaGriglia, AnyOrderOfWritesReadsBackLikeAPlainTable)
-{
-    PercorsoCasuale(12345, false);
-}
-
-TEST(ColonnaGriglia, RunsOfOneTextReadBackLikeAPlainTableWhateverFollows)
-{
-    for (unsigned seme : {1u, 2u, 3u})
-        PercorsoCasuale(seme, true);
-}
-
-TEST(ColonnaGriglia, ByteCapFailsCleanlyInsteadOfWrapping)
-{
-    ColonnaGriglia colonna(10);
-    colonna.imposta(0, "12345");
-    colonna.imposta(1, "678");
-    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(2, "abc"); }), "Too much text in one grid column");
-    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(0, "abcdefgh"); }), "Too much text in one grid column");
-    EXPECT_EQ(colonna.testo(0), "12345");
-    EXPECT_EQ(colonna.testo(1), "678");
-    EXPECT_EQ(colonna.testo(2), "");
-    // Rewriting the last row reuses its room; a fold frees the room of an overridden text.
-    colonna.imposta(1, "abcde");
-    colonna.imposta(0, "x");
-    colonna.imposta(2, "yyyy");
-    EXPECT_EQ(colonna.testo(0), "x");
-    EXPECT_EQ(colonna.testo(1), "abcde");
-    EXPECT_EQ(colonna.testo(2), "yyyy");
-    // Long texts live outside the buffer and its offsets.
-    colonna.imposta(3, std::string(300, 'z'));
-    EXPECT_EQ(colonna.testo(3), std::string(300, 'z'));
-    EXPECT_EQ(MessaggioDi([&] { colonna.imposta(4, "w"); }), "Too much text in one grid column");
-
-    // Rows of one text fail at the same row as written one by one, the rows before it kept.
-    ColonnaGriglia uguali(10);
-    EXPECT_EQ(MessaggioDi([&] { uguali.impostaUguali(0, "abc", 4); }), "Too much text in one grid column");
-    EXPECT_EQ(uguali.testo(2), "abc");
-    EXPECT_EQ(uguali.testo(3), "");
-    EXPECT_EQ(MessaggioDi([&] { uguali.imposta(3, "abc"); }), "Too much text in one grid column");
-    uguali.imposta(3, "d");
-    EXPECT_EQ(uguali.testo(0), "abc");
-    EXPECT_EQ(uguali.testo(3), "d");
 }
 
 TEST(Griglia, LargeTableFilledRowByRowReadsBackAfterColumnRemovalsAndMoves)
@@ -403,7 +293,6 @@ TEST(Griglia, LargeTableFilledRowByRowReadsBackAfterColumnRemovalsAndMoves)
         for (int c = 0; c < colonne; ++c)
             griglia.impostaCella(c, r, std::to_string(c * 7 + r));
     }
-    griglia.compatta();
     for (int c = 0; c < colonne; c += 37)
         for (int r = 0; r < righe; r += 211)
             ASSERT_EQ(griglia.cella(c, r), std::to_string(c * 7 + r));
@@ -414,8 +303,7 @@ TEST(Griglia, LargeTableFilledRowByRowReadsBackAfterColumnRemovalsAndMoves)
     EXPECT_EQ(griglia.cella(0, 0), std::to_string(201 * 7));
 }
 
-// Columns take their memory from shared blocks and give it back when removed: grids made, cut and
-// rebuilt past a block's size must never see one column's texts in another, or lose any.
+// Grids made, cut and rebuilt must never see one column's texts in another, or lose any.
 TEST(Griglia, ColumnsRemovedAndAddedAcrossGridsKeepTheirOwnTexts)
 {
     Griglia a = GrigliaNumerata(1300, 3);
