@@ -86,27 +86,23 @@ void Griglia::spostaColonna(int da, int a)
         std::rotate(inizio + a, inizio + da, inizio + da + 1);
 }
 
-std::string_view Griglia::cella(int colonna, int riga) const
-{
-    if (colonna < 0 || colonna >= numeroColonne() || riga < 0)
-        return {};
-    const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
-    const std::size_t r = static_cast<std::size_t>(riga);
-    if (r >= c.fini.size())
-        return {};
-    const std::size_t inizio = r == 0 ? 0 : c.fini[r - 1];
-    return std::string_view(c.testi).substr(inizio, c.fini[r] - inizio);
-}
-
 void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
 {
     Colonna& c = colonnaDi(colonna);
     if (riga < 0 || riga >= righe_)
         throw Errore(Messaggio("Row index, %d, out of bounds", riga));
     const std::size_t r = static_cast<std::size_t>(riga);
+    constexpr std::size_t kMassimo = std::numeric_limits<std::uint32_t>::max();
+    if (r == c.fini.size()) { // the next row, as an import writes them
+        if (c.testi.size() + testo.size() > kMassimo)
+            throw Errore("Too much text in one grid column");
+        c.testi.append(testo);
+        c.fini.push_back(static_cast<std::uint32_t>(c.testi.size()));
+        return;
+    }
     const std::size_t inizio = r == 0 ? 0 : (r <= c.fini.size() ? c.fini[r - 1] : c.testi.size());
     const std::size_t vecchio = r < c.fini.size() ? c.fini[r] - inizio : 0;
-    if (c.testi.size() - vecchio + testo.size() > std::numeric_limits<std::uint32_t>::max())
+    if (c.testi.size() - vecchio + testo.size() > kMassimo)
         throw Errore("Too much text in one grid column");
     if (r >= c.fini.size()) {
         // The next row, or rows left empty before it.
@@ -121,6 +117,38 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
     const std::uint32_t vecchiaFine = c.fini[r];
     for (std::size_t i = r; i < c.fini.size(); ++i)
         c.fini[i] = c.fini[i] - vecchiaFine + nuovaFine;
+}
+
+void Griglia::riservaRighe(int righe)
+{
+    const std::size_t n = static_cast<std::size_t>(std::max(righe, 0));
+    for (Colonna& colonna : colonne_) {
+        colonna.fini.reserve(n);
+        if (!colonna.fini.empty()) // a quarter more than the texts so far, per row: they may grow longer
+            colonna.testi.reserve(std::min<std::size_t>(5 * n * colonna.testi.size() / colonna.fini.size() / 4 + 16,
+                                                        std::numeric_limits<std::uint32_t>::max()));
+    }
+}
+
+void Griglia::accodaRighe(Griglia&& altra)
+{
+    const std::size_t colonne = std::min(colonne_.size(), altra.colonne_.size());
+    for (std::size_t c = 0; c < colonne; ++c)
+        if (colonne_[c].testi.size() + altra.colonne_[c].testi.size() > std::numeric_limits<std::uint32_t>::max())
+            throw Errore("Too much text in one grid column");
+    for (std::size_t c = 0; c < colonne; ++c) {
+        Colonna& sotto = altra.colonne_[c];
+        Colonna& colonna = colonne_[c];
+        // Rows of this grid beyond its last written one are empty.
+        colonna.fini.resize(static_cast<std::size_t>(righe_), static_cast<std::uint32_t>(colonna.testi.size()));
+        const std::uint32_t base = static_cast<std::uint32_t>(colonna.testi.size());
+        colonna.testi.append(sotto.testi);
+        for (const std::uint32_t fine : sotto.fini)
+            colonna.fini.push_back(base + fine);
+        sotto = Colonna();
+    }
+    righe_ += altra.righe_;
+    altra.colonne_.clear();
 }
 
 void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)

@@ -37,11 +37,31 @@ class Griglia
     void spostaColonna(int da, int a);
 
     // Outside the grid: the empty text. The view stays valid until the grid changes.
-    std::string_view cella(int colonna, int riga) const;
+    std::string_view cella(int colonna, int riga) const
+    {
+        if (colonna < 0 || colonna >= numeroColonne() || riga < 0)
+            return {};
+        const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
+        const std::size_t r = static_cast<std::size_t>(riga);
+        if (r >= c.fini.size())
+            return {};
+        const std::size_t inizio = r == 0 ? 0 : c.fini[r - 1];
+        return std::string_view(c.testi.data() + inizio, c.fini[r] - inizio);
+    }
     // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds",
     // and with "Too much text in one grid column" beyond 4 GB of text in a column; a failed write
     // changes nothing. Writing the rows of a column in order, as an import does, costs the text.
     void impostaCella(int colonna, int riga, std::string_view testo);
+
+    // Makes room in every column for `righe` rows written in order, judging their texts by the rows
+    // already there: a long fill then does not copy its columns over and over as they grow. Room
+    // that is never written costs address space, not memory. Changes no text.
+    void riservaRighe(int righe);
+
+    // Appends the rows of altra, which has the same number of columns, below the rows of this grid,
+    // column by column: parts of a table filled at once are put together this way. Headers, widths
+    // and flags stay this grid's; altra is left empty.
+    void accodaRighe(Griglia&& altra);
 
   private:
     struct Colonna

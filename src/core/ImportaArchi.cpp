@@ -5,6 +5,7 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
+#include "Parallelo.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -238,6 +239,60 @@ int PrimaColonna(const Griglia& griglia, std::string_view intestazione)
     return -1;
 }
 
+// The data lines cut at once, before their cells go to the table column by column.
+constexpr int kLineePerPassata = 32;
+
+// One row per data line (a blank line, as real files may end with, is no interval): the interval,
+// then per section its number and its s values. A row spans thousands of columns: written row by
+// row, every cell would land in another part of memory. So the lines of a chunk are cut first, then
+// written one column at a time.
+void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std::string>& numeri, int s,
+                 char separatore, Griglia& tabella)
+{
+    std::vector<int> linee; // the data lines
+    for (int r = inizioDati; r < righe.conteggio(); ++r)
+        if (!Bianca(righe.riga(r)))
+            linee.push_back(r);
+    const int p = static_cast<int>(numeri.size());
+    struct Passata
+    {
+        std::string pulita;
+        std::vector<ListaCampi> campi;
+    };
+    Passata passate[2];
+    auto taglia = [&](long long k, int b) {
+        Passata& passata = passate[b];
+        const std::size_t primo = static_cast<std::size_t>(k) * kLineePerPassata;
+        passata.campi.resize(std::min<std::size_t>(kLineePerPassata, linee.size() - primo));
+        for (std::size_t i = 0; i < passata.campi.size(); ++i) {
+            PulisciRigaDati(righe.riga(linee[primo + i]), separatore, passata.pulita);
+            DividiCampi(passata.pulita, ';', passata.campi[i]);
+            // What writing the line row by row would meet first: its first missing field.
+            if (passata.campi[i].conteggio() < 1 + p * s)
+                ErroreIndiceLista(passata.campi[i].conteggio());
+        }
+    };
+    auto scrivi = [&](long long, int b) {
+        const std::vector<ListaCampi>& campi = passate[b].campi;
+        const int quante = static_cast<int>(campi.size());
+        const int prima = tabella.numeroRighe();
+        tabella.impostaNumeroRighe(prima + quante);
+        for (int i = 0; i < quante; ++i)
+            tabella.impostaCella(0, prima + i, campi[static_cast<std::size_t>(i)].campo(0));
+        for (int k = 0; k < p; ++k) {
+            const int o = (s + 1) * k;
+            for (int i = 0; i < quante; ++i)
+                tabella.impostaCella(o + 1, prima + i, numeri[static_cast<std::size_t>(k)]);
+            for (int j = 0; j < s; ++j)
+                for (int i = 0; i < quante; ++i)
+                    tabella.impostaCella(o + 2 + j, prima + i, campi[static_cast<std::size_t>(i)].campo(1 + k * s + j));
+        }
+        if (prima == 0)
+            tabella.riservaRighe(static_cast<int>(linee.size()));
+    };
+    APassate((static_cast<long long>(linee.size()) + kLineePerPassata - 1) / kLineePerPassata, taglia, scrivi);
+}
+
 } // namespace
 
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
@@ -250,25 +305,7 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     const int s = (intestazione.conteggio() - 2) / p;
     Colonne(intestazione, p, s, parole, tabella);
 
-    // One row per data line (a blank line, as real files may end with, is no interval).
-    ListaCampi campi;
-    std::string pulita;
-    for (int r = inizioDati; r < righe.conteggio(); ++r) {
-        if (Bianca(righe.riga(r)))
-            continue;
-        PulisciRigaDati(righe.riga(r), separatore, pulita);
-        DividiCampi(pulita, ';', campi);
-        const int R = tabella.numeroRighe();
-        tabella.impostaNumeroRighe(R + 1);
-        tabella.impostaCella(0, R, campi.campo(0));
-        int f = 1;
-        for (int k = 0; k < p; ++k) {
-            const int o = (s + 1) * k;
-            tabella.impostaCella(o + 1, R, numeri[static_cast<std::size_t>(k)]);
-            for (int c = o + 2; c <= o + s + 1; ++c, ++f)
-                tabella.impostaCella(c, R, campi.campo(f));
-        }
-    }
+    RiempiRighe(righe, inizioDati, numeri, s, separatore, tabella);
 
     // Per section its vehicle-weighted mean travel time and total of vehicles; a missing column
     // leaves the figures that need it empty.

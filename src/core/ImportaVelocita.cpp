@@ -5,6 +5,7 @@
 #include "Importazione.h"
 #include "ListaCampi.h"
 #include "Numeri.h"
+#include "Parallelo.h"
 #include "Testo.h"
 
 #include <algorithm>
@@ -165,45 +166,96 @@ Struttura CercaStruttura(const ListaRighe& righe, const ParoleVelocita& parole)
     return s;
 }
 
+// The groups of data lines cut at once, before their cells go to the table column by column.
+constexpr int kGruppiPerPassata = 64;
+
+// Cuts line r, with every "." written as the separator, into campi; throws what writing it into
+// block d of the table row by row would throw first.
+void TagliaRigaDati(const ListaRighe& righe, long long r, int d, const Struttura& s, char separatore,
+                    std::string& riga, ListaCampi& campi)
+{
+    if (r >= righe.conteggio())
+        ErroreIndiceLista(r);
+    riga.assign(righe.riga(static_cast<int>(r)));
+    if (separatore != '.')
+        std::replace(riga.begin(), riga.end(), '.', separatore);
+    DividiCampi(riga, ';', campi);
+    // A measurement line after the header line has no block of its own.
+    if (d >= s.misurePrimaIntestazione && campi.conteggio() > 0)
+        throw Errore(Messaggio("Column index, %d, out of bounds", static_cast<long long>(d) * s.q));
+    if (campi.conteggio() < s.q)
+        ErroreIndiceLista(campi.conteggio());
+}
+
+// The data groups into rows of tabella, line d of a group into block d. A row spans thousands of
+// columns: written row by row, every cell would land in another part of memory. So the lines of a
+// chunk of groups are cut first, in the file's order, then written one column at a time.
+void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore, const std::vector<bool>& rimossa,
+                  Griglia& tabella)
+{
+    const int p = static_cast<int>(s.righeMisura.size());
+    const int q = s.q;
+    struct Passata
+    {
+        std::string riga;
+        std::vector<ListaCampi> linee;
+    };
+    Passata passate[2];
+    auto taglia = [&](long long k, int b) {
+        Passata& passata = passate[b];
+        const long long primo = k * kGruppiPerPassata;
+        const int gruppi = static_cast<int>(std::min<long long>(kGruppiPerPassata, s.gruppi - primo));
+        passata.linee.resize(static_cast<std::size_t>(gruppi) * static_cast<std::size_t>(p));
+        for (int g = 0; g < gruppi; ++g)
+            for (int d = 0; d < p; ++d)
+                TagliaRigaDati(righe, s.inizioDati + (primo + g) * p + d, d, s, separatore, passata.riga,
+                               passata.linee[static_cast<std::size_t>(g * p + d)]);
+    };
+    auto scrivi = [&](long long, int b) {
+        const std::vector<ListaCampi>& linee = passate[b].linee;
+        const int gruppi = static_cast<int>(linee.size()) / p;
+        const int prima = tabella.numeroRighe();
+        tabella.impostaNumeroRighe(prima + gruppi);
+        for (int d = 0; d < p; ++d)
+            for (int j = 0; j < q; ++j) {
+                if (rimossa[static_cast<std::size_t>(d * q + j)])
+                    continue; // removed at the end: its cells would never be seen
+                for (int g = 0; g < gruppi; ++g)
+                    tabella.impostaCella(d * q + j, prima + g, linee[static_cast<std::size_t>(g * p + d)].campo(j));
+            }
+        if (prima == 0)
+            tabella.riservaRighe(static_cast<int>(s.gruppi));
+    };
+    APassate((s.gruppi + kGruppiPerPassata - 1) / kGruppiPerPassata, taglia, scrivi);
+}
+
 // The detail table: one block of q columns per measurement met before the header line, and one row
-// per group of p data lines, line d of the group into block d. Only the first measurement keeps its
-// interval columns.
+// per group of p data lines. Only the first measurement keeps its interval columns. A large file is
+// filled in parts at once, each part a range of groups, put together in order.
 void RiempiTabella(const ListaRighe& righe, const Struttura& s, char separatore, const ParoleVelocita& parole,
                    Griglia& tabella)
 {
-    const int n = righe.conteggio();
     const int p = static_cast<int>(s.righeMisura.size());
     const int q = s.q;
-    ListaCampi campi;
-    DividiCampi(righe.riga(s.intestazione), ';', campi);
-    PreparaGriglia(tabella, 0, q * s.misurePrimaIntestazione, false);
+    const int colonne = q * s.misurePrimaIntestazione;
+    ListaCampi intestazione;
+    DividiCampi(righe.riga(s.intestazione), ';', intestazione);
+    PreparaGriglia(tabella, 0, colonne, false);
     for (int d = 0; d < s.misurePrimaIntestazione; ++d)
         for (int j = 0; j < q; ++j) {
-            tabella.impostaIntestazione(d * q + j, std::string(NomeColonna(campi.campo(j), parole)));
+            tabella.impostaIntestazione(d * q + j, std::string(NomeColonna(intestazione.campo(j), parole)));
             tabella.impostaLarghezza(d * q + j, kLarghezzaColonna);
         }
-
-    std::string riga;
-    for (long long r = s.inizioDati; r < s.fineDati; r += p) {
-        const int nuovaRiga = tabella.numeroRighe();
-        tabella.impostaNumeroRighe(nuovaRiga + 1);
-        for (int d = 0; d < p; ++d) {
-            if (r + d >= n)
-                ErroreIndiceLista(r + d);
-            riga.assign(righe.riga(static_cast<int>(r + d)));
-            if (separatore != '.')
-                std::replace(riga.begin(), riga.end(), '.', separatore);
-            DividiCampi(riga, ';', campi);
-            for (int j = 0; j < q; ++j)
-                tabella.impostaCella(d * q + j, nuovaRiga, campi.campo(j));
-        }
-    }
-
     std::vector<int> intervalli;
-    for (int b = p - 1; b >= 1; --b) {
-        intervalli.push_back(b * q + 2);
-        intervalli.push_back(b * q + 1);
-    }
+    std::vector<bool> rimossa(static_cast<std::size_t>(q) * static_cast<std::size_t>(p), false);
+    for (int b = p - 1; b >= 1; --b)
+        for (const int c : {b * q + 2, b * q + 1}) {
+            intervalli.push_back(c);
+            if (c < static_cast<int>(rimossa.size()))
+                rimossa[static_cast<std::size_t>(c)] = true;
+        }
+
+    RiempiGruppi(righe, s, separatore, rimossa, tabella);
     tabella.rimuoviColonne(intervalli);
 }
 

@@ -128,11 +128,26 @@ ListaRighe RigheDaTesto(std::string testo, std::size_t inizio)
     std::vector<std::size_t> inizi;
     std::vector<std::size_t> fini;
     const std::size_t fine = testo.size();
+    // Room for lines of 16 bytes and more on average, so that the lists are not copied over and over
+    // as they grow; room never used costs address space, not memory.
+    inizi.reserve((fine - inizio) / 16 + 1);
+    fini.reserve((fine - inizio) / 16 + 1);
+    // The next CR and the next LF are each looked up once and remembered until passed, so every
+    // byte is scanned at most once for each of them, whatever the mix of line ends.
+    auto cerca = [&testo, fine](char c, std::size_t da) {
+        const void* trovato = std::memchr(testo.data() + da, c, fine - da);
+        return trovato ? static_cast<std::size_t>(static_cast<const char*>(trovato) - testo.data()) : fine;
+    };
+    std::size_t prossimoCr = cerca('\r', inizio);
+    std::size_t prossimoLf = cerca('\n', inizio);
     std::size_t p = inizio;
     while (p < fine) {
-        const std::size_t s = p;
-        p = std::min(testo.find_first_of("\r\n", p), fine);
-        inizi.push_back(s);
+        if (prossimoCr < p)
+            prossimoCr = cerca('\r', p);
+        if (prossimoLf < p)
+            prossimoLf = cerca('\n', p);
+        inizi.push_back(p);
+        p = std::min(prossimoCr, prossimoLf);
         fini.push_back(p);
         if (p < fine && testo[p] == '\r')
             ++p;
@@ -194,7 +209,7 @@ bool IniziaCon(std::string_view riga, std::string_view prefisso)
 
 void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
 {
-    campi.svuota();
+    campi.inizia(riga);
     const std::size_t n = riga.size();
     std::size_t p = 0;
     while (p < n) {
@@ -217,31 +232,28 @@ void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
                 }
                 ++q;
             }
-            const std::string_view coda = riga.substr(inizio, q - inizio);
-            if (doppie) {
-                conDoppie.append(coda.data(), coda.size());
-                campi.aggiungi(conDoppie);
-            } else {
-                campi.aggiungi(coda);
-            }
+            if (doppie)
+                campi.aggiungi(conDoppie.append(riga.substr(inizio, q - inizio)));
+            else
+                campi.aggiungiTratto(inizio, q);
             p = q < n ? q + 1 : n; // past the closing quote
             if (p < n && riga[p] == delimitatore) {
                 ++p;
                 if (p == n)
-                    campi.aggiungi({});
+                    campi.aggiungiTratto(n, n);
             }
             // Any other character begins a further field right here.
             continue;
         }
-        std::size_t q = riga.find(delimitatore, p);
-        if (q == std::string_view::npos)
-            q = n;
-        campi.aggiungi(riga.substr(p, q - p));
+        std::size_t q = p;
+        while (q < n && riga[q] != delimitatore)
+            ++q;
+        campi.aggiungiTratto(p, q);
         if (q == n)
             break;
         p = q + 1;
         if (p == n)
-            campi.aggiungi({}); // a final delimiter adds an empty field
+            campi.aggiungiTratto(n, n); // a final delimiter adds an empty field
     }
 }
 

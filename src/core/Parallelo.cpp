@@ -1,0 +1,37 @@
+#include "Parallelo.h"
+
+#include <algorithm>
+#include <exception>
+#include <thread>
+#include <vector>
+
+namespace marvento {
+
+int ProcessoriDisponibili()
+{
+    return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u));
+}
+
+void InParallelo(int parti, const std::function<void(int parte)>& fai)
+{
+    std::vector<std::exception_ptr> errori(static_cast<std::size_t>(std::max(parti, 0)));
+    auto esegui = [&](int parte) {
+        try {
+            fai(parte);
+        } catch (...) {
+            errori[static_cast<std::size_t>(parte)] = std::current_exception();
+        }
+    };
+    std::vector<std::thread> fili;
+    for (int parte = 1; parte < parti; ++parte)
+        fili.emplace_back(esegui, parte);
+    if (parti > 0)
+        esegui(0);
+    for (std::thread& filo : fili)
+        filo.join();
+    for (const std::exception_ptr& errore : errori)
+        if (errore)
+            std::rethrow_exception(errore);
+}
+
+} // namespace marvento
