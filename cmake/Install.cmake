@@ -1,19 +1,12 @@
 # Install rules and the Debian package.
 #
-# `cmake --install` puts both programs in bin/ (and the helpers that marvento-cli starts in libexec/) and, on Linux, the desktop entry, the MIME types of
+# `cmake --install` puts both programs in bin/ and, on Linux, the desktop entry, the MIME types of
 # the two evaluation files, the icon and the manual page where desktops and man(1) look for them.
 # `cpack -G DEB` (scripts/package-deb.sh) turns the same tree into marvento_<version>_<arch>.deb.
 
 include(GNUInstallDirs)
 
 install(TARGETS Marvento marvento-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# marvento-cli runs them for its chart subcommand and, outside Windows, for every command line
-# that it does not read itself: next to it on Windows, in libexec elsewhere.
-if(WIN32)
-  install(TARGETS marvento-cli-chart RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-else()
-  install(TARGETS marvento-cli-chart marvento-cli-qt RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR}/marvento)
-endif()
 
 if(UNIX AND NOT APPLE)
   set(MARVENTO_LINUX_DIR ${CMAKE_CURRENT_SOURCE_DIR}/packaging/linux)

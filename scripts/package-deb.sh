@@ -17,7 +17,7 @@ echo "== Build ($dir/)"
 # Only the two programs and the manual page: cpack must not wait for the whole test suite.
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARVENTO_WERROR=ON \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$dir" --parallel "$(nproc)" --target Marvento marvento-cli marvento-cli-qt marvento-cli-chart marvento_man
+cmake --build "$dir" --parallel "$(nproc)" --target Marvento marvento-cli marvento_man
 
 echo "== Package"
 rm -f "$dir"/marvento_*.deb
@@ -37,14 +37,15 @@ dpkg-deb -c "$deb"
 
 fail() { echo "FAILED: $*" >&2; exit 1; }
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/Marvento ./usr/bin/marvento-cli ./usr/libexec/marvento/marvento-cli-chart \
-    ./usr/libexec/marvento/marvento-cli-qt \
-    ./usr/share/applications/marvento.desktop \
+for path in ./usr/bin/Marvento ./usr/bin/marvento-cli ./usr/share/applications/marvento.desktop \
     ./usr/share/mime/packages/marvento.xml ./usr/share/icons/hicolor/scalable/apps/marvento.svg \
     ./usr/share/icons/hicolor/48x48/apps/marvento.png ./usr/share/man/man1/marvento-cli.1.gz; do
   grep -qxF "$path" <<<"$contents" || fail "$path is not in the package"
 done
 dpkg-deb -f "$deb" Depends | grep -q libqt6charts6 || fail "the Qt dependencies are not declared"
+# Both programs are all there is: no helper programs beside them.
+extra=$(grep -E '^\./usr/(bin|libexec)/.' <<<"$contents" | grep -vxE '\./usr/bin/(Marvento|marvento-cli)' || true)
+[ -z "$extra" ] || fail "unexpected programs in the package: $extra"
 
 was_installed=no
 dpkg-query -W -f='${Status}' marvento 2>/dev/null | grep -q "install ok installed" && was_installed=yes
@@ -60,24 +61,28 @@ echo "== apt-get install"
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
 
 echo "== Installed programs"
-# marvento-cli is usually linked statically, which ldd reports on stderr.
-missing_libs=$(ldd /usr/bin/Marvento /usr/bin/marvento-cli /usr/libexec/marvento/marvento-cli-chart \
-  /usr/libexec/marvento/marvento-cli-qt 2>/dev/null | grep "not found" || true)
+missing_libs=$(ldd /usr/bin/Marvento /usr/bin/marvento-cli | grep "not found" || true)
 [ -z "$missing_libs" ] || fail "unresolved libraries: $missing_libs"
 # As from a plain shell: no display.
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli --version) ||
   fail "marvento-cli --version exited with $?"
 echo "marvento-cli --version: $out"
 grep -qF "$version" <<<"$out" || fail "marvento-cli --version does not name version $version"
-# marvento-cli runs an import itself; --version went through marvento-cli-qt in libexec.
-summary=$(marvento-cli mes "$PWD/examples/esempio.mes" --decimal-separator ,) ||
-  fail "marvento-cli mes exited with $?"
+summary=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM \
+  marvento-cli mes "$PWD/examples/esempio.mes" --decimal-separator ,) || fail "marvento-cli mes exited with $?"
 grep -q "Veicoli" <<<"$summary" || fail "marvento-cli mes printed no summary"
 echo "marvento-cli mes: summary printed"
-# chart runs in its own program, which marvento-cli finds in libexec.
-env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli chart --help >/dev/null ||
-  fail "marvento-cli chart --help exited with $? (marvento-cli-chart not found?)"
-echo "marvento-cli chart --help: found marvento-cli-chart"
+# chart draws offscreen when no platform is named, so it needs no display either.
+png=$(mktemp --suffix=.png)
+status=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM marvento-cli chart "$PWD/examples/esempio.mes" \
+  --item 1 --parameter "Vel [km/h]" --png "$png" --decimal-separator , || status=$?
+written=no
+[ -s "$png" ] && written=yes
+rm -f "$png"
+[ "$status" -eq 0 ] || fail "marvento-cli chart exited with $status"
+[ "$written" = yes ] || fail "marvento-cli chart wrote no image"
+echo "marvento-cli chart: image written"
 # The window must start and keep running; timeout's 124 means it was still up after 3 s.
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 Marvento >/dev/null 2>&1 || status=$?

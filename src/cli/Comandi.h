@@ -1,6 +1,6 @@
 #pragma once
-// The subcommands of marvento-cli. Each takes its arguments (the first names the program and the
-// subcommand, for the usage text) and returns the exit status.
+// The commands of marvento-cli. Each takes its arguments (the first names the program, for the
+// parser) and returns the exit status.
 
 #include <QStringList>
 
@@ -14,5 +14,10 @@ int ComandoRsz(const QStringList& argomenti);
 
 // runs FILE... [--summary OUT] [--confidence 0.95] [--tolerance 0.05] [--decimal-separator SEP]
 int ComandoRuns(const QStringList& argomenti);
+
+// chart FILE --item TEXT --parameter TEXT --png OUT [--left-axis-zero] [--size WxH]
+//       [--decimal-separator SEP]
+// Draws with the window's widgets: the application object must be a QApplication.
+int ComandoChart(const QStringList& argomenti);
 
 } // namespace marvento::cli

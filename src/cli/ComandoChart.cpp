@@ -1,28 +1,21 @@
 // marvento-cli chart: imports a file as the main window's buttons do, fills and selects the two
 // lists of the diagram window, draws, and writes the image through the window's own code.
-#include "ComandoChart.h"
+#include "Comandi.h"
 
 #include "Comune.h"
 #include "Errore.h"
 #include "Griglia.h"
 #include "Importazione.h"
 #include "Piattaforma.h"
-#include "SeparatoreSistema.h"
 #include "TDiagrammi.h"
-#include "Testo.h"
-#include "VistaGrafico.h"
 
-#include <QApplication>
 #include <QComboBox>
-#include <QCommandLineParser>
-#include <QDir>
-#include <QFileInfo>
+#include <QCoreApplication>
 #include <QRegularExpression>
+#include <QSize>
 
-#include <cstdio>
-#include <cstring>
-#include <iostream>
 #include <optional>
+#include <string>
 
 namespace marvento::cli {
 
@@ -33,10 +26,10 @@ constexpr int kAltezzaStriscia = 41; // the window's strip above the chart
 // No dialog ever opens in a batch run; a message of the window goes to stderr.
 class PiattaformaRigaDiComando : public Piattaforma
 {
-public:
+  public:
     PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
 
-protected:
+  protected:
     std::string mostraDialogoApri(const DialogoFile&) override { return {}; }
     std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
@@ -51,7 +44,7 @@ struct OpzioniChart
     bool asseInZero = false;
     QSize dimensione{674, 439};
     char separatore = '.';
-    bool velocita = false; // .mes, otherwise .rsz
+    TipoFile tipo = TipoFile::Velocita;
 };
 
 std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argomenti, OpzioniChart& opzioni)
@@ -59,18 +52,17 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
     if (const auto uscita =
             AnalizzaComuni(parser, argomenti, {"item", "parameter", "png", "size", "decimal-separator"}))
         return uscita;
-    const QStringList posizionali = parser.positionalArguments();
     for (const char* nome : {"item", "parameter", "png"})
         if (!parser.isSet(nome))
             return ErroreUso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
 
-    const QFileInfo file(posizionali.front());
-    const QString estensione = file.suffix().toLower();
-    if (estensione != QLatin1String("mes") && estensione != QLatin1String("rsz"))
+    const QString file = parser.positionalArguments().front();
+    const std::optional<TipoFile> tipo = TipoDalNome(PercorsoLocale(file));
+    if (!tipo)
         return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
-    opzioni.velocita = estensione == QLatin1String("mes");
-    opzioni.file = QDir::toNativeSeparators(file.absoluteFilePath());
-    opzioni.png = QDir::toNativeSeparators(QFileInfo(parser.value("png")).absoluteFilePath());
+    opzioni.tipo = *tipo;
+    opzioni.file = PercorsoAssoluto(file);
+    opzioni.png = PercorsoAssoluto(parser.value("png"));
     opzioni.voce = parser.value("item");
     opzioni.parametro = parser.value("parameter");
     opzioni.asseInZero = parser.isSet("left-axis-zero");
@@ -81,18 +73,11 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
         const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
         const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
         if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
-            return ErroreUso(parser, QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
+            return ErroreUso(parser,
+                             QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
         opzioni.dimensione = QSize(larghezza, altezza);
     }
-    if (parser.isSet("decimal-separator")) {
-        const QString separatore = parser.value("decimal-separator");
-        if (separatore != QLatin1String(",") && separatore != QLatin1String("."))
-            return ErroreUso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
-        opzioni.separatore = separatore.front().toLatin1();
-    } else {
-        opzioni.separatore = SeparatoreDecimaleDiSistema();
-    }
-    return std::nullopt;
+    return LeggiSeparatore(parser, opzioni.separatore);
 }
 
 // Selects the item with exactly this text, as the user would pick it from the list.
@@ -100,7 +85,8 @@ void Scegli(QComboBox* lista, const QString& testo, const char* cosa)
 {
     const int indice = lista->findText(testo, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (indice < 0)
-        throw Errore(std::string(cosa) + " \"" + testo.toStdString() + "\" non e' nell'elenco della finestra");
+        throw Errore(std::string(cosa) + " \"" + testo.toStdString() +
+                     "\" non e' nell'elenco della finestra");
     lista->setCurrentIndex(indice);
 }
 
@@ -112,28 +98,19 @@ int ComandoChart(const QStringList& argomenti)
     parser.setApplicationDescription(
         "Importa un file .mes o .rsz, disegna il parametro scelto della misura o sezione scelta come "
         "\"Disegna\" nella finestra Diagrammi, e salva il grafico come \"Salva\".");
-    parser.addHelpOption();
-    parser.addVersionOption();
+    AggiungiAiutoEVersione(parser);
     parser.addPositionalArgument("FILE", "Il file da importare (.mes o .rsz).");
     parser.addOption({"item", "La misura o sezione, come nell'elenco \"Misura/Sezione\".", "TEXT"});
     parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
     parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
     parser.addOption({"left-axis-zero", "Dopo il disegno, \"Left axis from 0\"."});
     parser.addOption({"size", "Dimensione del grafico in pixel (predefinita 674x439).", "WxH"});
-    parser.addOption({"decimal-separator",
-                      "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
-                      "SEP"});
+    AggiungiSeparatore(parser);
     OpzioniChart opzioni;
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
-    if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-        StampaMessaggio("Il comando chart richiede l'applicazione grafica");
-        return kUscitaErrore;
-    }
-
     return EseguiRiportando([&] {
-        Griglie griglie = ImportaFile(PercorsoLocale(opzioni.file),
-                                      opzioni.velocita ? TipoFile::Velocita : TipoFile::Archi, opzioni.separatore);
+        Griglie griglie = ImportaFile(PercorsoLocale(opzioni.file), opzioni.tipo, opzioni.separatore);
         Griglia& tabella = griglie.tabella;
         Griglia& riepilogo = griglie.riepilogo;
 
@@ -153,29 +130,6 @@ int ComandoChart(const QStringList& argomenti)
         QCoreApplication::processEvents();
         finestra.salvaImmagine(PercorsoLocale(opzioni.png));
     });
-}
-
-namespace {
-
-// The offscreen platform's notices ("does not support propagateSizeHints()", XDG_RUNTIME_DIR) are
-// no concern of the user's: standard error carries only what the program itself has to say.
-void SoloErroriGravi(QtMsgType tipo, const QMessageLogContext&, const QString& testo)
-{
-    if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
-        std::fprintf(stderr, "%s\n", testo.toLocal8Bit().constData());
-}
-
-} // namespace
-
-std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv)
-{
-    if (argc > 1 && std::strcmp(argv[1], "chart") == 0) {
-        qInstallMessageHandler(SoloErroriGravi);
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return std::make_unique<QApplication>(argc, argv);
-    }
-    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace marvento::cli

@@ -2,6 +2,7 @@
 #include "Comandi.h"
 
 #include "Comune.h"
+#include "Importazione.h"
 
 namespace marvento::cli {
 
@@ -14,9 +15,12 @@ int ComandoMes(const QStringList& argomenti)
         "stampa il riepilogo.");
     AggiungiOpzioniImportazione(parser);
     OpzioniImportazione opzioni;
-    if (const auto uscita = AnalizzaArgomenti(parser, argomenti, opzioni))
+    if (const auto uscita = AnalizzaImportazione(parser, argomenti, opzioni))
         return *uscita;
-    return EseguiMes(opzioni);
+    return EseguiRiportando([&] {
+        const Griglie griglie = ImportaFile(opzioni.file, TipoFile::Velocita, opzioni.separatore);
+        ScriviUscite(opzioni, griglie.tabella, griglie.riepilogo);
+    });
 }
 
 } // namespace marvento::cli

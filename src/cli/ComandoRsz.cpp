@@ -3,11 +3,33 @@
 #include "Comandi.h"
 
 #include "Comune.h"
+#include "Errore.h"
+#include "Griglia.h"
+#include "Importazione.h"
+#include "ListaCampi.h"
+#include "Testo.h"
 
 #include <optional>
 #include <string>
 
 namespace marvento::cli {
+
+namespace {
+
+// The texts go into the summary's real-length column row by row, as typed; a row without one
+// keeps what the import left there.
+void ScriviLunghezzeReali(Griglia& riepilogo, const std::string& elenco)
+{
+    ListaCampi lunghezze;
+    DividiCampi(elenco, ';', lunghezze);
+    if (lunghezze.conteggio() > riepilogo.numeroRighe())
+        throw Errore("Lunghezze reali indicate: " + std::to_string(lunghezze.conteggio()) +
+                     ", ma il file ha " + std::to_string(riepilogo.numeroRighe()) + " sezioni");
+    for (int riga = 0; riga < lunghezze.conteggio(); ++riga)
+        riepilogo.impostaCella(riepilogo_archi::kLunghezzaReale, riga, lunghezze.campo(riga));
+}
+
+} // namespace
 
 int ComandoRsz(const QStringList& argomenti)
 {
@@ -22,15 +44,22 @@ int ComandoRsz(const QStringList& argomenti)
                       "(\"600;;95,5\": la riga 2 resta vuota).",
                       "LIST"});
     OpzioniImportazione opzioni;
-    if (const auto uscita = AnalizzaArgomenti(parser, argomenti, opzioni))
+    if (const auto uscita = AnalizzaImportazione(parser, argomenti, opzioni))
         return *uscita;
-    if (parser.values("real-lengths").size() > 1)
-        return ErroreUso(parser, QStringLiteral("L'opzione --real-lengths e' data piu' volte."));
+    if (const auto uscita = ControllaUniche(parser, {"real-lengths"}))
+        return *uscita;
 
     std::optional<std::string> lunghezzeReali;
     if (parser.isSet("real-lengths"))
         lunghezzeReali = parser.value("real-lengths").toStdString();
-    return EseguiRsz(opzioni, lunghezzeReali);
+    return EseguiRiportando([&] {
+        Griglie griglie = ImportaFile(opzioni.file, TipoFile::Archi, opzioni.separatore);
+        if (lunghezzeReali) {
+            ScriviLunghezzeReali(griglie.riepilogo, *lunghezzeReali);
+            CorreggiTempi(griglie.riepilogo, opzioni.separatore, StampaMessaggio);
+        }
+        ScriviUscite(opzioni, griglie.tabella, griglie.riepilogo);
+    });
 }
 
 } // namespace marvento::cli

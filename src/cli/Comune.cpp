@@ -1,42 +1,52 @@
 #include "Comune.h"
 
+#include "Errore.h"
+#include "Esportazione.h"
+#include "Griglia.h"
 #include "SeparatoreSistema.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <exception>
 #include <iostream>
+#include <string_view>
+#include <vector>
 
 namespace marvento::cli {
 
-void AggiungiOpzioniImportazione(QCommandLineParser& parser)
-{
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addOption({"detail", "Salva la tabella di dettaglio in OUT (testo tabulato).", "OUT"});
-    parser.addOption({"summary", "Salva il riepilogo in OUT (testo tabulato).", "OUT"});
-    parser.addOption({"decimal-separator",
-                      "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
-                      "SEP"});
-    parser.addPositionalArgument("FILE", "Il file da importare.");
-}
-
 namespace {
 
-// The parser names only the program; the usage line also needs the subcommand, which the
-// dispatch guarantees to be the first argument.
+// The parser names only the program; the usage line also needs the command, which the dispatch
+// guarantees to be the first argument. It goes before "[options]" (in Qt's words, as Qt's
+// translation gives them), which follows the program's name.
 std::string TestoAiuto(const QCommandLineParser& parser)
 {
     QString testo = parser.helpText();
     const QStringList argomenti = QCoreApplication::arguments();
-    const int opzioni = testo.indexOf(QLatin1String(" [options]"));
-    if (opzioni >= 0 && argomenti.size() > 1)
-        testo.insert(opzioni, QLatin1Char(' ') + argomenti.at(1));
+    const QString opzioni = QLatin1Char(' ') + QCoreApplication::translate("QCommandLineParser", "[options]");
+    const int dove = testo.indexOf(opzioni);
+    if (dove >= 0 && argomenti.size() > 1)
+        testo.insert(dove, QLatin1Char(' ') + argomenti.at(1));
     return testo.toStdString();
 }
 
 } // namespace
+
+void AggiungiAiutoEVersione(QCommandLineParser& parser)
+{
+    parser.addHelpOption();
+    parser.addVersionOption();
+}
+
+void AggiungiSeparatore(QCommandLineParser& parser)
+{
+    parser.addOption({"decimal-separator",
+                      "Separatore decimale, \",\" o \".\" (senza: quello delle impostazioni locali).",
+                      "SEP"});
+}
 
 int ErroreUso(const QCommandLineParser& parser, const QString& problema)
 {
@@ -44,8 +54,7 @@ int ErroreUso(const QCommandLineParser& parser, const QString& problema)
     return kUscitaUso;
 }
 
-std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
-                                  std::initializer_list<const char*> opzioniUniche)
+std::optional<int> AnalizzaAiutoEVersione(QCommandLineParser& parser, const QStringList& argomenti)
 {
     if (!parser.parse(argomenti))
         return ErroreUso(parser, parser.errorText());
@@ -58,47 +67,176 @@ std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList&
                   << QCoreApplication::applicationVersion().toStdString() << '\n';
         return kUscitaRiuscita;
     }
-    const QStringList posizionali = parser.positionalArguments();
-    if (posizionali.size() != 1)
-        return ErroreUso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
-                                                       : QStringLiteral("Un solo file alla volta."));
-    // Each option once: a second value would silently win over the first.
-    for (const char* nome : opzioniUniche)
+    return std::nullopt;
+}
+
+std::optional<int> ControllaUniche(const QCommandLineParser& parser, std::initializer_list<const char*> nomi)
+{
+    for (const char* nome : nomi)
         if (parser.values(nome).size() > 1)
             return ErroreUso(parser, QStringLiteral("L'opzione --%1 e' data piu' volte.").arg(nome));
     return std::nullopt;
 }
 
-std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringList& argomenti,
-                                     OpzioniImportazione& opzioni)
+std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
+                                  std::initializer_list<const char*> opzioniUniche)
+{
+    if (const auto uscita = AnalizzaAiutoEVersione(parser, argomenti))
+        return uscita;
+    const QStringList posizionali = parser.positionalArguments();
+    if (posizionali.size() != 1)
+        return ErroreUso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
+                                                       : QStringLiteral("Un solo file alla volta."));
+    return ControllaUniche(parser, opzioniUniche);
+}
+
+std::optional<int> LeggiSeparatore(const QCommandLineParser& parser, char& separatore)
+{
+    if (!parser.isSet("decimal-separator")) {
+        separatore = SeparatoreDecimaleDiSistema();
+        return std::nullopt;
+    }
+    const QString testo = parser.value("decimal-separator");
+    if (testo != QLatin1String(",") && testo != QLatin1String("."))
+        return ErroreUso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
+    separatore = testo.front().toLatin1();
+    return std::nullopt;
+}
+
+QString PercorsoAssoluto(const QString& percorso)
+{
+    return QDir::toNativeSeparators(QFileInfo(percorso).absoluteFilePath());
+}
+
+std::string PercorsoLocale(const QString& percorso)
+{
+    return percorso.toStdString();
+}
+
+void AggiungiOpzioniImportazione(QCommandLineParser& parser)
+{
+    AggiungiAiutoEVersione(parser);
+    parser.addOption({"detail", "Salva la tabella di dettaglio in OUT (testo tabulato).", "OUT"});
+    parser.addOption({"summary", "Salva il riepilogo in OUT (testo tabulato).", "OUT"});
+    AggiungiSeparatore(parser);
+    parser.addPositionalArgument("FILE", "Il file da importare.");
+}
+
+std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStringList& argomenti,
+                                        OpzioniImportazione& opzioni)
 {
     if (const auto uscita = AnalizzaComuni(parser, argomenti, {"detail", "summary", "decimal-separator"}))
         return uscita;
-    const QStringList posizionali = parser.positionalArguments();
-    auto assoluto = [](const QString& percorso) {
-        return PercorsoLocale(QDir::toNativeSeparators(QFileInfo(percorso).absoluteFilePath()));
-    };
-    opzioni.file = assoluto(posizionali.front());
+    const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
+    opzioni.file = assoluto(parser.positionalArguments().front());
     if (parser.isSet("detail"))
         opzioni.dettaglio = assoluto(parser.value("detail"));
     if (parser.isSet("summary"))
         opzioni.riepilogo = assoluto(parser.value("summary"));
     if (parser.isSet("detail") && parser.isSet("summary") && opzioni.dettaglio == opzioni.riepilogo)
         return ErroreUso(parser, QStringLiteral("--detail e --summary indicano lo stesso file."));
-    if (parser.isSet("decimal-separator")) {
-        const QString separatore = parser.value("decimal-separator");
-        if (separatore != QLatin1String(",") && separatore != QLatin1String("."))
-            return ErroreUso(parser, QStringLiteral("Il separatore decimale deve essere \",\" o \".\"."));
-        opzioni.separatore = separatore.front().toLatin1();
-    } else {
-        opzioni.separatore = SeparatoreDecimaleDiSistema();
-    }
-    return std::nullopt;
+    return LeggiSeparatore(parser, opzioni.separatore);
 }
 
-std::string PercorsoLocale(const QString& percorso)
+void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo)
 {
-    return percorso.toStdString();
+    if (opzioni.dettaglio.empty() && opzioni.riepilogo.empty()) {
+        StampaTabella(riepilogo);
+        return;
+    }
+    // Both grids checked first: a grid that cannot be exported (it has no columns) must not leave
+    // the other file written. Each file is then written a block of rows at a time, without its whole
+    // text in memory.
+    if (!opzioni.dettaglio.empty())
+        tabella.intestazione(0);
+    if (!opzioni.riepilogo.empty())
+        riepilogo.intestazione(0);
+    if (!opzioni.dettaglio.empty())
+        ScriviTabulato(tabella, opzioni.dettaglio);
+    if (!opzioni.riepilogo.empty())
+        ScriviTabulato(riepilogo, opzioni.riepilogo);
+}
+
+namespace {
+
+// Characters, not bytes, so that a label with accents keeps its column straight.
+std::size_t Larghezza(std::string_view testo)
+{
+    return static_cast<std::size_t>(std::count_if(
+        testo.begin(), testo.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0u) != 0x80u; }));
+}
+
+bool Numerico(std::string_view testo)
+{
+    return !testo.empty() && testo.find_first_not_of("0123456789+-.,") == std::string_view::npos;
+}
+
+std::string TabellaAllineata(const Griglia& griglia)
+{
+    const int colonne = griglia.numeroColonne();
+    const int righe = griglia.numeroRighe();
+    std::vector<std::size_t> larghezze(static_cast<std::size_t>(colonne), 0);
+    std::vector<bool> aDestra(static_cast<std::size_t>(colonne), true);
+    for (int c = 0; c < colonne; ++c) {
+        const auto i = static_cast<std::size_t>(c);
+        larghezze[i] = Larghezza(griglia.intestazione(c));
+        bool qualcosa = false;
+        for (int r = 0; r < righe; ++r) {
+            const std::string_view cella = griglia.cella(c, r);
+            larghezze[i] = std::max(larghezze[i], Larghezza(cella));
+            if (!cella.empty()) {
+                qualcosa = true;
+                if (!Numerico(cella))
+                    aDestra[i] = false;
+            }
+        }
+        if (!qualcosa)
+            aDestra[i] = false;
+    }
+
+    std::string testo;
+    const auto riga = [&](const std::function<std::string_view(int)>& cella) {
+        std::string linea;
+        for (int c = 0; c < colonne; ++c) {
+            const auto i = static_cast<std::size_t>(c);
+            const std::string_view t = cella(c);
+            const std::string spazi(larghezze[i] - Larghezza(t), ' ');
+            if (c > 0)
+                linea += "  ";
+            linea += aDestra[i] ? spazi + std::string(t) : std::string(t) + spazi;
+        }
+        linea.erase(linea.find_last_not_of(' ') + 1);
+        testo += linea;
+        testo += '\n';
+    };
+    riga([&](int c) { return std::string_view(griglia.intestazione(c)); });
+    for (int r = 0; r < righe; ++r)
+        riga([&](int c) { return griglia.cella(c, r); });
+    return testo;
+}
+
+} // namespace
+
+void StampaTabella(const Griglia& griglia)
+{
+    std::cout << TabellaAllineata(griglia) << std::flush;
+}
+
+void StampaMessaggio(const std::string& messaggio)
+{
+    std::cerr << messaggio << '\n' << std::flush;
+}
+
+int EseguiRiportando(const std::function<void()>& lavoro)
+{
+    try {
+        lavoro();
+        return kUscitaRiuscita;
+    } catch (const std::exception& errore) {
+        std::cout << std::flush;
+        StampaMessaggio(TestoBoxErrore(errore));
+        return kUscitaErrore;
+    }
 }
 
 } // namespace marvento::cli

@@ -1,37 +1,90 @@
 #pragma once
-// What the subcommands of marvento-cli share when their arguments are read with QCommandLineParser:
-// the import options, the usage errors and the paths. The work itself is in Esecuzione.h.
-
-#include "Esecuzione.h"
+// What the commands of marvento-cli share: the exit statuses, the reading of their arguments with
+// QCommandLineParser (help, version, usage errors, the decimal separator, paths), the options and
+// outputs of the two import commands, and the report of a failure.
 
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
 
-namespace marvento::cli {
+namespace marvento {
 
-// Adds --help, --version, --detail, --summary, --decimal-separator and the FILE argument.
-void AggiungiOpzioniImportazione(QCommandLineParser& parser);
+class Griglia;
 
-// Parses the arguments and does what every command shares: --help, --version, exactly one FILE and
-// each of opzioniUniche at most once. Returns the exit status when the command has nothing more to do.
+namespace cli {
+
+inline constexpr int kUscitaRiuscita = 0;
+inline constexpr int kUscitaErrore = 1; // the import or a write failed
+inline constexpr int kUscitaUso = 2;    // wrong arguments
+
+// -h/--help and -v/--version.
+void AggiungiAiutoEVersione(QCommandLineParser& parser);
+
+// --decimal-separator SEP.
+void AggiungiSeparatore(QCommandLineParser& parser);
+
+// Parses argomenti (argomenti[0] names the program) and answers --help and --version. Returns the
+// exit status when the command has nothing more to do, after printing the help or version to
+// stdout (0) or the problem and the usage to stderr (2).
+std::optional<int> AnalizzaAiutoEVersione(QCommandLineParser& parser, const QStringList& argomenti);
+
+// Each of nomi at most once: a second value would silently win over the first. Returns kUscitaUso
+// for the first one given more than once.
+std::optional<int> ControllaUniche(const QCommandLineParser& parser, std::initializer_list<const char*> nomi);
+
+// AnalizzaAiutoEVersione, then exactly one FILE and each of opzioniUniche at most once.
 std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
                                   std::initializer_list<const char*> opzioniUniche);
 
-// Parses argomenti (argomenti[0] names the program and subcommand). Fills opzioni and returns
-// nothing when the subcommand is to run; otherwise the exit status, after printing the help or
-// version to stdout (0) or the problem and the usage to stderr (2).
-std::optional<int> AnalizzaArgomenti(QCommandLineParser& parser, const QStringList& argomenti,
-                                     OpzioniImportazione& opzioni);
+// --decimal-separator: "," or ".", without it the locale's. Returns kUscitaUso for any other text.
+std::optional<int> LeggiSeparatore(const QCommandLineParser& parser, char& separatore);
 
-// Prints a wrong-usage message and the parser's help to stderr; returns kUscitaUso.
+// Prints a wrong-usage message and the command's help to stderr; returns kUscitaUso.
 int ErroreUso(const QCommandLineParser& parser, const QString& problema);
+
+// The absolute path, in the system's notation, as the window's dialog gives it.
+QString PercorsoAssoluto(const QString& percorso);
 
 // A path as the core takes it (UTF-8).
 std::string PercorsoLocale(const QString& percorso);
 
-} // namespace marvento::cli
+// The options of mes and rsz. Paths are absolute, in UTF-8.
+struct OpzioniImportazione
+{
+    std::string file;      // FILE
+    std::string dettaglio; // --detail OUT, empty when not given
+    std::string riepilogo; // --summary OUT, empty when not given
+    char separatore = '.'; // --decimal-separator, otherwise the locale's
+};
+
+// Adds --help, --version, --detail, --summary, --decimal-separator and the FILE argument.
+void AggiungiOpzioniImportazione(QCommandLineParser& parser);
+
+// Reads the options that AggiungiOpzioniImportazione added. Fills opzioni and returns nothing when
+// the command is to run; otherwise the exit status.
+std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStringList& argomenti,
+                                        OpzioniImportazione& opzioni);
+
+// Writes --detail and --summary as the window's export does, both grids checked before either file
+// is written; with neither, prints the summary to stdout as an aligned table. Fails with the
+// export's messages.
+void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo);
+
+// The grid on stdout as a plain-text table: columns padded to their widest cell, numbers to the
+// right.
+void StampaTabella(const Griglia& griglia);
+
+// One line on stderr.
+void StampaMessaggio(const std::string& messaggio);
+
+// Runs lavoro; a failure prints the error box's text as the last line on stderr. Returns the exit
+// status.
+int EseguiRiportando(const std::function<void()>& lavoro);
+
+} // namespace cli
+} // namespace marvento

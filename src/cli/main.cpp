@@ -1,18 +1,18 @@
-// marvento-cli with every command read by QCommandLineParser: on Windows marvento-cli itself; on
-// other systems marvento-cli-qt, which marvento-cli starts for what it does not read itself
-// (AvvioDiretto.h), with the same arguments. The first argument names the subcommand; everything
-// after it belongs to the subcommand's own parser.
-#include "AvvioChart.h"
+// marvento-cli: batch work on the same core as the window. The first argument names the command;
+// everything after it belongs to the command's own parser.
 #include "Comandi.h"
 #include "Comune.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QStringList>
 
 #include <clocale>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
-#include <string_view>
+#include <memory>
+#include <string>
 
 #ifndef MARVENTO_VERSIONE
 #define MARVENTO_VERSIONE "0.0.0"
@@ -20,37 +20,71 @@
 
 namespace {
 
-struct Sottocomando
+using namespace marvento::cli;
+
+struct Comando
 {
     const char* nome;
     const char* descrizione;
-    int (*esegui)(const QStringList& argomenti); // null: run before any application object
+    int (*esegui)(const QStringList& argomenti);
+    bool grafico; // draws with the window's widgets, so needs a GUI application
 };
 
-const Sottocomando kSottocomandi[] = {
-    {"mes", "importa un file di velocita' sezioni (.mes)", marvento::cli::ComandoMes},
-    {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", marvento::cli::ComandoRsz},
-    {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", marvento::cli::ComandoRuns},
-    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", nullptr},
+const Comando kComandi[] = {
+    {"mes", "importa un file di velocita' sezioni (.mes)", ComandoMes, false},
+    {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", ComandoRsz, false},
+    {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", ComandoRuns, false},
+    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", ComandoChart, true},
 };
+
+// From the raw arguments: the application object depends on it and must exist before Qt reads them.
+const Comando* TrovaComando(int argc, char** argv)
+{
+    if (argc < 2)
+        return nullptr;
+    for (const Comando& comando : kComandi)
+        if (std::strcmp(argv[1], comando.nome) == 0)
+            return &comando;
+    return nullptr;
+}
 
 std::string Uso()
 {
     std::string testo = "Uso: marvento-cli COMANDO FILE [opzioni]\n\nComandi:\n";
-    for (const Sottocomando& comando : kSottocomandi)
+    for (const Comando& comando : kComandi)
         testo += "  " + std::string(comando.nome) + "  " + comando.descrizione + '\n';
     testo += "\nmarvento-cli COMANDO --help mostra le opzioni di un comando.\n";
     return testo;
+}
+
+// The offscreen platform's notices ("does not support propagateSizeHints()", XDG_RUNTIME_DIR) are
+// no concern of the user's: standard error carries only what the program itself has to say.
+void SoloErroriGravi(QtMsgType tipo, const QMessageLogContext&, const QString& testo)
+{
+    if (tipo == QtCriticalMsg || tipo == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", testo.toLocal8Bit().constData());
+}
+
+// A command that draws gets a GUI application, offscreen unless QT_QPA_PLATFORM names another
+// platform; every other command a core application, so that it runs without a display and without
+// starting the graphics. argc must outlive the object.
+std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv, const Comando* comando)
+{
+    if (comando != nullptr && comando->grafico) {
+        qInstallMessageHandler(SoloErroriGravi);
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    marvento::cli::PreparaMemoria();
-    if (argc > 1 && std::strcmp(argv[1], "chart") == 0)
-        return marvento::cli::AvviaChart(argc, argv);
-    QCoreApplication applicazione(argc, argv);
+    const Comando* comando = TrovaComando(argc, argv);
+    const auto applicazione = CreaApplicazione(argc, argv, comando);
     QCoreApplication::setApplicationName(QStringLiteral("marvento-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARVENTO_VERSIONE));
     // Qt takes the C library's locale from the environment; numbers are the core's business and
@@ -58,28 +92,24 @@ int main(int argc, char** argv)
     std::setlocale(LC_NUMERIC, "C");
 
     QStringList argomenti = QCoreApplication::arguments();
+    if (comando != nullptr) {
+        // The command's parser sees the program alone; the usage line adds the command (Comune.cpp).
+        argomenti.removeAt(1);
+        return comando->esegui(argomenti);
+    }
     if (argomenti.size() < 2) {
         std::cerr << Uso();
-        return marvento::cli::kUscitaUso;
+        return kUscitaUso;
     }
     const QString primo = argomenti.at(1);
     if (primo == QLatin1String("--help") || primo == QLatin1String("-h")) {
         std::cout << Uso();
-        return marvento::cli::kUscitaRiuscita;
+        return kUscitaRiuscita;
     }
     if (primo == QLatin1String("--version") || primo == QLatin1String("-v")) {
         std::cout << "marvento-cli " << MARVENTO_VERSIONE << '\n';
-        return marvento::cli::kUscitaRiuscita;
-    }
-    for (const Sottocomando& comando : kSottocomandi) {
-        if (primo == QLatin1String(comando.nome) && comando.esegui) {
-            // The subcommand's parser sees "marvento-cli mes" as the program, so its usage line
-            // names the subcommand.
-            argomenti.removeAt(1);
-            argomenti[0] = QStringLiteral("marvento-cli ") + primo;
-            return comando.esegui(argomenti);
-        }
+        return kUscitaRiuscita;
     }
     std::cerr << "Comando sconosciuto: " << primo.toStdString() << "\n\n" << Uso();
-    return marvento::cli::kUscitaUso;
+    return kUscitaUso;
 }

@@ -18,6 +18,7 @@
 #include <sstream>
 #include <string>
 #include <utility>
+#include <vector>
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -54,7 +55,7 @@ struct Esito
 
 class Cli : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
@@ -72,7 +73,7 @@ protected:
         return Percorso(nome);
     }
 
-    // Runs the tool through the shell; ambiente is prefixed to the command (VAR=value ...).
+    // Runs the tool through the shell; ambiente is prefixed to the command (VAR=value ..., cd DIR &&).
     Esito Esegui(const std::string& argomenti, const std::string& ambiente = "") const
     {
         const fs::path out = Percorso("stdout.txt");
@@ -91,7 +92,7 @@ protected:
         return e;
     }
 
-private:
+  private:
     fs::path cartella_;
 };
 
@@ -171,8 +172,9 @@ TEST_F(Cli, MesSenzaUsciteStampaIlRiepilogoAllineato)
 // A failure: the error box's text as the last line on stderr, status 1, no output file.
 TEST_F(Cli, ErroriUscitaUnoENessunFileScritto)
 {
-    const fs::path troncato = Scrivi("troncato.mes", "Misura 1: Sezione(i) di rilievo 1\r\nMisura 2: x\r\n"
-                                                     "Misura;da;a;Veicoli;Vel;\r\n-\r\n-\r\n1;0;300;4;50.0;\r\n");
+    const fs::path troncato =
+        Scrivi("troncato.mes", "Misura 1: Sezione(i) di rilievo 1\r\nMisura 2: x\r\n"
+                               "Misura;da;a;Veicoli;Vel;\r\n-\r\n-\r\n1;0;300;4;50.0;\r\n");
     const fs::path mancante = Percorso("non-esiste.mes");
     const fs::path nessunaCartella = Percorso("manca") / "d.txt";
     struct Caso
@@ -182,16 +184,19 @@ TEST_F(Cli, ErroriUscitaUnoENessunFileScritto)
     };
     const Caso casi[] = {
         {"mes " + Q(troncato), "List index out of bounds (6)"},
-        {"mes " + Q(mancante), TestoBoxErrore("Cannot open file \"" + mancante.string() + "\". No such file or directory")},
+        {"mes " + Q(mancante),
+         TestoBoxErrore("Cannot open file \"" + mancante.string() + "\". No such file or directory")},
         {"mes " + Q(Scrivi("vuoto.mes", "")),
          "Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"Misura;\"): "
          "non e' un file di velocita' sezioni."},
         {"mes " + Q(kEsempioMes) + " --detail " + Q(nessunaCartella),
-         TestoBoxErrore("Cannot create file \"" + nessunaCartella.string() + "\". No such file or directory")},
+         TestoBoxErrore("Cannot create file \"" + nessunaCartella.string() +
+                        "\". No such file or directory")},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.argomenti);
-        const Esito e = Esegui(caso.argomenti + " --summary " + Q(Percorso("r.txt")) + " --decimal-separator ,");
+        const Esito e =
+            Esegui(caso.argomenti + " --summary " + Q(Percorso("r.txt")) + " --decimal-separator ,");
         EXPECT_EQ(e.uscita, 1);
         EXPECT_EQ(UltimaRiga(e.err), caso.ultimaRiga);
         EXPECT_EQ(e.out, "");
@@ -203,9 +208,10 @@ TEST_F(Cli, UsoSbagliatoUscitaDue)
 {
     const std::string esempio = Q(kEsempioMes);
     for (const std::string& argomenti :
-         {std::string(""), std::string("velocita ") + esempio, std::string("mes"), "mes " + esempio + " " + esempio,
-          "mes " + esempio + " --decimal-separator \";\"", "mes " + esempio + " --sconosciuta",
-          "mes " + esempio + " --detail", "rsz " + Q(kEsempioRsz) + " --real-lengths 1 --real-lengths 2"}) {
+         {std::string(""), std::string("velocita ") + esempio, std::string("mes"),
+          "mes " + esempio + " " + esempio, "mes " + esempio + " --decimal-separator \";\"",
+          "mes " + esempio + " --sconosciuta", "mes " + esempio + " --detail",
+          "rsz " + Q(kEsempioRsz) + " --real-lengths 1 --real-lengths 2"}) {
         SCOPED_TRACE(argomenti);
         const Esito e = Esegui(argomenti);
         EXPECT_EQ(e.uscita, 2);
@@ -245,12 +251,64 @@ TEST_F(Cli, RszConLunghezzeReali)
         });
         EXPECT_EQ(Leggi(Percorso("r.txt")), atteso.riepilogo);
         EXPECT_EQ(Leggi(Percorso("d.txt")), atteso.dettaglio);
-        EXPECT_NE(atteso.riepilogo.find(separatore == ',' ? "\t59,519\r\n" : "\t59.519\r\n"), std::string::npos);
+        EXPECT_NE(atteso.riepilogo.find(separatore == ',' ? "\t59,519\r\n" : "\t59.519\r\n"),
+                  std::string::npos);
     }
 
     const Esito troppe = Esegui("rsz " + Q(kEsempioRsz) + " --real-lengths \"1;2;3;4\"");
     EXPECT_EQ(troppe.uscita, 1);
     EXPECT_EQ(UltimaRiga(troppe.err), "Lunghezze reali indicate: 4, ma il file ha 3 sezioni.");
 }
+
+#ifndef _WIN32
+// Command lines as users type them, run in a working folder whose name is not ASCII, holding the
+// examples and a subfolder: the exit status, what came on stdout, and the files written there.
+TEST_F(Cli, RigheDiComando)
+{
+    struct Caso
+    {
+        std::string argomenti;
+        int uscita;
+        const char* inizioOut; // null: not checked
+        std::vector<std::string> scritti;
+    };
+    const char* mes = "Misura  Veicoli";
+    const Caso casi[] = {
+        {"mes --summary=s.txt --decimal-separator=. esempio.mes", 0, "", {"s.txt"}},
+        // An option's value is the next argument, whatever it looks like.
+        {"mes esempio.mes --decimal-separator , --detail --summary", 0, "", {"--summary"}},
+        {"mes esempio.mes --decimal-separator , --", 0, mes, {}},
+        {"mes --decimal-separator , -- esempio.mes", 0, mes, {}},
+        {"mes sotto/../esempio.mes --decimal-separator , --detail sotto/d.txt", 0, "", {"sotto/d.txt"}},
+        {"rsz esempio.rsz --real-lengths= --decimal-separator .", 0, "Sezione  Lunghezza", {}},
+        {"mes esempio.mes --decimal-separator , --detail ./d.txt --summary d.txt", 2, "", {}},
+        {"mes esempio.mes --decimal-separator , --Detail d.txt", 2, "", {}},
+        {"mes esempio.mes --decimal-separator , --detail d.txt --real-lengths 1", 2, "", {}},
+        {"mes esempio.mes --decimal-separator , --detail d.txt -h", 0, nullptr, {}},
+        {"mes manca.mes --decimal-separator , --summary s.txt", 1, "", {}},
+    };
+    const fs::path lavoro = Percorso("citt\xC3\xA0");
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.argomenti);
+        fs::remove_all(lavoro);
+        fs::create_directories(lavoro / "sotto");
+        for (const char* esempio : {"esempio.mes", "esempio.rsz"})
+            fs::copy_file(fs::path(MARVENTO_EXAMPLES_DIR) / esempio, lavoro / esempio);
+        const Esito e = Esegui(caso.argomenti, "cd " + Q(lavoro) + " &&");
+        EXPECT_EQ(e.uscita, caso.uscita) << e.err;
+        if (caso.inizioOut != nullptr) {
+            EXPECT_EQ(e.out.rfind(caso.inizioOut, 0), 0u) << e.out;
+            EXPECT_EQ(e.out.empty(), *caso.inizioOut == '\0') << e.out;
+        }
+        std::vector<std::string> scritti;
+        for (const auto& voce : fs::recursive_directory_iterator(lavoro)) {
+            const std::string nome = fs::relative(voce.path(), lavoro).generic_string();
+            if (voce.is_regular_file() && nome != "esempio.mes" && nome != "esempio.rsz")
+                scritti.push_back(nome);
+        }
+        EXPECT_EQ(scritti, caso.scritti);
+    }
+}
+#endif
 
 } // namespace
