@@ -2,6 +2,7 @@
 
 #include "Codifica.h"
 #include "Errore.h"
+#include "Parallelo.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -103,11 +104,13 @@ void AggiungiRighe(const Griglia& griglia, int prima, int fine, bool conIntestaz
     const std::size_t salto = conIntestazione ? 1 : 0;
     // Where each line starts, from the start of the block; n - 1 TABs and a CR LF on every line.
     std::vector<std::size_t> posto(static_cast<std::size_t>(fine - prima) + salto + 1, 0);
+    std::vector<std::string_view> testi;
     for (int c = 0; c < colonne; ++c) {
         if (conIntestazione)
             posto[1] += griglia.intestazione(c).size() + 1;
-        for (int r = prima; r < fine; ++r)
-            posto[static_cast<std::size_t>(r - prima) + salto + 1] += griglia.cella(c, r).size() + 1;
+        griglia.testiColonna(c, prima, fine, testi);
+        for (std::size_t r = 0; r < testi.size(); ++r)
+            posto[r + salto + 1] += testi[r].size() + 1;
     }
     const std::size_t inizio = byte.size();
     posto[0] = inizio;
@@ -126,8 +129,9 @@ void AggiungiRighe(const Griglia& griglia, int prima, int fine, bool conIntestaz
         const bool ultima = c + 1 == colonne;
         if (conIntestazione)
             scrivi(0, griglia.intestazione(c), ultima);
-        for (int r = prima; r < fine; ++r)
-            scrivi(static_cast<std::size_t>(r - prima) + salto, griglia.cella(c, r), ultima);
+        griglia.testiColonna(c, prima, fine, testi);
+        for (std::size_t r = 0; r < testi.size(); ++r)
+            scrivi(r + salto, testi[r], ultima);
     }
     byte.replace(inizio, std::string::npos, AWindows1252(std::string_view(byte).substr(inizio)));
 }
@@ -248,14 +252,26 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso)
     griglia.intestazione(0); // fails for a grid without columns before any file is touched
     ScriviFile(percorso, [&](std::FILE* file) {
         // Blocks of about 2 MB of lines: a large grid never has its whole text in memory, and the
-        // lines that a block writes at once stay in the processor's caches.
-        const int kRigheBlocco = std::max(1, (2 << 20) / (8 * griglia.numeroColonne()));
-        std::string byte;
-        for (int prima = 0; prima == 0 || prima < griglia.numeroRighe(); prima += kRigheBlocco) {
-            byte.clear();
-            AggiungiRighe(griglia, prima, std::min(prima + kRigheBlocco, griglia.numeroRighe()), prima == 0, byte);
-            if (!byte.empty() && std::fwrite(byte.data(), 1, byte.size(), file) != byte.size())
-                return false;
+        // lines that a block writes at once stay in the processor's caches. The processors build
+        // one block each at once; the blocks go to the file in their order.
+        const int righe = griglia.numeroRighe();
+        const int perBlocco = std::max(1, (2 << 20) / (8 * griglia.numeroColonne()));
+        std::vector<std::string> blocchi(static_cast<std::size_t>(ProcessoriDisponibili()));
+        for (long long prima = 0; prima == 0 || prima < righe;) {
+            const long long dopo = std::min<long long>(prima + static_cast<long long>(blocchi.size()) * perBlocco, righe);
+            PerIntervalli(std::max<long long>(1, (dopo - prima + perBlocco - 1) / perBlocco), [&](long long b, long long) {
+                std::string& byte = blocchi[static_cast<std::size_t>(b)];
+                const long long inizio = prima + b * perBlocco;
+                byte.clear();
+                AggiungiRighe(griglia, static_cast<int>(inizio), static_cast<int>(std::min<long long>(inizio + perBlocco, righe)),
+                              inizio == 0, byte);
+            });
+            for (std::string& byte : blocchi) {
+                if (!byte.empty() && std::fwrite(byte.data(), 1, byte.size(), file) != byte.size())
+                    return false;
+                byte.clear();
+            }
+            prima = std::max(dopo, prima + 1);
         }
         return true;
     });

@@ -3,6 +3,7 @@
 #include "Errore.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 
 namespace marvento {
@@ -35,12 +36,8 @@ void Griglia::impostaNumeroRighe(int righe)
     if (righe < 0 || righe == righe_)
         return;
     // Raising only moves the limit: the columns hold nothing at or beyond the old count.
-    for (Colonna& colonna : colonne_) {
-        if (colonna.fini.size() > static_cast<std::size_t>(righe)) {
-            colonna.fini.resize(static_cast<std::size_t>(righe));
-            colonna.testi.resize(righe == 0 ? 0 : colonna.fini.back());
-        }
-    }
+    for (Colonna& colonna : colonne_)
+        colonna.tronca(righe);
     righe_ = righe;
 }
 
@@ -91,64 +88,80 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
     Colonna& c = colonnaDi(colonna);
     if (riga < 0 || riga >= righe_)
         throw Errore(Messaggio("Row index, %d, out of bounds", riga));
-    const std::size_t r = static_cast<std::size_t>(riga);
-    constexpr std::size_t kMassimo = std::numeric_limits<std::uint32_t>::max();
-    if (r == c.fini.size()) { // the next row, as an import writes them
-        if (c.testi.size() + testo.size() > kMassimo)
-            throw Errore("Too much text in one grid column");
-        c.testi.append(testo);
-        c.fini.push_back(static_cast<std::uint32_t>(c.testi.size()));
-        return;
-    }
-    const std::size_t inizio = r == 0 ? 0 : (r <= c.fini.size() ? c.fini[r - 1] : c.testi.size());
-    const std::size_t vecchio = r < c.fini.size() ? c.fini[r] - inizio : 0;
-    if (c.testi.size() - vecchio + testo.size() > kMassimo)
+    const std::size_t vecchio = riga < c.righe() ? c.lunghezza(riga) : 0;
+    if (c.testi.size() - vecchio + testo.size() > std::numeric_limits<std::uint32_t>::max())
         throw Errore("Too much text in one grid column");
-    if (r >= c.fini.size()) {
-        // The next row, or rows left empty before it.
-        c.fini.resize(r, static_cast<std::uint32_t>(c.testi.size()));
-        c.testi.append(testo);
-        c.fini.push_back(static_cast<std::uint32_t>(c.testi.size()));
+    if (riga < c.righe()) {
+        c.sostituisci(riga, testo);
         return;
     }
-    // A row rewritten in place: the rows after it move by the difference.
-    c.testi.replace(inizio, vecchio, testo);
-    const std::uint32_t nuovaFine = static_cast<std::uint32_t>(inizio + testo.size());
-    const std::uint32_t vecchiaFine = c.fini[r];
-    for (std::size_t i = r; i < c.fini.size(); ++i)
-        c.fini[i] = c.fini[i] - vecchiaFine + nuovaFine;
+    while (c.righe() < riga) // rows left empty before it
+        c.accoda({});
+    c.accoda(testo);
+}
+
+void Griglia::testiColonna(int colonna, int prima, int fine, std::vector<std::string_view>& testi) const
+{
+    testi.assign(static_cast<std::size_t>(std::max(fine - prima, 0)), std::string_view());
+    if (colonna < 0 || colonna >= numeroColonne())
+        return;
+    const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
+    const int scritte = std::min(fine, c.righe());
+    if (prima < 0 || prima >= scritte)
+        return;
+    std::size_t posto = c.inizio(prima);
+    for (int r = prima; r < scritte; ++r) {
+        const std::size_t n = c.lunghezza(r);
+        testi[static_cast<std::size_t>(r - prima)] = std::string_view(c.testi.data() + posto, n);
+        posto += n;
+    }
+}
+
+void Griglia::Colonna::accoda(std::string_view testo)
+{
+    if (righe() % kRigheBlocco == 0)
+        inizi.push_back(static_cast<std::uint32_t>(testi.size()));
+    if (testo.size() >= kLunga)
+        lunghe[righe()] = static_cast<std::uint32_t>(testo.size());
+    lunghezze.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), kLunga)));
+    testi.append(testo);
+}
+
+void Griglia::Colonna::sostituisci(int riga, std::string_view testo)
+{
+    const std::size_t posto = inizio(riga);
+    const std::size_t vecchio = lunghezza(riga);
+    testi.replace(posto, vecchio, testo);
+    lunghe.erase(riga);
+    if (testo.size() >= kLunga)
+        lunghe[riga] = static_cast<std::uint32_t>(testo.size());
+    lunghezze[static_cast<std::size_t>(riga)] = static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), kLunga));
+    // The blocks after the row move by the difference.
+    for (std::size_t b = static_cast<std::size_t>(riga / kRigheBlocco) + 1; b < inizi.size(); ++b)
+        inizi[b] = static_cast<std::uint32_t>(inizi[b] - vecchio + testo.size());
+}
+
+void Griglia::Colonna::tronca(int righeTenute)
+{
+    if (righe() <= righeTenute)
+        return;
+    testi.resize(inizio(righeTenute));
+    lunghezze.resize(static_cast<std::size_t>(righeTenute));
+    inizi.resize(static_cast<std::size_t>((righeTenute + kRigheBlocco - 1) / kRigheBlocco));
+    for (auto lunga = lunghe.begin(); lunga != lunghe.end();)
+        lunga = lunga->first >= righeTenute ? lunghe.erase(lunga) : std::next(lunga);
 }
 
 void Griglia::riservaRighe(int righe)
 {
     const std::size_t n = static_cast<std::size_t>(std::max(righe, 0));
     for (Colonna& colonna : colonne_) {
-        colonna.fini.reserve(n);
-        if (!colonna.fini.empty()) // a quarter more than the texts so far, per row: they may grow longer
-            colonna.testi.reserve(std::min<std::size_t>(5 * n * colonna.testi.size() / colonna.fini.size() / 4 + 16,
+        colonna.lunghezze.reserve(n);
+        colonna.inizi.reserve(n / Colonna::kRigheBlocco + 1);
+        if (colonna.righe() > 0) // a quarter more than the texts so far, per row: they may grow longer
+            colonna.testi.reserve(std::min<std::size_t>(5 * n * colonna.testi.size() / static_cast<std::size_t>(colonna.righe()) / 4 + 16,
                                                         std::numeric_limits<std::uint32_t>::max()));
     }
-}
-
-void Griglia::accodaRighe(Griglia&& altra)
-{
-    const std::size_t colonne = std::min(colonne_.size(), altra.colonne_.size());
-    for (std::size_t c = 0; c < colonne; ++c)
-        if (colonne_[c].testi.size() + altra.colonne_[c].testi.size() > std::numeric_limits<std::uint32_t>::max())
-            throw Errore("Too much text in one grid column");
-    for (std::size_t c = 0; c < colonne; ++c) {
-        Colonna& sotto = altra.colonne_[c];
-        Colonna& colonna = colonne_[c];
-        // Rows of this grid beyond its last written one are empty.
-        colonna.fini.resize(static_cast<std::size_t>(righe_), static_cast<std::uint32_t>(colonna.testi.size()));
-        const std::uint32_t base = static_cast<std::uint32_t>(colonna.testi.size());
-        colonna.testi.append(sotto.testi);
-        for (const std::uint32_t fine : sotto.fini)
-            colonna.fini.push_back(base + fine);
-        sotto = Colonna();
-    }
-    righe_ += altra.righe_;
-    altra.colonne_.clear();
 }
 
 void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)

@@ -1,11 +1,13 @@
 #pragma once
 // The grid: an ordered list of columns (header, width, read-only flag), a row count and the cell
-// texts. A column keeps its texts back to back in one buffer with the end of each row's text:
-// a 100 MB file gives some twenty million cells, which must cost little more than their bytes.
+// texts. A 100 MB file gives some twenty million cells, most of them a few bytes long, which must
+// cost little more than their bytes: a column keeps its texts back to back in one buffer, with one
+// length byte per row and the start of every sixteenth row.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace marvento {
@@ -39,15 +41,13 @@ class Griglia
     // Outside the grid: the empty text. The view stays valid until the grid changes.
     std::string_view cella(int colonna, int riga) const
     {
-        if (colonna < 0 || colonna >= numeroColonne() || riga < 0)
+        if (colonna < 0 || colonna >= numeroColonne())
             return {};
-        const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
-        const std::size_t r = static_cast<std::size_t>(riga);
-        if (r >= c.fini.size())
-            return {};
-        const std::size_t inizio = r == 0 ? 0 : c.fini[r - 1];
-        return std::string_view(c.testi.data() + inizio, c.fini[r] - inizio);
+        return colonne_[static_cast<std::size_t>(colonna)].testo(riga);
     }
+    // The texts of rows prima..fine-1 of a column, as cella gives them, in one pass down it: a column
+    // read cell by cell costs more. The views stay valid until the grid changes.
+    void testiColonna(int colonna, int prima, int fine, std::vector<std::string_view>& testi) const;
     // Fails with "Column index, %d, out of bounds" (tested first) or "Row index, %d, out of bounds",
     // and with "Too much text in one grid column" beyond 4 GB of text in a column; a failed write
     // changes nothing. Writing the rows of a column in order, as an import does, costs the text.
@@ -58,19 +58,42 @@ class Griglia
     // that is never written costs address space, not memory. Changes no text.
     void riservaRighe(int righe);
 
-    // Appends the rows of altra, which has the same number of columns, below the rows of this grid,
-    // column by column: parts of a table filled at once are put together this way. Headers, widths
-    // and flags stay this grid's; altra is left empty.
-    void accodaRighe(Griglia&& altra);
-
   private:
     struct Colonna
     {
+        static constexpr int kRigheBlocco = 16;
+        static constexpr std::uint8_t kLunga = 255; // the length byte of a text of 255 bytes or more
+
         std::string intestazione;
         int larghezza = 100;
         bool solaLettura = false;
-        std::string testi;               // the texts of rows 0..fini.size()-1, back to back
-        std::vector<std::uint32_t> fini; // where each of those rows' text ends in testi
+        std::string testi;                     // the texts of the rows written, back to back
+        std::vector<std::uint8_t> lunghezze;   // per row written: its length, or kLunga
+        std::vector<std::uint32_t> inizi;      // where rows 0, 16, 32, ... start in testi
+        std::unordered_map<int, std::uint32_t> lunghe; // the lengths of the rows of kLunga
+
+        int righe() const { return static_cast<int>(lunghezze.size()); }
+        std::size_t lunghezza(int riga) const
+        {
+            const std::uint8_t n = lunghezze[static_cast<std::size_t>(riga)];
+            return n == kLunga ? lunghe.at(riga) : n;
+        }
+        std::size_t inizio(int riga) const
+        {
+            std::size_t posto = inizi[static_cast<std::size_t>(riga / kRigheBlocco)];
+            for (int r = riga - riga % kRigheBlocco; r < riga; ++r)
+                posto += lunghezza(r);
+            return posto;
+        }
+        std::string_view testo(int riga) const
+        {
+            if (riga < 0 || riga >= righe())
+                return {};
+            return std::string_view(testi.data() + inizio(riga), lunghezza(riga));
+        }
+        void accoda(std::string_view testo);
+        void sostituisci(int riga, std::string_view testo);
+        void tronca(int righe);
     };
 
     Colonna& colonnaDi(int colonna);

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace marvento {
@@ -240,7 +241,7 @@ int PrimaColonna(const Griglia& griglia, std::string_view intestazione)
 }
 
 // The data lines cut at once, before their cells go to the table column by column.
-constexpr int kLineePerPassata = 32;
+constexpr int kLineePerPassata = 16;
 
 // One row per data line (a blank line, as real files may end with, is no interval): the interval,
 // then per section its number and its s values. A row spans thousands of columns: written row by
@@ -266,7 +267,7 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
         passata.campi.resize(std::min<std::size_t>(kLineePerPassata, linee.size() - primo));
         for (std::size_t i = 0; i < passata.campi.size(); ++i) {
             PulisciRigaDati(righe.riga(linee[primo + i]), separatore, passata.pulita);
-            DividiCampi(passata.pulita, ';', passata.campi[i]);
+            DividiCampiPresi(std::move(passata.pulita), ';', passata.campi[i]);
             // What writing the line row by row would meet first: its first missing field.
             if (passata.campi[i].conteggio() < 1 + p * s)
                 ErroreIndiceLista(passata.campi[i].conteggio());
@@ -312,16 +313,25 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     using namespace riepilogo_archi;
     const int T = PrimaColonna(tabella, parole.colonnaTempo);
     const int V = PrimaColonna(tabella, parole.colonnaVeicoli);
+    std::vector<FigurePesate> figure(static_cast<std::size_t>(p));
+    if (V >= 0)
+        PerIntervalli(p, [&](long long primo, long long fine) {
+            std::vector<std::string_view> veicoli;
+            std::vector<std::string_view> tempi;
+            for (long long k = primo; k < fine; ++k) {
+                const int o = (s + 1) * static_cast<int>(k);
+                tabella.testiColonna(o + V, 0, tabella.numeroRighe(), veicoli);
+                tabella.testiColonna(T >= 0 ? o + T : -1, 0, tabella.numeroRighe(), tempi); // -1: all empty
+                for (std::size_t riga = 0; riga < veicoli.size(); ++riga)
+                    figure[static_cast<std::size_t>(k)].aggiungi(veicoli[riga], T >= 0, tempi[riga], separatore);
+            }
+        });
     for (int k = 0; k < p; ++k) {
-        const int o = (s + 1) * k;
+        const FigurePesate& f = figure[static_cast<std::size_t>(k)];
         if (V >= 0) {
-            FigurePesate figure;
-            for (int riga = 0; riga < tabella.numeroRighe(); ++riga)
-                figure.aggiungi(tabella.cella(o + V, riga), T >= 0,
-                                T >= 0 ? tabella.cella(o + T, riga) : std::string_view(), separatore);
             if (T >= 0)
-                riepilogo.impostaCella(kTempoMedio, k, figure.media(separatore));
-            riepilogo.impostaCella(kVeicoli, k, FormattaIntero(static_cast<std::int32_t>(figure.totale)));
+                riepilogo.impostaCella(kTempoMedio, k, f.media(separatore));
+            riepilogo.impostaCella(kVeicoli, k, FormattaIntero(static_cast<std::int32_t>(f.totale)));
         }
         riepilogo.impostaCella(kLunghezzaReale, k, "");
         riepilogo.impostaCella(kTempoCorretto, k, "");

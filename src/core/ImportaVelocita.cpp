@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace marvento {
@@ -179,7 +180,7 @@ void TagliaRigaDati(const ListaRighe& righe, long long r, int d, const Struttura
     riga.assign(righe.riga(static_cast<int>(r)));
     if (separatore != '.')
         std::replace(riga.begin(), riga.end(), '.', separatore);
-    DividiCampi(riga, ';', campi);
+    DividiCampiPresi(std::move(riga), ';', campi);
     // A measurement line after the header line has no block of its own.
     if (d >= s.misurePrimaIntestazione && campi.conteggio() > 0)
         throw Errore(Messaggio("Column index, %d, out of bounds", static_cast<long long>(d) * s.q));
@@ -273,28 +274,37 @@ void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia&
     const int veicoli = CercaColonna(tabella, parole.colonnaVeicoli);
     const int velocita = CercaColonna(tabella, parole.colonnaVelocita);
     const int righeTabella = tabella.numeroRighe();
-    double intervallo = 0;
-    std::string testoIntervallo; // the first measurement's, written in every row
-    for (int b = 0; b < p; ++b) {
-        FigurePesate figure;
-        const int o = (s.q - 2) * b;
-        for (int j = 0; j < righeTabella; ++j) {
-            if (veicoli >= 0)
-                figure.aggiungi(tabella.cella(o + veicoli, j), velocita >= 0,
-                                velocita >= 0 ? tabella.cella(o + velocita, j) : std::string_view(), separatore);
-            if (b == 0 && j == 0)
-                intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
-            if (b == 0 && j == righeTabella - 1)
-                intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - intervallo;
+    // The figures of the measurements are worked out at once, then written in order.
+    std::vector<FigurePesate> figure(static_cast<std::size_t>(p));
+    double intervallo = 0; // the first measurement's, written in every row
+    PerIntervalli(p, [&](long long primo, long long fine) {
+        std::vector<std::string_view> testiVeicoli;
+        std::vector<std::string_view> testiVelocita;
+        for (long long b = primo; b < fine; ++b) {
+            const int o = (s.q - 2) * static_cast<int>(b);
+            tabella.testiColonna(veicoli < 0 ? -1 : o + veicoli, 0, righeTabella, testiVeicoli);
+            tabella.testiColonna(velocita < 0 ? -1 : o + velocita, 0, righeTabella, testiVelocita);
+            for (int j = 0; j < righeTabella; ++j) {
+                const std::size_t r = static_cast<std::size_t>(j);
+                if (veicoli >= 0)
+                    figure[static_cast<std::size_t>(b)].aggiungi(testiVeicoli[r], velocita >= 0, testiVelocita[r],
+                                                                 separatore);
+                if (b == 0 && j == 0)
+                    intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
+                if (b == 0 && j == righeTabella - 1)
+                    intervallo = LeggiDecimale(tabella.cella(2, righeTabella - 1), separatore) - intervallo;
+            }
         }
+    });
+    const std::string testoIntervallo = FormattaDecimale(intervallo, separatore);
+    for (int b = 0; b < p; ++b) {
+        const FigurePesate& f = figure[static_cast<std::size_t>(b)];
         riepilogo.impostaCella(kMisura, b, FormattaIntero(b + 1));
         if (veicoli >= 0) {
-            riepilogo.impostaCella(kVeicoli, b, FormattaIntero(static_cast<std::int32_t>(figure.totale)));
+            riepilogo.impostaCella(kVeicoli, b, FormattaIntero(static_cast<std::int32_t>(f.totale)));
             if (velocita >= 0)
-                riepilogo.impostaCella(kVelocita, b, figure.media(separatore));
+                riepilogo.impostaCella(kVelocita, b, f.media(separatore));
         }
-        if (b == 0)
-            testoIntervallo = FormattaDecimale(intervallo, separatore);
         riepilogo.impostaCella(kIntervallo, b, testoIntervallo);
     }
 

@@ -5,6 +5,7 @@
 #include "Errore.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -22,20 +23,31 @@ class ListaCampi
     {
         if (indice < 0 || indice >= conteggio())
             ErroreIndiceLista(indice);
-        const auto& [inizio, fine] = campi_[static_cast<std::size_t>(indice)];
-        return std::string_view(testo_).substr(inizio, fine - inizio);
+        const auto [inizio, fine] = campi_[static_cast<std::size_t>(indice)];
+        if (inizio < riga_.size() || fine == inizio)
+            return std::string_view(riga_.data() + inizio, fine - inizio);
+        return std::string_view(propri_.data() + inizio - riga_.size(), fine - inizio);
     }
 
-    // Forgets the fields and takes a copy of the line that the next ones are cut from.
+    // Forgets the fields and takes the line that the next ones are cut from: a copy, or the string
+    // itself (which then gets this list's previous buffer, to be refilled without allocating).
     void inizia(std::string_view riga);
+    void inizia(std::string&& riga);
+    const std::string& riga() const { return riga_; }
     // A field that is the line's characters [inizio, fine).
-    void aggiungiTratto(std::size_t inizio, std::size_t fine) { campi_.emplace_back(inizio, fine); }
+    void aggiungiTratto(std::size_t inizio, std::size_t fine)
+    {
+        campi_.emplace_back(static_cast<std::uint32_t>(inizio), static_cast<std::uint32_t>(fine));
+    }
     // A field of its own text.
     void aggiungi(std::string_view campo);
 
   private:
-    std::string testo_; // the line, then the texts of the fields that are not part of it
-    std::vector<std::pair<std::size_t, std::size_t>> campi_;
+    std::string riga_;
+    std::string propri_; // the texts of the fields that are not part of the line, back to back
+    // Where each field lies: in the line, or from riga_.size() on in propri_. A line of 4 GB or more
+    // is refused by inizia.
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> campi_;
 };
 
 } // namespace marvento

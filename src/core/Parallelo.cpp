@@ -34,4 +34,10 @@ void InParallelo(int parti, const std::function<void(int parte)>& fai)
             std::rethrow_exception(errore);
 }
 
+void PerIntervalli(long long n, const std::function<void(long long primo, long long fine)>& fai)
+{
+    const int parti = static_cast<int>(std::clamp<long long>(n, 1, ProcessoriDisponibili()));
+    InParallelo(parti, [&](int parte) { fai(n * parte / parti, n * (parte + 1) / parti); });
+}
+
 } // namespace marvento

@@ -14,6 +14,10 @@ int ProcessoriDisponibili();
 // of the file, so that is the failure that the work done in order would meet first).
 void InParallelo(int parti, const std::function<void(int parte)>& fai);
 
+// Splits the items 0..n-1 into one range per processor and calls fai(primo, fine) for each range at
+// once. The failure of the earliest range is thrown: the one that doing the items in order meets.
+void PerIntervalli(long long n, const std::function<void(long long primo, long long fine)>& fai);
+
 // Works through passate chunks of a file in order: taglia(k, b) cuts the lines of chunk k into
 // buffer b (0 or 1), scrivi(k, b) writes them into the table. With a second processor, chunk k is
 // written while chunk k + 1 is cut. Failures come in the order of the work done one step at a time:

@@ -207,9 +207,12 @@ bool IniziaCon(std::string_view riga, std::string_view prefisso)
     return riga.size() >= prefisso.size() && riga.compare(0, prefisso.size(), prefisso) == 0;
 }
 
-void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
+namespace {
+
+// Cuts the line that campi has just taken.
+void Taglia(char delimitatore, ListaCampi& campi)
 {
-    campi.inizia(riga);
+    const std::string_view riga = campi.riga();
     const std::size_t n = riga.size();
     std::size_t p = 0;
     while (p < n) {
@@ -255,6 +258,20 @@ void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
         if (p == n)
             campi.aggiungiTratto(n, n); // a final delimiter adds an empty field
     }
+}
+
+} // namespace
+
+void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi)
+{
+    campi.inizia(riga);
+    Taglia(delimitatore, campi);
+}
+
+void DividiCampiPresi(std::string&& riga, char delimitatore, ListaCampi& campi)
+{
+    campi.inizia(std::move(riga));
+    Taglia(delimitatore, campi);
 }
 
 ListaCampi DividiCampi(std::string_view riga, char delimitatore)

@@ -23,6 +23,8 @@ bool IniziaCon(std::string_view riga, std::string_view prefisso);
 
 // Refills campi with the fields of riga cut at delimitatore, with the double-quote rules.
 void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi);
+// The same on a line that the list takes over rather than copies; riga gets a buffer to refill.
+void DividiCampiPresi(std::string&& riga, char delimitatore, ListaCampi& campi);
 ListaCampi DividiCampi(std::string_view riga, char delimitatore);
 
 // Replaces every occurrence of a one-character text; any other length of carattere copies the text.

@@ -5,6 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cfloat>
+#include <charconv>
+#include <cstring>
+#include <random>
+#include <vector>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -214,6 +218,48 @@ TEST(FormattaIntero, Casi)
                 {std::numeric_limits<std::int32_t>::min(), "-2147483648"}};
     for (const auto& caso : casi)
         EXPECT_EQ(FormattaIntero(caso.valore), caso.atteso);
+}
+
+// Plain decimals are read by one exact division; the result must be the correctly rounded one that
+// from_chars gives, bit for bit, also around the limits of that shortcut.
+TEST(LeggiDecimale, IDecimaliSempliciComeFromChars)
+{
+    std::mt19937_64 caso(7);
+    auto cifre = [&](int quante) {
+        std::string testo;
+        for (int i = 0; i < quante; ++i)
+            testo.push_back(static_cast<char>('0' + caso() % 10));
+        return testo;
+    };
+    std::vector<std::string> testi = {"0", "-0", "+0,0", ",5", "5,", "9007199254740992", "9007199254740993",
+                                      "0,9007199254740993", "1234567890123456789", "12345678901234567890",
+                                      "0,1", "0,3", "2,675", "87,3", "  -45,25  ", "0,0000000000000000001"};
+    for (int i = 0; i < 20000; ++i) {
+        const int intere = static_cast<int>(caso() % 12);
+        const int decimali = static_cast<int>(caso() % 12);
+        std::string testo = (caso() % 4 == 0 ? "-" : "") + cifre(intere);
+        if (decimali > 0 || intere == 0)
+            testo += "," + cifre(decimali == 0 ? 1 : decimali);
+        testi.push_back(testo);
+    }
+    for (const std::string& testo : testi) {
+        // The reference: the same number in the one form from_chars takes.
+        std::string forma;
+        for (char c : testo)
+            if (c != ' ' && c != '+')
+                forma.push_back(c == ',' ? '.' : c);
+        if (forma.back() == '.')
+            forma.pop_back();
+        if (forma[0] == '.' || (forma[0] == '-' && forma[1] == '.'))
+            forma.insert(forma[0] == '-' ? 1 : 0, "0");
+        double atteso = 0;
+        std::from_chars(forma.data(), forma.data() + forma.size(), atteso);
+        const double letto = LeggiDecimale(testo, ',');
+        EXPECT_EQ(std::memcmp(&letto, &atteso, sizeof letto), 0) << testo;
+    }
+    EXPECT_THROW(LeggiDecimale("1.5", ','), Errore);
+    EXPECT_THROW(LeggiDecimale("1,5x", ','), Errore);
+    EXPECT_THROW(LeggiDecimale(" ", ','), Errore);
 }
 
 } // namespace
