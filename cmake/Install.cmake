@@ -63,7 +63,8 @@ else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libqt6widgets6, libqt6charts6, libqt6gui6, libqt6core6, libstdc++6, libc6")
 endif()
-# Wayland sessions need Qt's Wayland plugin; X11 and offscreen come with libqt6gui6.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# Wayland sessions need Qt's Wayland plugin; X11 and offscreen come with libqt6gui6. Qt's Italian
+# catalogue gives marvento-cli's help Qt's own words (usage line, section titles) in Italian too.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
 
 include(CPack)

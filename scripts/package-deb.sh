@@ -83,6 +83,13 @@ rm -f "$png"
 [ "$status" -eq 0 ] || fail "marvento-cli chart exited with $status"
 [ "$written" = yes ] || fail "marvento-cli chart wrote no image"
 echo "marvento-cli chart: image written"
+# Qt's own words in the help come from its Italian catalogue (qt6-translations-l10n, recommended).
+if [ -f /usr/share/qt6/translations/qtbase_it.qm ]; then
+  marvento-cli mes --help | grep -q '^Utilizzo: ' || fail "marvento-cli mes --help is not in Italian"
+  echo "marvento-cli mes --help: Italian"
+else
+  echo "note: qt6-translations-l10n is not installed, the help keeps Qt's English words"
+fi
 # The window must start and keep running; timeout's 124 means it was still up after 3 s.
 status=0
 QT_QPA_PLATFORM=offscreen timeout 3 Marvento >/dev/null 2>&1 || status=$?

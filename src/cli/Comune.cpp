@@ -20,8 +20,8 @@ namespace marvento::cli {
 namespace {
 
 // The parser names only the program; the usage line also needs the command, which the dispatch
-// guarantees to be the first argument. It goes before "[options]" (in Qt's words, as Qt's
-// translation gives them), which follows the program's name.
+// guarantees to be the first argument. It goes before "[options]", translated as Qt translates it,
+// which follows the program's name.
 std::string TestoAiuto(const QCommandLineParser& parser)
 {
     QString testo = parser.helpText();
@@ -37,8 +37,20 @@ std::string TestoAiuto(const QCommandLineParser& parser)
 
 void AggiungiAiutoEVersione(QCommandLineParser& parser)
 {
-    parser.addHelpOption();
-    parser.addVersionOption();
+    // The names of QCommandLineParser::addHelpOption and addVersionOption, with descriptions of our
+    // own: Qt's Italian catalogue has none for its help option.
+    parser.addOption({{
+#ifdef _WIN32
+                          "?",
+#endif
+                          "h", "help"},
+                      "Mostra l'aiuto sulle opzioni."});
+    // Qt's --help-all would list Qt's own options, which no command takes: it shows the same help
+    // and is not listed.
+    QCommandLineOption aiutoCompleto(QStringLiteral("help-all"));
+    aiutoCompleto.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(aiutoCompleto);
+    parser.addOption({{"v", "version"}, "Mostra le informazioni sulla versione."});
 }
 
 void AggiungiSeparatore(QCommandLineParser& parser)
@@ -58,7 +70,7 @@ std::optional<int> AnalizzaAiutoEVersione(QCommandLineParser& parser, const QStr
 {
     if (!parser.parse(argomenti))
         return ErroreUso(parser, parser.errorText());
-    if (parser.isSet("help")) {
+    if (parser.isSet("help") || parser.isSet("help-all")) {
         std::cout << TestoAiuto(parser);
         return kUscitaRiuscita;
     }

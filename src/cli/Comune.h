@@ -22,7 +22,8 @@ inline constexpr int kUscitaRiuscita = 0;
 inline constexpr int kUscitaErrore = 1; // the import or a write failed
 inline constexpr int kUscitaUso = 2;    // wrong arguments
 
-// -h/--help and -v/--version.
+// -h/--help and -v/--version, described in Italian (Qt's catalogue has no Italian for its own help
+// option).
 void AggiungiAiutoEVersione(QCommandLineParser& parser);
 
 // --decimal-separator SEP.

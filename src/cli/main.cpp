@@ -5,7 +5,9 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QStringList>
+#include <QTranslator>
 
 #include <clocale>
 #include <cstdio>
@@ -79,6 +81,24 @@ std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv, const
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 
+// Qt's own words in the commands' help and in its parser's messages ("Usage:", "Options:", "Unknown
+// option") in Italian, as the rest of the program speaks; without the catalogue they stay in
+// English. Where Qt is installed the catalogue is qtbase_it.qm among Qt's translations; windeployqt
+// merges it into qt_it.qm in a folder beside the program.
+void CaricaTraduzione(QTranslator& traduzione)
+{
+    const QString cartelle[] = {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                QCoreApplication::applicationDirPath() + QStringLiteral("/translations")};
+    for (const QString& cartella : cartelle) {
+        for (const char* nome : {"qtbase_it", "qt_it"}) {
+            if (traduzione.load(QString::fromLatin1(nome), cartella)) {
+                QCoreApplication::installTranslator(&traduzione);
+                return;
+            }
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -87,6 +107,8 @@ int main(int argc, char** argv)
     const auto applicazione = CreaApplicazione(argc, argv, comando);
     QCoreApplication::setApplicationName(QStringLiteral("marvento-cli"));
     QCoreApplication::setApplicationVersion(QStringLiteral(MARVENTO_VERSIONE));
+    QTranslator traduzione;
+    CaricaTraduzione(traduzione);
     // Qt takes the C library's locale from the environment; numbers are the core's business and
     // must not follow it.
     std::setlocale(LC_NUMERIC, "C");

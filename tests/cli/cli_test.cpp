@@ -10,6 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QString>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -218,8 +222,10 @@ TEST_F(Cli, UsoSbagliatoUscitaDue)
         EXPECT_NE(e.err.find("marvento-cli"), std::string::npos) << e.err; // the usage text
         EXPECT_EQ(e.out, "");
     }
-    for (const auto& [argomenti, testo] : {std::pair{"--help", "rsz"}, std::pair{"mes --help", "--detail"},
-                                           std::pair{"rsz --help", "--real-lengths"}}) {
+    // --help-all, which Qt's own help option brings, shows the same help.
+    for (const auto& [argomenti, testo] :
+         {std::pair{"--help", "rsz"}, std::pair{"mes --help", "--detail"},
+          std::pair{"rsz --help", "--real-lengths"}, std::pair{"mes --help-all", "--detail"}}) {
         SCOPED_TRACE(argomenti);
         const Esito e = Esegui(argomenti);
         EXPECT_EQ(e.uscita, 0);
@@ -258,6 +264,29 @@ TEST_F(Cli, RszConLunghezzeReali)
     const Esito troppe = Esegui("rsz " + Q(kEsempioRsz) + " --real-lengths \"1;2;3;4\"");
     EXPECT_EQ(troppe.uscita, 1);
     EXPECT_EQ(UltimaRiga(troppe.err), "Lunghezze reali indicate: 4, ma il file ha 3 sezioni.");
+}
+
+// Qt's own words in the help and in its parser's messages (the usage line, the section titles, the
+// help and version options, an unknown option) come from its Italian catalogue.
+TEST_F(Cli, AiutoInItaliano)
+{
+    const QString traduzioni = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!QFileInfo::exists(traduzioni + QStringLiteral("/qtbase_it.qm")))
+        GTEST_SKIP() << "Qt's Italian catalogue qtbase_it.qm is not in " << traduzioni.toStdString()
+                     << " (Debian package qt6-translations-l10n): the help keeps Qt's English words";
+    for (const char* argomenti : {"--help", "mes --help", "rsz --help", "runs --help", "chart --help"}) {
+        SCOPED_TRACE(argomenti);
+        const Esito e = Esegui(argomenti);
+        EXPECT_EQ(e.uscita, 0);
+        for (const char* inglese : {"Usage", "Options", "Arguments", "Displays", "[options]", "help-all"})
+            EXPECT_EQ(e.out.find(inglese), std::string::npos) << inglese << " in:\n" << e.out;
+    }
+    const Esito mes = Esegui("mes --help");
+    EXPECT_NE(mes.out.find(" mes [opzioni] FILE\n"), std::string::npos) << mes.out; // the command named
+    EXPECT_NE(mes.out.find("\nOpzioni:\n"), std::string::npos) << mes.out;
+    const Esito errore = Esegui("mes " + Q(kEsempioMes) + " --sconosciuta");
+    EXPECT_EQ(errore.uscita, 2);
+    EXPECT_EQ(errore.err.rfind("Opzione sconosciuta 'sconosciuta'.\n", 0), 0u) << errore.err;
 }
 
 #ifndef _WIN32
