@@ -231,7 +231,9 @@ std::string TabellaAllineata(const Griglia& griglia)
 
 void StampaTabella(const Griglia& griglia)
 {
-    std::cout << TabellaAllineata(griglia) << std::flush;
+    // A full disk must not pass for a table printed.
+    if (!(std::cout << TabellaAllineata(griglia) << std::flush))
+        throw Errore("Stream write error");
 }
 
 void StampaMessaggio(const std::string& messaggio)

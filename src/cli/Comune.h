@@ -77,7 +77,7 @@ std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStrin
 void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo);
 
 // The grid on stdout as a plain-text table: columns padded to their widest cell, numbers to the
-// right.
+// right. Fails as a file export does when stdout cannot take it.
 void StampaTabella(const Griglia& griglia);
 
 // One line on stderr.

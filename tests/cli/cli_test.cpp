@@ -78,9 +78,11 @@ class Cli : public ::testing::Test
     }
 
     // Runs the tool through the shell; ambiente is prefixed to the command (VAR=value ..., cd DIR &&).
-    Esito Esegui(const std::string& argomenti, const std::string& ambiente = "") const
+    // Standard output goes to uscita when given, and is then not read back.
+    Esito Esegui(const std::string& argomenti, const std::string& ambiente = "",
+                 const fs::path& uscita = {}) const
     {
-        const fs::path out = Percorso("stdout.txt");
+        const fs::path out = uscita.empty() ? Percorso("stdout.txt") : uscita;
         const fs::path err = Percorso("stderr.txt");
         const std::string comando = ambiente + " \"" MARVENTO_CLI "\" " + argomenti + " >\"" + out.string() +
                                     "\" 2>\"" + err.string() + "\"";
@@ -91,7 +93,8 @@ class Cli : public ::testing::Test
 #else
         e.uscita = WIFEXITED(stato) ? WEXITSTATUS(stato) : -1;
 #endif
-        e.out = Leggi(out);
+        if (uscita.empty())
+            e.out = Leggi(out);
         e.err = Leggi(err);
         return e;
     }
@@ -336,6 +339,22 @@ TEST_F(Cli, RigheDiComando)
                 scritti.push_back(nome);
         }
         EXPECT_EQ(scritti, caso.scritti);
+    }
+}
+#endif
+
+#ifdef __linux__
+// A table that cannot reach stdout (here a full device) is a failure, not a success.
+TEST_F(Cli, StdoutNonScrivibileEUnErrore)
+{
+    const std::string esempio = Q(kEsempioMes);
+    for (const std::string& argomenti :
+         {"mes " + esempio, "rsz " + Q(kEsempioRsz),
+          "runs " + esempio + " " + Q(Scrivi("due.mes", Leggi(kEsempioMes)))}) {
+        SCOPED_TRACE(argomenti);
+        const Esito e = Esegui(argomenti + " --decimal-separator ,", "", "/dev/full");
+        EXPECT_EQ(e.uscita, 1);
+        EXPECT_EQ(UltimaRiga(e.err), "Stream write error.");
     }
 }
 #endif
