@@ -95,19 +95,23 @@ bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
 }
 
 
+// Moves p past the leading blanks and a sign; true for "-".
+bool SaltaSegno(std::string_view testo, std::size_t& p)
+{
+    while (p < testo.size() && testo[p] == ' ')
+        ++p;
+    if (p < testo.size() && (testo[p] == '+' || testo[p] == '-'))
+        return testo[p++] == '-';
+    return false;
+}
+
 } // namespace
 
 std::int32_t LeggiIntero(std::string_view testo)
 {
     const std::size_t n = testo.size();
     std::size_t p = 0;
-    while (p < n && testo[p] == ' ')
-        ++p;
-    bool negativo = false;
-    if (p < n && (testo[p] == '+' || testo[p] == '-')) {
-        negativo = testo[p] == '-';
-        ++p;
-    }
+    const bool negativo = SaltaSegno(testo, p);
     bool esadecimale = false;
     if (p < n && (testo[p] == '$' || testo[p] == 'x' || testo[p] == 'X')) {
         esadecimale = true;
@@ -156,13 +160,7 @@ double LeggiDecimale(std::string_view testo, char separatore)
         return semplice;
     const std::size_t n = testo.size();
     std::size_t p = 0;
-    while (p < n && testo[p] == ' ')
-        ++p;
-    bool negativo = false;
-    if (p < n && (testo[p] == '+' || testo[p] == '-')) {
-        negativo = testo[p] == '-';
-        ++p;
-    }
+    const bool negativo = SaltaSegno(testo, p);
     const std::size_t inizioIntere = p;
     while (p < n && Cifra(testo[p]))
         ++p;
