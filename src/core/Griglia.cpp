@@ -100,6 +100,32 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
     c.accoda(testo);
 }
 
+void Griglia::impostaCelle(int colonna, int primaRiga, const std::vector<std::string_view>& testi)
+{
+    Colonna& c = colonnaDi(colonna);
+    std::size_t totale = 0;
+    for (const std::string_view testo : testi)
+        totale += testo.size();
+    const bool inCoda = primaRiga == c.righe() && testi.size() <= static_cast<std::size_t>(righe_ - primaRiga) &&
+                        c.testi.size() + totale <= std::numeric_limits<std::uint32_t>::max();
+    if (!inCoda) {
+        for (std::size_t i = 0; i < testi.size(); ++i)
+            impostaCella(colonna, primaRiga + static_cast<int>(i), testi[i]);
+        return;
+    }
+    std::size_t posto = c.testi.size();
+    c.testi.resize(posto + totale);
+    for (const std::string_view testo : testi) {
+        if (c.righe() % Colonna::kRigheBlocco == 0)
+            c.inizi.push_back(static_cast<std::uint32_t>(posto));
+        if (testo.size() >= Colonna::kLunga)
+            c.lunghe[c.righe()] = static_cast<std::uint32_t>(testo.size());
+        c.lunghezze.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), Colonna::kLunga)));
+        testo.copy(c.testi.data() + posto, testo.size());
+        posto += testo.size();
+    }
+}
+
 void Griglia::testiColonna(int colonna, int prima, int fine, std::vector<std::string_view>& testi) const
 {
     testi.assign(static_cast<std::size_t>(std::max(fine - prima, 0)), std::string_view());

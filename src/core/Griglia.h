@@ -45,6 +45,9 @@ class Griglia
             return {};
         return colonne_[static_cast<std::size_t>(colonna)].testo(riga);
     }
+    // impostaCella(colonna, primaRiga + i, testi[i]) for every i in turn, with the same result and
+    // failure; rows appended at the end of a column cost little more than their texts.
+    void impostaCelle(int colonna, int primaRiga, const std::vector<std::string_view>& testi);
     // The texts of rows prima..fine-1 of a column, as cella gives them, in one pass down it: a column
     // read cell by cell costs more. The views stay valid until the grid changes.
     void testiColonna(int colonna, int prima, int fine, std::vector<std::string_view>& testi) const;

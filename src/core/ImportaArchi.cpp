@@ -83,13 +83,14 @@ std::string Lunghezza(std::string_view riga, const ParoleArchi& parole, char sep
 // reused for every line; the final ";" is dropped, any other last character kept.
 void PulisciRigaDati(std::string_view riga, char separatore, std::string& pulita)
 {
-    pulita.clear();
-    for (char c : riga) {
+    pulita.resize(riga.size());
+    std::size_t n = 0;
+    for (char c : riga)
         if (c != ' ')
-            pulita.push_back(c == '.' ? separatore : c);
-    }
-    if (!pulita.empty() && pulita.back() == ';')
-        pulita.pop_back();
+            pulita[n++] = c == '.' ? separatore : c;
+    if (n > 0 && pulita[n - 1] == ';')
+        --n;
+    pulita.resize(n);
 }
 
 } // namespace
@@ -259,6 +260,7 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
     {
         std::string pulita;
         std::vector<ListaCampi> campi;
+        std::vector<std::string_view> testi; // the cells of one column of the chunk
     };
     Passata passate[2];
     auto taglia = [&](long long k, int b) {
@@ -278,15 +280,20 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
         const int quante = static_cast<int>(campi.size());
         const int prima = tabella.numeroRighe();
         tabella.impostaNumeroRighe(prima + quante);
-        for (int i = 0; i < quante; ++i)
-            tabella.impostaCella(0, prima + i, campi[static_cast<std::size_t>(i)].campo(0));
+        std::vector<std::string_view>& testi = passate[b].testi;
+        auto scriviCampo = [&](int colonna, int campo) {
+            for (int i = 0; i < quante; ++i)
+                testi[static_cast<std::size_t>(i)] = campi[static_cast<std::size_t>(i)].campo(campo);
+            tabella.impostaCelle(colonna, prima, testi);
+        };
+        testi.resize(static_cast<std::size_t>(quante));
+        scriviCampo(0, 0);
         for (int k = 0; k < p; ++k) {
             const int o = (s + 1) * k;
-            for (int i = 0; i < quante; ++i)
-                tabella.impostaCella(o + 1, prima + i, numeri[static_cast<std::size_t>(k)]);
+            std::fill(testi.begin(), testi.end(), numeri[static_cast<std::size_t>(k)]);
+            tabella.impostaCelle(o + 1, prima, testi);
             for (int j = 0; j < s; ++j)
-                for (int i = 0; i < quante; ++i)
-                    tabella.impostaCella(o + 2 + j, prima + i, campi[static_cast<std::size_t>(i)].campo(1 + k * s + j));
+                scriviCampo(o + 2 + j, 1 + k * s + j);
         }
         if (prima == 0)
             tabella.riservaRighe(static_cast<int>(linee.size()));

@@ -200,6 +200,7 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore, 
     {
         std::string riga;
         std::vector<ListaCampi> linee;
+        std::vector<std::string_view> testi; // the cells of one column of the chunk
     };
     Passata passate[2];
     auto taglia = [&](long long k, int b) {
@@ -217,12 +218,15 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore, 
         const int gruppi = static_cast<int>(linee.size()) / p;
         const int prima = tabella.numeroRighe();
         tabella.impostaNumeroRighe(prima + gruppi);
+        std::vector<std::string_view>& testi = passate[b].testi;
+        testi.resize(static_cast<std::size_t>(gruppi));
         for (int d = 0; d < p; ++d)
             for (int j = 0; j < q; ++j) {
                 if (rimossa[static_cast<std::size_t>(d * q + j)])
                     continue; // removed at the end: its cells would never be seen
                 for (int g = 0; g < gruppi; ++g)
-                    tabella.impostaCella(d * q + j, prima + g, linee[static_cast<std::size_t>(g * p + d)].campo(j));
+                    testi[static_cast<std::size_t>(g)] = linee[static_cast<std::size_t>(g * p + d)].campo(j);
+                tabella.impostaCelle(d * q + j, prima, testi);
             }
         if (prima == 0)
             tabella.riservaRighe(static_cast<int>(s.gruppi));

@@ -20,7 +20,7 @@ void ListaCampi::inizia(std::string_view riga)
     // Keeps the capacity: one list is refilled for every line of a file.
     riga_.assign(riga.data(), riga.size());
     propri_.clear();
-    campi_.clear();
+    usati_ = 0;
 }
 
 void ListaCampi::inizia(std::string&& riga)
@@ -28,7 +28,7 @@ void ListaCampi::inizia(std::string&& riga)
     VerificaLunghezza(riga.size());
     riga_.swap(riga);
     propri_.clear();
-    campi_.clear();
+    usati_ = 0;
 }
 
 void ListaCampi::aggiungi(std::string_view campo)

@@ -16,7 +16,7 @@ namespace marvento {
 class ListaCampi
 {
   public:
-    int conteggio() const { return static_cast<int>(campi_.size()); }
+    int conteggio() const { return static_cast<int>(usati_); }
     // Fails with "List index out of bounds (%d)" outside 0..conteggio()-1.
     // The view stays valid until the list is refilled or destroyed.
     std::string_view campo(int indice) const
@@ -37,7 +37,10 @@ class ListaCampi
     // A field that is the line's characters [inizio, fine).
     void aggiungiTratto(std::size_t inizio, std::size_t fine)
     {
-        campi_.emplace_back(static_cast<std::uint32_t>(inizio), static_cast<std::uint32_t>(fine));
+        // The list only grows, so that a line of thousands of fields costs no allocation the next time.
+        if (usati_ == campi_.size())
+            campi_.resize(2 * usati_ + 16);
+        campi_[usati_++] = {static_cast<std::uint32_t>(inizio), static_cast<std::uint32_t>(fine)};
     }
     // A field of its own text.
     void aggiungi(std::string_view campo);
@@ -48,6 +51,7 @@ class ListaCampi
     // Where each field lies: in the line, or from riga_.size() on in propri_. A line of 4 GB or more
     // is refused by inizia.
     std::vector<std::pair<std::uint32_t, std::uint32_t>> campi_;
+    std::size_t usati_ = 0; // the fields of the line; campi_ may hold more places
 };
 
 } // namespace marvento
