@@ -1,6 +1,7 @@
 #include "Diagramma.h"
 
 #include "Errore.h"
+#include "Importazione.h"
 #include "Numeri.h"
 
 #include <algorithm>
@@ -10,13 +11,16 @@ namespace marvento {
 const char* const MessaggioNienteDaDisegnare =
     "Niente da disegnare: scegli una misura o sezione e un parametro";
 
+// Either summary has the measurement's or section's number first.
+static_assert(riepilogo_velocita::kMisura == riepilogo_archi::kSezione);
+
 ListeDiagramma RiempiListe(const Griglia& tabella, const Griglia& riepilogo)
 {
     ListeDiagramma liste;
     const int righe = riepilogo.numeroRighe();
     liste.sezioni.reserve(static_cast<std::size_t>(std::max(righe, 0)));
     for (int r = 0; r < righe; ++r)
-        liste.sezioni.emplace_back(riepilogo.cella(0, r));
+        liste.sezioni.emplace_back(riepilogo.cella(riepilogo_velocita::kMisura, r));
     for (int c = tabella.numeroColonne() - 1; c >= 0; --c) {
         const std::string& intestazione = tabella.intestazione(c);
         if (intestazione == "Misura" || intestazione == "Sezione")

@@ -19,6 +19,7 @@ namespace {
 // Where each importer puts what the statistics read.
 struct ColonneRiepilogo
 {
+    int numero;
     int veicoli;
     int figura;
     int etichetta;
@@ -30,8 +31,20 @@ struct ColonneRiepilogo
 ColonneRiepilogo Colonne(TipoFile tipo)
 {
     if (tipo == TipoFile::Velocita)
-        return {1, 2, 4, "misura", "Misura", "Etichetta"};
-    return {3, 2, 1, "sezione", "Sezione", "Lunghezza [m]"};
+        return {riepilogo_velocita::kMisura,
+                riepilogo_velocita::kVeicoli,
+                riepilogo_velocita::kVelocita,
+                riepilogo_velocita::kSezione,
+                "misura",
+                "Misura",
+                "Etichetta"};
+    return {riepilogo_archi::kSezione,
+            riepilogo_archi::kVeicoli,
+            riepilogo_archi::kTempoMedio,
+            riepilogo_archi::kLunghezza,
+            "sezione",
+            "Sezione",
+            "Lunghezza [m]"};
 }
 
 std::string TraVirgolette(const std::string& testo)
@@ -211,7 +224,7 @@ Griglia CalcolaStatisticheRun(const std::vector<RiepilogoRun>& run, TipoFile tip
         risultato.impostaIntestazione(c, intestazioni[c]);
 
     for (int r = 0; r < righe; ++r) {
-        risultato.impostaCella(0, r, primo.cella(0, r));
+        risultato.impostaCella(0, r, primo.cella(colonne.numero, r));
         risultato.impostaCella(1, r, primo.cella(colonne.etichetta, r));
 
         const Valori valori = RaccogliValori(run, colonne, r, separatore);
