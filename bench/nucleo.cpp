@@ -27,8 +27,8 @@ using namespace marvento;
 std::string File(const std::string& tipo, std::int64_t megabyte)
 {
     const char* cartella = std::getenv("MARVENTO_BENCH_DATA");
-    return std::string(cartella ? cartella : MARVENTO_BENCH_DATA) + "/" + tipo + "-" + std::to_string(megabyte) +
-           "." + tipo;
+    return std::string(cartella ? cartella : MARVENTO_BENCH_DATA) + "/" + tipo + "-" +
+           std::to_string(megabyte) + "." + tipo;
 }
 
 using Importatore = void (*)(const ListaRighe&, Griglia&, Griglia&, char);
@@ -101,10 +101,22 @@ void Esporta(benchmark::State& stato, const std::string& tipo, Importatore impor
     std::filesystem::remove(sommario);
 }
 
-void ImportaMes(benchmark::State& stato) { Importa(stato, "mes", ImportaVelocita); }
-void ImportaRsz(benchmark::State& stato) { Importa(stato, "rsz", ImportaArchi); }
-void EsportaMes(benchmark::State& stato) { Esporta(stato, "mes", ImportaVelocita); }
-void EsportaRsz(benchmark::State& stato) { Esporta(stato, "rsz", ImportaArchi); }
+void ImportaMes(benchmark::State& stato)
+{
+    Importa(stato, "mes", ImportaVelocita);
+}
+void ImportaRsz(benchmark::State& stato)
+{
+    Importa(stato, "rsz", ImportaArchi);
+}
+void EsportaMes(benchmark::State& stato)
+{
+    Esporta(stato, "mes", ImportaVelocita);
+}
+void EsportaRsz(benchmark::State& stato)
+{
+    Esporta(stato, "rsz", ImportaArchi);
+}
 
 } // namespace
 

@@ -10,12 +10,12 @@
 #include <string>
 #include <string_view>
 
-#define VERIFICA(condizione)                                                                        \
-    do {                                                                                            \
-        if (!(condizione)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: verifica fallita: %s\n", __FILE__, __LINE__, #condizione); \
-            std::abort();                                                                           \
-        }                                                                                           \
+#define VERIFICA(condizione)                                                                                 \
+    do {                                                                                                     \
+        if (!(condizione)) {                                                                                 \
+            std::fprintf(stderr, "%s:%d: verifica fallita: %s\n", __FILE__, __LINE__, #condizione);          \
+            std::abort();                                                                                    \
+        }                                                                                                    \
     } while (false)
 
 namespace marvento::fuzz {
@@ -33,8 +33,7 @@ inline bool UgualeAlMessaggio(const std::exception& errore, const std::string& a
 
 // An Errore is the program's message to the user; every other exception escapes to libFuzzer,
 // which reports it as a crash.
-template <typename Lavoro>
-bool Tenta(Lavoro&& lavoro)
+template <typename Lavoro> bool Tenta(Lavoro&& lavoro)
 {
     try {
         lavoro();

@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     int vuote = 0;
     for (int r = 0; r < righe; ++r)
         vuote += riepilogo.cella(4, r).empty() ? 1 : 0;
-    const bool riuscita = fuzz::Tenta(
-        [&] { CorreggiTempi(riepilogo, separatore, [&](const std::string&) { ++messaggi; }); });
+    const bool riuscita =
+        fuzz::Tenta([&] { CorreggiTempi(riepilogo, separatore, [&](const std::string&) { ++messaggi; }); });
     if (riuscita) {
         VERIFICA(messaggi == vuote);
         for (int r = 0; r < righe; ++r)

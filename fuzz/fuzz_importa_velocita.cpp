@@ -13,8 +13,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
         [](const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore) {
             ImportaVelocita(righe, tabella, riepilogo, separatore);
         },
-        [](Griglia&, Griglia& riepilogo, char) {
-            VERIFICA(riepilogo.numeroColonne() == 5);
-        });
+        [](Griglia&, Griglia& riepilogo, char) { VERIFICA(riepilogo.numeroColonne() == 5); });
     return 0;
 }

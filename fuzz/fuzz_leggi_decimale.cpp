@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
             VERIFICA(std::isfinite(valore));
             AndataERitorno(valore, separatore);
         } catch (const Errore& errore) {
-            VERIFICA(fuzz::UgualeAlMessaggio(errore,
-                     "'" + std::string(testo) + "' is not a valid floating point value"));
+            VERIFICA(fuzz::UgualeAlMessaggio(errore, "'" + std::string(testo) +
+                                                         "' is not a valid floating point value"));
         }
     }
 

@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
         if (testo.find_first_of("$xX") == std::string_view::npos)
             VERIFICA(LeggiDecimale(testo, ',') == static_cast<double>(valore));
     } catch (const Errore& errore) {
-        VERIFICA(fuzz::UgualeAlMessaggio(errore, "'" + std::string(testo) + "' is not a valid integer value"));
+        VERIFICA(
+            fuzz::UgualeAlMessaggio(errore, "'" + std::string(testo) + "' is not a valid integer value"));
     }
     return 0;
 }

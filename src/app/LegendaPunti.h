@@ -11,7 +11,7 @@ namespace marvento {
 
 class LegendaPunti : public QGraphicsItem
 {
-public:
+  public:
     explicit LegendaPunti(QGraphicsItem* parent = nullptr);
 
     // Lays the rows out in as many columns as altezzaDisponibile (scene units) needs, at most a
@@ -25,7 +25,7 @@ public:
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option, QWidget* widget) override;
 
-private:
+  private:
     QStringList righe_;
     QColor colore_;
     QFont font_;

@@ -32,11 +32,11 @@ class TDiagrammi : public QWidget
 {
     Q_OBJECT
 
-public:
+  public:
     // tabella and riepilogo are the main window's grids, piattaforma its dialogs and boxes; all
     // three must outlive the window. separatore is the run's decimal separator.
-    TDiagrammi(const Griglia& tabella, const Griglia& riepilogo, char separatore,
-               Piattaforma& piattaforma, QWidget* parent = nullptr);
+    TDiagrammi(const Griglia& tabella, const Griglia& riepilogo, char separatore, Piattaforma& piattaforma,
+               QWidget* parent = nullptr);
     ~TDiagrammi() override;
 
     // The diagram button of the main window: refill both lists from the grids, select item 0 of
@@ -62,13 +62,13 @@ public:
     // created) or with the messages of ScriviFileIntero (an existing file keeps its content).
     void salvaImmagine(const std::string& percorso);
 
-public slots:
+  public slots:
     void Disegna_BTNClick();
     void AsseSinistroInZeroClick();
     void AsseSinistroInAutoClick();
     void Salva_BTNClick();
 
-private:
+  private:
     // Runs a handler's work, shows the chart as it left the model, and shows a failure in the
     // error box; the window stays usable.
     void esegui(const std::function<void()>& lavoro);

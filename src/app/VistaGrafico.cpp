@@ -167,7 +167,8 @@ void VistaGrafico::disponiLegenda()
         altezzaUsataLegenda_ = altezza;
         legenda_->imposta(valoriLegenda_, ColoreSerie, altezza);
         const int larghezza = static_cast<int>(std::ceil(legenda_->dimensione().width()));
-        grafico->setMargins(QMargins(Margine, Margine, larghezza > 0 ? 2 * Margine + larghezza : Margine, Margine));
+        grafico->setMargins(
+            QMargins(Margine, Margine, larghezza > 0 ? 2 * Margine + larghezza : Margine, Margine));
     }
     const QSizeF dimensione = legenda_->dimensione();
     const qreal x = grafico->size().width() - Margine - dimensione.width();

@@ -19,7 +19,7 @@ class VistaGrafico : public QChartView
 {
     Q_OBJECT
 
-public:
+  public:
     explicit VistaGrafico(QWidget* parent = nullptr);
     ~VistaGrafico() override;
 
@@ -35,18 +35,18 @@ public:
     QValueAxis* asseSinistro() const { return asseSinistro_; }
     const LegendaPunti* legenda() const { return legenda_; }
 
-signals:
+  signals:
     // A right click (or the menu key) on the chart, at this global position.
     void menuRichiesto(const QPoint& posizione);
 
-protected:
+  protected:
     void contextMenuEvent(QContextMenuEvent* evento) override;
     void mousePressEvent(QMouseEvent* evento) override;
     void mouseMoveEvent(QMouseEvent* evento) override;
     void mouseReleaseEvent(QMouseEvent* evento) override;
     void resizeEvent(QResizeEvent* evento) override;
 
-private:
+  private:
     void disponiLegenda();
     void ripristinaEstremi();
 

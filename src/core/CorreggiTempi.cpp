@@ -30,7 +30,8 @@ void CorreggiTempi(Griglia& riepilogo, char separatore,
                 riepilogo.impostaCella(kTempoCorretto, riga, "0");
             } else {
                 // The product stays in extended precision up to the formatting.
-                const long double corretto = static_cast<long double>(reale) * static_cast<long double>(tempo) /
+                const long double corretto = static_cast<long double>(reale) *
+                                             static_cast<long double>(tempo) /
                                              static_cast<long double>(lunghezza);
                 riepilogo.impostaCella(kTempoCorretto, riga, FormattaDecimale(corretto, separatore));
             }

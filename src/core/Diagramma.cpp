@@ -50,8 +50,8 @@ Disposizione DisposizioneDi(const Griglia& tabella)
 } // namespace
 
 EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
-                     const std::optional<std::string>& sezione,
-                     const std::optional<std::string>& parametro, char separatore)
+                     const std::optional<std::string>& sezione, const std::optional<std::string>& parametro,
+                     char separatore)
 {
     const Disposizione disposizione = DisposizioneDi(tabella);
     if (!sezione || !parametro)
@@ -73,8 +73,8 @@ EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
     }
     // Plotting some other column instead would draw a line that looks like data and is not.
     if (colonnaY < 0)
-        throw Errore("Il parametro \"" + *parametro + "\" " + disposizione.nomeBlocco + " \"" +
-                     *sezione + "\" non si trova nella tabella");
+        throw Errore("Il parametro \"" + *parametro + "\" " + disposizione.nomeBlocco + " \"" + *sezione +
+                     "\" non si trova nella tabella");
 
     modello.serie.svuota();
     modello.legendaVisibile = true;

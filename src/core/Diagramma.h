@@ -20,8 +20,7 @@ struct ListeDiagramma
 
 ListeDiagramma RiempiListe(const Griglia& tabella, const Griglia& riepilogo);
 
-enum class EsitoDisegno
-{
+enum class EsitoDisegno {
     Disegnato,
     NienteSelezionato, // a list without a selected item: the chart is not touched
 };
@@ -38,8 +37,8 @@ extern const char* const MessaggioNienteDaDisegnare;
 // - "'%s' is not a valid floating point value" for a cell of the time or parameter column, with
 //   the series holding the rows before it and the left axis's lower end still fixed.
 EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
-                     const std::optional<std::string>& sezione,
-                     const std::optional<std::string>& parametro, char separatore);
+                     const std::optional<std::string>& sezione, const std::optional<std::string>& parametro,
+                     char separatore);
 
 // "Left axis from 0": fails as AsseGrafico::impostaMinimo when the left axis's maximum is below 0,
 // with the automatic minimum already off.

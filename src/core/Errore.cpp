@@ -45,8 +45,7 @@ void MessaggioPiuInterno(const std::exception& errore, std::string& testo)
 {
     // An allocation that failed (a hostile file under a memory limit) says so in the framework's
     // words rather than with the library's type name.
-    const char* messaggio =
-        dynamic_cast<const std::bad_alloc*>(&errore) ? "Out of memory" : errore.what();
+    const char* messaggio = dynamic_cast<const std::bad_alloc*>(&errore) ? "Out of memory" : errore.what();
     if (messaggio && *messaggio)
         testo = messaggio;
     const auto* annidata = dynamic_cast<const std::nested_exception*>(&errore);

@@ -9,7 +9,7 @@ namespace marvento {
 
 class Errore : public std::runtime_error
 {
-public:
+  public:
     explicit Errore(const std::string& messaggio) : std::runtime_error(messaggio) {}
 };
 

@@ -24,7 +24,8 @@ struct FigurePesate
     void aggiungi(std::string_view veicoli, bool conValore, std::string_view valore, char separatore)
     {
         totale += LeggiIntero(veicoli);
-        if (totale > std::numeric_limits<std::int32_t>::max() || totale < std::numeric_limits<std::int32_t>::min())
+        if (totale > std::numeric_limits<std::int32_t>::max() ||
+            totale < std::numeric_limits<std::int32_t>::min())
             throw Errore("Integer overflow");
         if (conValore) {
             const double v = LeggiDecimale(valore, separatore);
@@ -39,7 +40,8 @@ struct FigurePesate
     {
         if (totale == 0)
             return "0";
-        return FormattaDecimale(static_cast<long double>(somma) / static_cast<long double>(totale), separatore);
+        return FormattaDecimale(static_cast<long double>(somma) / static_cast<long double>(totale),
+                                separatore);
     }
 };
 

@@ -132,8 +132,7 @@ std::string TestoLegenda(double valore, char separatore)
     }
     // to_chars ignores the C locale, which the toolkit sets from the environment.
     char buffer[400];
-    const auto risultato =
-        std::to_chars(buffer, buffer + sizeof buffer, valore, std::chars_format::fixed, 3);
+    const auto risultato = std::to_chars(buffer, buffer + sizeof buffer, valore, std::chars_format::fixed, 3);
     std::string testo(buffer, risultato.ptr);
     while (!testo.empty() && testo.back() == '0')
         testo.pop_back();

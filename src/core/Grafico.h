@@ -18,7 +18,7 @@ struct PuntoGrafico
 // which they were added.
 class SerieGrafico
 {
-public:
+  public:
     const std::vector<PuntoGrafico>& punti() const { return punti_; }
     void aggiungi(double x, double y);
     void svuota() { punti_.clear(); }
@@ -26,7 +26,7 @@ public:
     const std::string& titolo() const { return titolo_; }
     void impostaTitolo(std::string titolo) { titolo_ = std::move(titolo); }
 
-private:
+  private:
     std::vector<PuntoGrafico> punti_;
     std::string titolo_;
 };
@@ -36,7 +36,7 @@ private:
 // (CalcolaEstremi) and stored; the others keep the value set.
 class AsseGrafico
 {
-public:
+  public:
     explicit AsseGrafico(std::string titolo = {}) : titolo_(std::move(titolo)) {}
 
     const std::string& titolo() const { return titolo_; }
@@ -61,7 +61,7 @@ public:
     // extreme of the data and is stored. Without data nothing changes.
     void CalcolaEstremi(const std::vector<double>& dati);
 
-private:
+  private:
     std::string titolo_;
     bool automatico_ = true;
     bool automaticoMinimo_ = true;
@@ -76,7 +76,7 @@ std::pair<double, double> EstremiVisibili(const AsseGrafico& asse);
 
 class ModelloGrafico
 {
-public:
+  public:
     ModelloGrafico();
 
     // Set from one text cut at its line breaks (CR LF, LF or CR).
@@ -95,7 +95,7 @@ public:
     // The drawing step for both axes: X of the points for the bottom, Y for the left.
     void CalcolaEstremi();
 
-private:
+  private:
     std::vector<std::string> titolo_;
 };
 

@@ -106,7 +106,8 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::vector<std::st
     std::size_t totale = 0;
     for (const std::string_view testo : testi)
         totale += testo.size();
-    const bool inCoda = primaRiga == c.righe() && testi.size() <= static_cast<std::size_t>(righe_ - primaRiga) &&
+    const bool inCoda = primaRiga == c.righe() &&
+                        testi.size() <= static_cast<std::size_t>(righe_ - primaRiga) &&
                         c.testi.size() + totale <= std::numeric_limits<std::uint32_t>::max();
     if (!inCoda) {
         for (std::size_t i = 0; i < testi.size(); ++i)
@@ -120,7 +121,8 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::vector<std::st
             c.inizi.push_back(static_cast<std::uint32_t>(posto));
         if (testo.size() >= Colonna::kLunga)
             c.lunghe[c.righe()] = static_cast<std::uint32_t>(testo.size());
-        c.lunghezze.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), Colonna::kLunga)));
+        c.lunghezze.push_back(
+            static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), Colonna::kLunga)));
         testo.copy(c.testi.data() + posto, testo.size());
         posto += testo.size();
     }
@@ -161,7 +163,8 @@ void Griglia::Colonna::sostituisci(int riga, std::string_view testo)
     lunghe.erase(riga);
     if (testo.size() >= kLunga)
         lunghe[riga] = static_cast<std::uint32_t>(testo.size());
-    lunghezze[static_cast<std::size_t>(riga)] = static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), kLunga));
+    lunghezze[static_cast<std::size_t>(riga)] =
+        static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), kLunga));
     // The blocks after the row move by the difference.
     for (std::size_t b = static_cast<std::size_t>(riga / kRigheBlocco) + 1; b < inizi.size(); ++b)
         inizi[b] = static_cast<std::uint32_t>(inizi[b] - vecchio + testo.size());
@@ -185,8 +188,9 @@ void Griglia::riservaRighe(int righe)
         colonna.lunghezze.reserve(n);
         colonna.inizi.reserve(n / Colonna::kRigheBlocco + 1);
         if (colonna.righe() > 0) // a quarter more than the texts so far, per row: they may grow longer
-            colonna.testi.reserve(std::min<std::size_t>(5 * n * colonna.testi.size() / static_cast<std::size_t>(colonna.righe()) / 4 + 16,
-                                                        std::numeric_limits<std::uint32_t>::max()));
+            colonna.testi.reserve(std::min<std::size_t>(
+                5 * n * colonna.testi.size() / static_cast<std::size_t>(colonna.righe()) / 4 + 16,
+                std::numeric_limits<std::uint32_t>::max()));
     }
 }
 

@@ -22,7 +22,10 @@ class Griglia
 
     // Column access fails with "Column index, %d, out of bounds".
     const std::string& intestazione(int colonna) const { return colonnaDi(colonna).intestazione; }
-    void impostaIntestazione(int colonna, std::string testo) { colonnaDi(colonna).intestazione = std::move(testo); }
+    void impostaIntestazione(int colonna, std::string testo)
+    {
+        colonnaDi(colonna).intestazione = std::move(testo);
+    }
     int larghezza(int colonna) const { return colonnaDi(colonna).larghezza; }
     void impostaLarghezza(int colonna, int larghezza) { colonnaDi(colonna).larghezza = larghezza; }
     bool solaLettura(int colonna) const { return colonnaDi(colonna).solaLettura; }
@@ -70,9 +73,9 @@ class Griglia
         std::string intestazione;
         int larghezza = 100;
         bool solaLettura = false;
-        std::string testi;                     // the texts of the rows written, back to back
-        std::vector<std::uint8_t> lunghezze;   // per row written: its length, or kLunga
-        std::vector<std::uint32_t> inizi;      // where rows 0, 16, 32, ... start in testi
+        std::string testi;                             // the texts of the rows written, back to back
+        std::vector<std::uint8_t> lunghezze;           // per row written: its length, or kLunga
+        std::vector<std::uint32_t> inizi;              // where rows 0, 16, 32, ... start in testi
         std::unordered_map<int, std::uint32_t> lunghe; // the lengths of the rows of kLunga
 
         int righe() const { return static_cast<int>(lunghezze.size()); }

@@ -58,8 +58,7 @@ bool ERigaIntestazione(std::string_view riga, const ParoleArchi& parole)
 // The length of a section line: the text after the length word when the line holds it (real
 // files print it right-aligned, so the blanks before the number vary and the comma before the
 // word may be missing), otherwise field 1. Blanks and unit letters go, "." becomes the separator.
-std::string Lunghezza(std::string_view riga, const ParoleArchi& parole, char separatore,
-                      ListaCampi& campi)
+std::string Lunghezza(std::string_view riga, const ParoleArchi& parole, char separatore, ListaCampi& campi)
 {
     std::string_view testo;
     const std::size_t dopo = DopoUltimaOccorrenza(riga, parole.parolaLunghezza);
@@ -161,8 +160,9 @@ ListaCampi Intestazione(const ListaRighe& righe, const ParoleArchi& parole, int&
             rigaIntestazione = r;
     }
     if (rigaIntestazione < 0)
-        throw Errore("Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
-                     std::string(parole.rigaIntestazione) + "\"): non e' un file di tempi archi");
+        throw Errore(
+            "Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
+            std::string(parole.rigaIntestazione) + "\"): non e' un file di tempi archi");
 
     std::string pulita;
     for (char c : righe.riga(rigaIntestazione))
@@ -298,7 +298,8 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
         if (prima == 0)
             tabella.riservaRighe(static_cast<int>(linee.size()));
     };
-    APassate((static_cast<long long>(linee.size()) + kLineePerPassata - 1) / kLineePerPassata, taglia, scrivi);
+    APassate((static_cast<long long>(linee.size()) + kLineePerPassata - 1) / kLineePerPassata, taglia,
+             scrivi);
 }
 
 } // namespace
@@ -330,7 +331,8 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
                 tabella.testiColonna(o + V, 0, tabella.numeroRighe(), veicoli);
                 tabella.testiColonna(T >= 0 ? o + T : -1, 0, tabella.numeroRighe(), tempi); // -1: all empty
                 for (std::size_t riga = 0; riga < veicoli.size(); ++riga)
-                    figure[static_cast<std::size_t>(k)].aggiungi(veicoli[riga], T >= 0, tempi[riga], separatore);
+                    figure[static_cast<std::size_t>(k)].aggiungi(veicoli[riga], T >= 0, tempi[riga],
+                                                                 separatore);
             }
         });
     for (int k = 0; k < p; ++k) {

@@ -30,7 +30,7 @@ struct ParoleArchi
     std::string_view colonnaIntervallo = "Intervallo [s]";
     std::string_view colonnaSezione = "Sezione";
     // The six summary headers, column 0 to 5.
-    std::string_view riepilogo[6] = {"Sezione", "Lunghezza [m]", "TempoMedio [s]",
+    std::string_view riepilogo[6] = {"Sezione", "Lunghezza [m]",   "TempoMedio [s]",
                                      "Veicoli", "Lung.Arco Reale", "Tempo Corretto"};
 };
 

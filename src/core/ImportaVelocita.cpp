@@ -142,8 +142,9 @@ Struttura CercaStruttura(const ListaRighe& righe, const ParoleVelocita& parole)
         }
     }
     if (s.intestazione < 0)
-        throw Errore("Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
-                     std::string(parole.rigaIntestazione) + "\"): non e' un file di velocita' sezioni");
+        throw Errore(
+            "Il file non contiene la riga di intestazione delle colonne (una riga che inizia con \"" +
+            std::string(parole.rigaIntestazione) + "\"): non e' un file di velocita' sezioni");
 
     // Trailing empty or blank lines are not data: real files end on their last data line or after
     // a few blank lines, and neither may lose or invent an interval.
@@ -160,8 +161,8 @@ Struttura CercaStruttura(const ListaRighe& righe, const ParoleVelocita& parole)
     const long long colonne = static_cast<long long>(s.q) * s.misurePrimaIntestazione;
     s.gruppi = s.inizioDati < s.fineDati ? (s.fineDati - 1 - s.inizioDati) / p + 1 : 0;
     if (colonne > kMassimoColonneTabellaVelocita || colonne * s.gruppi > kMassimoCelleTabellaVelocita)
-        throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) + " colonne per " +
-                     std::to_string(s.gruppi) + " intervalli (al massimo " +
+        throw Errore("Il file descrive una tabella troppo grande: " + std::to_string(colonne) +
+                     " colonne per " + std::to_string(s.gruppi) + " intervalli (al massimo " +
                      std::to_string(kMassimoColonneTabellaVelocita) + " colonne e " +
                      std::to_string(kMassimoCelleTabellaVelocita) + " celle)");
     return s;
@@ -191,8 +192,8 @@ void TagliaRigaDati(const ListaRighe& righe, long long r, int d, const Struttura
 // The data groups into rows of tabella, line d of a group into block d. A row spans thousands of
 // columns: written row by row, every cell would land in another part of memory. So the lines of a
 // chunk of groups are cut first, in the file's order, then written one column at a time.
-void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore, const std::vector<bool>& rimossa,
-                  Griglia& tabella)
+void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore,
+                  const std::vector<bool>& rimossa, Griglia& tabella)
 {
     const int p = static_cast<int>(s.righeMisura.size());
     const int q = s.q;
@@ -291,8 +292,8 @@ void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia&
             for (int j = 0; j < righeTabella; ++j) {
                 const std::size_t r = static_cast<std::size_t>(j);
                 if (veicoli >= 0)
-                    figure[static_cast<std::size_t>(b)].aggiungi(testiVeicoli[r], velocita >= 0, testiVelocita[r],
-                                                                 separatore);
+                    figure[static_cast<std::size_t>(b)].aggiungi(testiVeicoli[r], velocita >= 0,
+                                                                 testiVelocita[r], separatore);
                 if (b == 0 && j == 0)
                     intervallo = LeggiDecimale(tabella.cella(1, 0), separatore);
                 if (b == 0 && j == righeTabella - 1)

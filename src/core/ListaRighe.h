@@ -10,7 +10,7 @@ namespace marvento {
 
 class ListaRighe
 {
-public:
+  public:
     ListaRighe() = default;
     // Takes the whole decoded text and the [inizio, fine) byte ranges of its lines.
     ListaRighe(std::string testo, std::vector<std::size_t> inizi, std::vector<std::size_t> fini);
@@ -22,7 +22,7 @@ public:
     // Appends a line (copies it). Invalidates views returned earlier.
     void aggiungi(std::string_view riga);
 
-private:
+  private:
     void verifica() const;
 
     std::string testo_;

@@ -94,7 +94,6 @@ bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
     return true;
 }
 
-
 // Moves p past the leading blanks and a sign; true for "-".
 bool SaltaSegno(std::string_view testo, std::size_t& p)
 {

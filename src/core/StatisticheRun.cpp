@@ -81,16 +81,15 @@ void ControllaCorrispondenza(const std::vector<RiepilogoRun>& run, TipoFile tipo
         for (int r = 0; r < righe; ++r) {
             const std::string_view atteso = primo.riepilogo.cella(colonne.etichetta, r);
             const std::string_view trovato = altro.riepilogo.cella(colonne.etichetta, r);
-            const bool uguali = tipo == TipoFile::Velocita ? atteso == trovato
-                                                              : StessaLunghezza(atteso, trovato, separatore);
+            const bool uguali =
+                tipo == TipoFile::Velocita ? atteso == trovato : StessaLunghezza(atteso, trovato, separatore);
             if (!uguali) {
-                throw Errore(
-                    "La " + std::string(colonne.nomeRiga) + " " + std::to_string(r + 1) + " del file " +
-                    TraVirgolette(altro.nomeFile) + " ha " +
-                    (tipo == TipoFile::Velocita ? "un'etichetta diversa" : "una lunghezza diversa") +
-                    " da quella del file " + TraVirgolette(primo.nomeFile) + " (" +
-                    TraVirgolette(std::string(trovato)) + " invece di " + TraVirgolette(std::string(atteso)) +
-                    ").");
+                throw Errore("La " + std::string(colonne.nomeRiga) + " " + std::to_string(r + 1) +
+                             " del file " + TraVirgolette(altro.nomeFile) + " ha " +
+                             (tipo == TipoFile::Velocita ? "un'etichetta diversa" : "una lunghezza diversa") +
+                             " da quella del file " + TraVirgolette(primo.nomeFile) + " (" +
+                             TraVirgolette(std::string(trovato)) + " invece di " +
+                             TraVirgolette(std::string(atteso)) + ").");
             }
         }
     }

@@ -10,9 +10,9 @@
 
 namespace marvento {
 
-// Reads a whole file (percorso in UTF-8) into lines. Encoding by byte-order mark (UTF-8, UTF-16 LE/BE), otherwise
-// Windows-1252. Fails with "Cannot open file "%s". %s" (full path, system's reason) or with
-// "No mapping for the Unicode character exists in the target multi-byte code page".
+// Reads a whole file (percorso in UTF-8) into lines. Encoding by byte-order mark (UTF-8, UTF-16 LE/BE),
+// otherwise Windows-1252. Fails with "Cannot open file "%s". %s" (full path, system's reason) or with "No
+// mapping for the Unicode character exists in the target multi-byte code page".
 ListaRighe CaricaRighe(const std::string& percorso);
 
 // The same rules on bytes already in memory.

@@ -7,8 +7,8 @@
 #include "Importazione.h"
 #include "LegendaPunti.h"
 #include "PiattaformaFinta.h"
-#include "TMenuGEN.h"
 #include "TDiagrammi.h"
+#include "TMenuGEN.h"
 #include "Testo.h"
 #include "VistaGrafico.h"
 
@@ -60,7 +60,7 @@ int PixelDellaSerie(const QImage& immagine)
 
 class Diagrammi : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         ASSERT_TRUE(cartella.isValid());
@@ -111,7 +111,8 @@ TEST_F(Diagrammi, WindowAsItOpens)
     EXPECT_EQ(voci[0]->text(), "Left axis from 0");
     EXPECT_EQ(voci[1]->text(), "Left axis from AUTO");
     // A right click on the chart opens the menu.
-    QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(50, 50), finestra.Grafico()->viewport()->mapToGlobal(QPoint(50, 50)));
+    QContextMenuEvent clic(QContextMenuEvent::Mouse, QPoint(50, 50),
+                           finestra.Grafico()->viewport()->mapToGlobal(QPoint(50, 50)));
     QApplication::sendEvent(finestra.Grafico()->viewport(), &clic);
     EXPECT_TRUE(finestra.MenuGrafico()->isVisible());
     finestra.MenuGrafico()->hide();
@@ -176,9 +177,17 @@ TEST_F(Diagrammi, DrawsTheSelectedParameterOfEachKindOfFile)
         std::vector<QString> legenda;
     };
     const std::vector<Caso> casi = {
-        {"archi.rsz", "2", "TdP [s]", "TdP [s] - Sezione 2", {{600, 98.7}, {1200, -3.5}, {1800, 104.8}},
+        {"archi.rsz",
+         "2",
+         "TdP [s]",
+         "TdP [s] - Sezione 2",
+         {{600, 98.7}, {1200, -3.5}, {1800, 104.8}},
          {"98,7", "-3,5", "104,8"}},
-        {"misure.mes", "2", "Vel [km/h]", "Vel [km/h] - Misura 2", {{300, 40}, {600, 38.5}, {900, 41}},
+        {"misure.mes",
+         "2",
+         "Vel [km/h]",
+         "Vel [km/h] - Misura 2",
+         {{300, 40}, {600, 38.5}, {900, 41}},
          {"40", "38,5", "41"}},
     };
     for (const Caso& caso : casi) {
@@ -214,8 +223,9 @@ TEST_F(Diagrammi, SelectionFromAnotherFileStopsWithAMessageAndKeepsTheChart)
     Importa("misure.mes"); // the lists still show the travel-time file's items
 
     finestra.Disegna_BTNClick();
-    EXPECT_EQ(piattaforma.errori(), std::vector<std::string>{
-                                        "Il parametro \"TdP [s]\" della misura \"2\" non si trova nella tabella."});
+    EXPECT_EQ(
+        piattaforma.errori(),
+        std::vector<std::string>{"Il parametro \"TdP [s]\" della misura \"2\" non si trova nella tabella."});
     EXPECT_EQ(finestra.Grafico()->chart()->title(), "TdP [s] - Sezione 1");
     EXPECT_EQ(Punti(finestra.Grafico()), (std::vector<QPointF>{{600, 48.2}, {1200, 50.1}, {1800, 55.6}}));
 }
@@ -280,8 +290,10 @@ TEST_F(Diagrammi, DraggingZoomsAndDrawingUndoesIt)
     const double minimo = x->min();
     const double massimo = x->max();
     const QRectF area = grafico->chart()->plotArea();
-    const QPoint da = grafico->mapFromScene(grafico->chart()->mapToScene(area.topLeft() + QPointF(area.width() / 4, 5)));
-    const QPoint a = grafico->mapFromScene(grafico->chart()->mapToScene(area.bottomRight() - QPointF(area.width() / 4, 5)));
+    const QPoint da =
+        grafico->mapFromScene(grafico->chart()->mapToScene(area.topLeft() + QPointF(area.width() / 4, 5)));
+    const QPoint a = grafico->mapFromScene(
+        grafico->chart()->mapToScene(area.bottomRight() - QPointF(area.width() / 4, 5)));
     QTest::mousePress(grafico->viewport(), Qt::LeftButton, {}, da);
     QTest::mouseMove(grafico->viewport(), a);
     QTest::mouseRelease(grafico->viewport(), Qt::LeftButton, {}, a);
@@ -349,7 +361,9 @@ TEST_F(Diagrammi, FailedSavesCreateNoFile)
     piattaforma.risposteSalva.push_back(Percorso("manca/grafico.png"));
     finestra.Salva_BTNClick();
     ASSERT_EQ(piattaforma.errori().size(), 1u);
-    EXPECT_EQ(piattaforma.errori()[0].rfind("Cannot create file \"" + Percorso("manca/grafico.png") + "\". ", 0), 0u)
+    EXPECT_EQ(
+        piattaforma.errori()[0].rfind("Cannot create file \"" + Percorso("manca/grafico.png") + "\". ", 0),
+        0u)
         << piattaforma.errori()[0];
 
     piattaforma.box.clear();

@@ -581,8 +581,10 @@ TEST_F(MenuGEN, UnImportazioneFallitaLasciaLeGriglieComErano)
     };
     const Caso casi[] = {
         {"manca.mes", "ApriFile_Velocita_BTN", nullptr},
-        {"senza-intestazione.mes", "ApriFile_Velocita_BTN", "Misura     1: Sezione(i) di rilievo 7\r\n1;0;300;10;50.0;\r\n"},
-        {"senza-misure.mes", "ApriFile_Velocita_BTN", "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
+        {"senza-intestazione.mes", "ApriFile_Velocita_BTN",
+         "Misura     1: Sezione(i) di rilievo 7\r\n1;0;300;10;50.0;\r\n"},
+        {"senza-misure.mes", "ApriFile_Velocita_BTN",
+         "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
         {"riga-corta.mes", "ApriFile_Velocita_BTN",
          "Misura     1: Sezione(i) di rilievo 7\r\nMisura     2: Sezione(i) di rilievo 8\r\n"
          "Misura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n2;0;300\r\n"},
@@ -590,15 +592,20 @@ TEST_F(MenuGEN, UnImportazioneFallitaLasciaLeGriglieComErano)
          "Misura     1: Sezione(i) di rilievo 7\r\nMisura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n"
          "1;0;300;10;50.0;\r\n1;300;600;x;40.0;\r\n\r\n"},
         {"etichetta.mes", "ApriFile_Velocita_BTN",
-         "Misura     1 Sezione(i) di rilievo 7\r\nMisura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
+         "Misura     1 Sezione(i) di rilievo "
+         "7\r\nMisura;da;a;Veicoli;Vel;\r\n;\r\n;\r\n1;0;300;10;50.0;\r\n"},
         {"manca.rsz", "ApriFile_Archi", nullptr},
-        {"senza-intestazione.rsz", "ApriFile_Archi", "Num.   1 (A): Distanza  512.3 m\r\n   600;  48.2;  35;\r\n"},
-        {"senza-sezioni.rsz", "ApriFile_Archi", "Intervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n   600;  48.2;  35;\r\n"},
+        {"senza-intestazione.rsz", "ApriFile_Archi",
+         "Num.   1 (A): Distanza  512.3 m\r\n   600;  48.2;  35;\r\n"},
+        {"senza-sezioni.rsz", "ApriFile_Archi",
+         "Intervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n   600;  48.2;  35;\r\n"},
         {"riga-corta.rsz", "ApriFile_Archi",
-         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
+         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  "
+         "TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
          "   600;  48.2;  35;\r\n  1200;  48.2\r\n"},
         {"tempo.rsz", "ApriFile_Archi",
-         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
+         "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  "
+         "TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
          "   600;  4x;  35;\r\n"},
     };
     // A file on screen, with real lengths typed into the summary and a column made wider.

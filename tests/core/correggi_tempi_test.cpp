@@ -45,11 +45,18 @@ Esito Correggi(Griglia& g, char separatore)
 
 TEST(CorreggiTempi, ScalaIlTempoSullaLunghezzaReale)
 {
-    struct Caso { const char* L; const char* T; const char* R; char sep; const char* atteso; };
+    struct Caso
+    {
+        const char* L;
+        const char* T;
+        const char* R;
+        char sep;
+        const char* atteso;
+    };
     const Caso casi[] = {
         {"500", "45,3", "550", ',', "49,830"},
         {"500", "45.3", "550", '.', "49.830"},
-        {"0", "45,3", "550", ',', "0"},     // simulated length 0 or less: plain "0"
+        {"0", "45,3", "550", ',', "0"}, // simulated length 0 or less: plain "0"
         {"-5", "45,3", "550", ',', "0"},
         {"500", "45,3", "0", ',', "0,000"}, // the test is on L, not on R
         {"500", "45,3", "-250", ',', "-22,650"},
@@ -81,7 +88,12 @@ TEST(CorreggiTempi, LunghezzeMancantiSegnalateInOrdine)
 
 TEST(CorreggiTempi, UnaCellaIllegibileFermaLaCorrezione)
 {
-    struct Caso { std::vector<std::string> riga2; char sep; const char* errore; };
+    struct Caso
+    {
+        std::vector<std::string> riga2;
+        char sep;
+        const char* errore;
+    };
     const Caso casi[] = {
         // all three cells are read before L is judged
         {{"2", "0", "abc", "10", "550"}, ',', "'abc' is not a valid floating point value"},
@@ -91,7 +103,8 @@ TEST(CorreggiTempi, UnaCellaIllegibileFermaLaCorrezione)
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.errore);
-        Griglia g = Riepilogo({{"1", "100", "10", "10", "200", ""}, caso.riga2, {"3", "100", "10", "10", "300", "tre"}});
+        Griglia g = Riepilogo(
+            {{"1", "100", "10", "10", "200", ""}, caso.riga2, {"3", "100", "10", "10", "300", "tre"}});
         const Esito esito = Correggi(g, caso.sep);
         EXPECT_EQ(esito.errore, caso.errore);
         // The rows corrected before the failure are put back as they were.
@@ -113,10 +126,8 @@ TEST(CorreggiTempi, DopoUnImportazioneDiVelocitaSezioni)
 {
     // Five columns: measurement, vehicles, speed, interval, label. Rows with an empty column 4
     // are reported; the first other row has no column 5 to write.
-    Griglia g = Riepilogo({{"1", "120", "48,5", "900", ""},
-                           {"2", "80", "51,2", "900", "2"},
-                           {"3", "60", "50", "900", ""}},
-                          5);
+    Griglia g = Riepilogo(
+        {{"1", "120", "48,5", "900", ""}, {"2", "80", "51,2", "900", "2"}, {"3", "60", "50", "900", ""}}, 5);
     const Esito esito = Correggi(g, ',');
     EXPECT_EQ(esito.errore, "Column index, 5, out of bounds");
     EXPECT_EQ(esito.messaggi, std::vector<std::string>{"Manca la lunghezza della sezione 1"});

@@ -77,10 +77,10 @@ Griglia TabellaArchi()
 // Two measurements as the section-speed import leaves them (interval columns of measurement 1 only).
 Griglia TabellaMisure()
 {
-    return TabellaDi({"Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "", "Misura", "Veicoli",
-                      "Vel [km/h]", ""},
-                     {{"1", "0", "900", "5", "50,5", "", "2", "7", "40"},
-                      {"1", "900", "1800", "6", "51", "", "2", "8", "41,5"}});
+    return TabellaDi(
+        {"Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "", "Misura", "Veicoli", "Vel [km/h]", ""},
+        {{"1", "0", "900", "5", "50,5", "", "2", "7", "40"},
+         {"1", "900", "1800", "6", "51", "", "2", "8", "41,5"}});
 }
 
 TEST(AsseGrafico, AutomaticFlagsFollowTheirRules)
@@ -218,9 +218,11 @@ TEST(RiempiListe, ListsFromTheGrids)
         std::vector<std::string> parametri;
     };
     const std::vector<Caso> casi = {
-        {"travel-time table", {"Intervallo [s]", "Sezione", "TdP [s]", "Veicoli", "Sezione", "TdP [s]", "Veicoli"},
+        {"travel-time table",
+         {"Intervallo [s]", "Sezione", "TdP [s]", "Veicoli", "Sezione", "TdP [s]", "Veicoli"},
          {"Veicoli", "TdP [s]"}},
-        {"measurement table", {"Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "", "Misura", "Veicoli", "Vel [km/h]", ""},
+        {"measurement table",
+         {"Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "", "Misura", "Veicoli", "Vel [km/h]", ""},
          {"", "Vel [km/h]", "Veicoli"}},
         {"no marker: every header", {"A", "B", "C"}, {"C", "B", "A"}},
         {"last column a marker", {"X", "Sezione"}, {}},
@@ -256,26 +258,54 @@ TEST(Disegna, FindsTheParameterColumnOfTheSelectedBlock)
         std::string titolo;
     };
     const std::vector<Caso> casi = {
-        {"section 2 travel time", TabellaArchi, "2", "TdP [s]", {300, 600, 900}, {80.25, -3, 82},
+        {"section 2 travel time",
+         TabellaArchi,
+         "2",
+         "TdP [s]",
+         {300, 600, 900},
+         {80.25, -3, 82},
          "TdP [s] - Sezione 2"},
-        {"section 1 vehicles", TabellaArchi, "1", "Veicoli", {300, 600, 900}, {10, 11, 12},
+        {"section 1 vehicles",
+         TabellaArchi,
+         "1",
+         "Veicoli",
+         {300, 600, 900},
+         {10, 11, 12},
          "Veicoli - Sezione 1"},
-        {"measurement 1 speed", TabellaMisure, "1", "Vel [km/h]", {900, 1800}, {50.5, 51},
+        {"measurement 1 speed",
+         TabellaMisure,
+         "1",
+         "Vel [km/h]",
+         {900, 1800},
+         {50.5, 51},
          "Vel [km/h] - Misura 1"},
-        {"measurement 2 speed", TabellaMisure, "2", "Vel [km/h]", {900, 1800}, {40, 41.5},
+        {"measurement 2 speed",
+         TabellaMisure,
+         "2",
+         "Vel [km/h]",
+         {900, 1800},
+         {40, 41.5},
          "Vel [km/h] - Misura 2"},
         {"a later matching block wins",
          [] {
              return TabellaDi({"Intervallo [s]", "Sezione", "P", "Sezione", "P"},
                               {{"1", "7", "10", "7", "20"}});
          },
-         "7", "P", {1}, {20}, "P - Sezione 7"},
+         "7",
+         "P",
+         {1},
+         {20},
+         "P - Sezione 7"},
         {"parameter found past the matching block",
          [] {
              return TabellaDi({"Intervallo [s]", "Sezione", "Q", "Sezione", "P"},
                               {{"1", "1", "10", "2", "20"}});
          },
-         "1", "P", {1}, {20}, "P - Sezione 1"},
+         "1",
+         "P",
+         {1},
+         {20},
+         "P - Sezione 1"},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.nome);
@@ -301,10 +331,14 @@ TEST(Disegna, SelectionNotInTheTableStopsBeforeTheChartChanges)
         std::string sezione, parametro, messaggio;
     };
     const std::vector<Caso> casi = {
-        {TabellaArchi, "3", "TdP [s]", "Il parametro \"TdP [s]\" della sezione \"3\" non si trova nella tabella"},
-        {TabellaArchi, "1", "Vel [km/h]", "Il parametro \"Vel [km/h]\" della sezione \"1\" non si trova nella tabella"},
-        {TabellaMisure, "3", "Veicoli", "Il parametro \"Veicoli\" della misura \"3\" non si trova nella tabella"},
-        {TabellaMisure, "2", "da [s]", "Il parametro \"da [s]\" della misura \"2\" non si trova nella tabella"},
+        {TabellaArchi, "3", "TdP [s]",
+         "Il parametro \"TdP [s]\" della sezione \"3\" non si trova nella tabella"},
+        {TabellaArchi, "1", "Vel [km/h]",
+         "Il parametro \"Vel [km/h]\" della sezione \"1\" non si trova nella tabella"},
+        {TabellaMisure, "3", "Veicoli",
+         "Il parametro \"Veicoli\" della misura \"3\" non si trova nella tabella"},
+        {TabellaMisure, "2", "da [s]",
+         "Il parametro \"da [s]\" della misura \"2\" non si trova nella tabella"},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.messaggio);
@@ -325,7 +359,8 @@ TEST(Disegna, SelectionNotInTheTableStopsBeforeTheChartChanges)
 TEST(Disegna, TableWithoutColumnsFailsAndLeavesTheChart)
 {
     const Griglia vuota;
-    for (const std::optional<std::string>& parametro : {std::optional<std::string>("P"), std::optional<std::string>()}) {
+    for (const std::optional<std::string>& parametro :
+         {std::optional<std::string>("P"), std::optional<std::string>()}) {
         ModelloGrafico m;
         EXPECT_EQ(MessaggioDi([&] { Disegna(m, vuota, std::string(""), parametro, ','); }),
                   "Column index, 0, out of bounds");
@@ -337,7 +372,8 @@ TEST(Disegna, TableWithoutColumnsFailsAndLeavesTheChart)
 TEST(Disegna, NothingSelectedDrawsNothing)
 {
     ModelloGrafico m;
-    EXPECT_EQ(Disegna(m, TabellaArchi(), std::string("1"), std::nullopt, ','), EsitoDisegno::NienteSelezionato);
+    EXPECT_EQ(Disegna(m, TabellaArchi(), std::string("1"), std::nullopt, ','),
+              EsitoDisegno::NienteSelezionato);
     EXPECT_EQ(Disegna(m, TabellaArchi(), std::nullopt, std::string("TdP [s]"), ','),
               EsitoDisegno::NienteSelezionato);
     EXPECT_EQ(m.testoTitolo(), "Trend\r\n");
@@ -415,7 +451,8 @@ TEST(MenuGrafico, LeftAxisFromZeroAndBackToAuto)
 
 TEST(MenuGrafico, LeftAxisFromZeroFailsWhenEveryValueIsNegative)
 {
-    const Griglia tabella = TabellaDi({"Intervallo [s]", "Sezione", "P"}, {{"1", "1", "-10"}, {"2", "1", "-2"}});
+    const Griglia tabella =
+        TabellaDi({"Intervallo [s]", "Sezione", "P"}, {{"1", "1", "-10"}, {"2", "1", "-2"}});
     ModelloGrafico m;
     Disegna(m, tabella, std::string("1"), std::string("P"), ',');
     m.CalcolaEstremi();
@@ -434,9 +471,8 @@ TEST(TestoLegenda, AtMostThreeDecimalsWithTheSeparator)
         const char* testo;
     };
     const std::vector<Caso> casi = {
-        {45, ',', "45"},         {75.3, ',', "75,3"},      {75.3, '.', "75.3"}, {1.23456, ',', "1,235"},
-        {-0.0001, ',', "0"},     {-2.5, ',', "-2,5"},      {1234567, ',', "1234567"},
-        {0.1 + 0.2, ',', "0,3"},
+        {45, ',', "45"},     {75.3, ',', "75,3"}, {75.3, '.', "75.3"},       {1.23456, ',', "1,235"},
+        {-0.0001, ',', "0"}, {-2.5, ',', "-2,5"}, {1234567, ',', "1234567"}, {0.1 + 0.2, ',', "0,3"},
     };
     for (const Caso& caso : casi)
         EXPECT_EQ(TestoLegenda(caso.valore, caso.separatore), caso.testo) << caso.valore;

@@ -87,13 +87,19 @@ TEST(ImportaArchi, UnaSezioneConEntrambiISeparatori)
 {
     const std::string file =
         FileArchi({Sezione(1, "Distanza  512.3 m")}, "Intervallo;  TdP;#Veic.;", {"   600;  75.3;  45;"});
-    struct Caso { char sep; const char* tabella; const char* riepilogo; };
+    struct Caso
+    {
+        char sep;
+        const char* tabella;
+        const char* riepilogo;
+    };
     for (const Caso& caso : {Caso{',', "600|1|75,3|45", "1|512,3|75,300|45||"},
                              Caso{'.', "600|1|75.3|45", "1|512.3|75.300|45||"}}) {
         SCOPED_TRACE(caso.sep);
         const Griglie g = Importa(file, caso.sep);
         EXPECT_EQ(g.errore, "");
-        EXPECT_EQ(Contenuto(g.tabella), std::string("Intervallo [s]|Sezione|TdP [s]|Veicoli\n") + caso.tabella);
+        EXPECT_EQ(Contenuto(g.tabella),
+                  std::string("Intervallo [s]|Sezione|TdP [s]|Veicoli\n") + caso.tabella);
         EXPECT_EQ(Contenuto(g.riepilogo), kTestataRiepilogo + "\n" + caso.riepilogo);
         for (int c = 0; c < g.tabella.numeroColonne(); ++c) {
             EXPECT_EQ(g.tabella.larghezza(c), 60);
@@ -115,10 +121,9 @@ TEST(ImportaArchi, TreSezioniPesateSulNumeroDiVeicoli)
               "600|1|40,0|10|2|12,5|3|3|100,0|0\n"
               "1200|1|50,0|30|2|10,0|1|3|0,0|0");
     // (40*10 + 50*30) / 40 = 47.5; (12.5*3 + 10*1) / 4 = 11.875; no vehicles: "0", not "0,000".
-    EXPECT_EQ(Contenuto(g.riepilogo), kTestataRiepilogo +
-                                          "\n1|512,3|47,500|40||"
-                                          "\n2|95,4|11,875|4||"
-                                          "\n3|200,0|0|0||");
+    EXPECT_EQ(Contenuto(g.riepilogo), kTestataRiepilogo + "\n1|512,3|47,500|40||"
+                                                          "\n2|95,4|11,875|4||"
+                                                          "\n3|200,0|0|0||");
 }
 
 TEST(ImportaArchi, SenzaRigheDiDati)
@@ -153,7 +158,12 @@ TEST(ImportaArchi, UnaSecondaRigaIntervalloELettaComeDati)
 
 TEST(ImportaArchi, LunghezzaDopoLUltimaParolaDistanza)
 {
-    struct Caso { const char* riga; char sep; const char* lunghezza; };
+    struct Caso
+    {
+        const char* riga;
+        char sep;
+        const char* lunghezza;
+    };
     const Caso casi[] = {
         {"Num.   1 (A): da arco 1 a 1.5 m ad arco 2 a 3.0 m, Distanza  512.3 m", ',', "512,3"},
         {"Num.   1 (A): da arco 1 a 1.5 m ad arco 2 a 3.0 m, Distanza 1066.6 m", ',', "1066,6"},
@@ -203,14 +213,21 @@ TEST(ImportaArchi, IDatiInizianoQuattroRigheDopoLIntestazione)
 
 TEST(ImportaArchi, ColonneMancantiLascianoVuotiIValori)
 {
-    struct Caso { const char* intestazione; const char* tabella; const char* riepilogo; };
+    struct Caso
+    {
+        const char* intestazione;
+        const char* tabella;
+        const char* riepilogo;
+    };
     const Caso casi[] = {
-        {"Intervallo;Ritardo;#Veic.;", "Intervallo [s]|Sezione|Ritardo|Veicoli\n600|1|7,5|45", "1|10,0||45||"},
+        {"Intervallo;Ritardo;#Veic.;", "Intervallo [s]|Sezione|Ritardo|Veicoli\n600|1|7,5|45",
+         "1|10,0||45||"},
         {"Intervallo;TdP;Ritardo;", "Intervallo [s]|Sezione|TdP [s]|Ritardo\n600|1|7,5|45", "1|10,0||||"},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.intestazione);
-        const Griglie g = Importa(FileArchi({Sezione(1, "Distanza 10.0 m")}, caso.intestazione, {"600;7.5;45;"}));
+        const Griglie g =
+            Importa(FileArchi({Sezione(1, "Distanza 10.0 m")}, caso.intestazione, {"600;7.5;45;"}));
         EXPECT_EQ(g.errore, "");
         EXPECT_EQ(Contenuto(g.tabella), caso.tabella);
         EXPECT_EQ(Contenuto(g.riepilogo), kTestataRiepilogo + "\n" + caso.riepilogo);
@@ -242,9 +259,10 @@ TEST(ImportaArchi, IFallimentiLascianoLeGrigliePrecedenti)
          "List index out of bounds (0)"},
         {"veicoli con decimali", FileArchi({sez1, sez2}, due, {"600;75.3;45;80.0;4.5;"}),
          "'4,5' is not a valid integer value"},
-        {"tempo vuoto", FileArchi({sez1, sez2}, due, {"600;;45;80.0;4;"}), "'' is not a valid floating point value"},
-        {"totale di veicoli oltre 32 bit", FileArchi({sez1, sez2}, due, {"600;1;5;1;2147483647;", "1200;1;5;1;1;"}),
-         "Integer overflow"},
+        {"tempo vuoto", FileArchi({sez1, sez2}, due, {"600;;45;80.0;4;"}),
+         "'' is not a valid floating point value"},
+        {"totale di veicoli oltre 32 bit",
+         FileArchi({sez1, sez2}, due, {"600;1;5;1;2147483647;", "1200;1;5;1;1;"}), "Integer overflow"},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.nome);
@@ -261,8 +279,8 @@ TEST(ImportaArchi, RifiutaUnaTabellaAssurdaPrimaDiToccareLeGriglie)
     std::string intestazione = "Intervallo;";
     for (int i = 0; i < 10'000; ++i)
         intestazione += "x;";
-    const Griglie g = Importa(FileArchi({Sezione(1, "Distanza 10.0 m")}, intestazione,
-                                        std::vector<std::string>(10'000, "1;")));
+    const Griglie g = Importa(
+        FileArchi({Sezione(1, "Distanza 10.0 m")}, intestazione, std::vector<std::string>(10'000, "1;")));
     EXPECT_EQ(g.errore, "Il file descrive una tabella troppo grande: 10002 colonne per 10000 intervalli "
                         "(al massimo 1000000 colonne e 100000000 celle)");
     EXPECT_EQ(Contenuto(g.tabella), kIntatta);
@@ -297,10 +315,9 @@ TEST(ImportaArchi, FileDiEsempio)
     ImportaArchi(CaricaRighe(MARVENTO_EXAMPLES_DIR "/esempio.rsz"), tabella, riepilogo, ',');
     EXPECT_EQ(tabella.numeroColonne(), 10);
     EXPECT_EQ(tabella.numeroRighe(), 6);
-    EXPECT_EQ(Contenuto(riepilogo), kTestataRiepilogo +
-                                        "\n1|512,3|50,819|235||"
-                                        "\n2|1066,6|100,750|70||"
-                                        "\n3|95,4|10,951|296||");
+    EXPECT_EQ(Contenuto(riepilogo), kTestataRiepilogo + "\n1|512,3|50,819|235||"
+                                                        "\n2|1066,6|100,750|70||"
+                                                        "\n3|95,4|10,951|296||");
 }
 
 } // namespace

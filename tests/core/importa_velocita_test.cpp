@@ -79,8 +79,8 @@ Griglie Importa(const std::string& testo, char separatore = ',')
     return g;
 }
 
-const std::vector<std::string> kDatiEsempio = {"1;0;300;10;50.0;", "2;0;300;20;40.0;",
-                                               "1;300;600;30;45.5;", "2;300;600;0;0.0;"};
+const std::vector<std::string> kDatiEsempio = {"1;0;300;10;50.0;", "2;0;300;20;40.0;", "1;300;600;30;45.5;",
+                                               "2;300;600;0;0.0;"};
 
 // The worked example; file numbers keep "," or "." as the run's separator says.
 TEST(ImportaVelocita, EsempioConEntrambiISeparatori)
@@ -118,9 +118,10 @@ TEST(ImportaVelocita, EsempioConEntrambiISeparatori)
 TEST(ImportaVelocita, MediaPesataInPrecisioneEstesa)
 {
     for (const char separatore : {',', '.'}) {
-        const Griglie g = Importa(FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, "Misura;da;a;Veicoli;Vel",
-                                               {"1;0;300;11;40.07", "1;300;600;1;50.0"}),
-                                  separatore);
+        const Griglie g =
+            Importa(FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, "Misura;da;a;Veicoli;Vel",
+                                 {"1;0;300;11;40.07", "1;300;600;1;50.0"}),
+                    separatore);
         EXPECT_EQ(g.errore, "");
         EXPECT_EQ(std::string(g.riepilogo.cella(2, 0)), separatore == ',' ? "40,897" : "40.897");
     }
@@ -134,7 +135,8 @@ TEST(ImportaVelocita, RigheFinaliVuoteNonSonoDati)
                                   "1|0|300|10|50,0\n1|300|600|30|45,5\n1|600|900|0|0,0";
     const std::string riepilogoUna = kTestataRiepilogo + "\n1|40|46,625|900,000| 1";
     const std::vector<std::string> datiUna = {"1;0;300;10;50.0", "1;300;600;30;45.5", "1;600;900;0;0.0"};
-    const std::string senzaFine = FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, "Misura;da;a;Veicoli;Vel", datiUna);
+    const std::string senzaFine =
+        FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, "Misura;da;a;Veicoli;Vel", datiUna);
     const std::string conEntrambe = FileVelocita(kDueMisure, kIntestazione, kDatiEsempio);
     struct Caso
     {
@@ -182,13 +184,15 @@ TEST(ImportaVelocita, ErroriLascianoLeGrigliePrecedenti)
         {"riga di dati corta", FileVelocita(kDueMisure, kIntestazione, {"1;0;300;10;50.0;", "2;0;300"}),
          "List index out of bounds (3)"},
         {"riga di misura dopo l'intestazione",
-         FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, kIntestazione + "\r\nMisura 2: Sezione(i) di rilievo 2",
+         FileVelocita({"Misura 1: Sezione(i) di rilievo 1"},
+                      kIntestazione + "\r\nMisura 2: Sezione(i) di rilievo 2",
                       {"1;0;300;10;50.0;", "2;0;300;20;40.0;"}),
          "Column index, 6, out of bounds"},
         {"veicoli con decimali nella seconda misura",
          FileVelocita(kDueMisure, kIntestazione, {"1;0;300;10;50.0;", "2;0;300;2.5;40.0;"}),
          "'2,5' is not a valid integer value"},
-        {"veicoli con spazi in coda", FileVelocita(kDueMisure, kIntestazione, {"1;0;300;10 ;50.0;", "2;0;300;2;40.0;"}),
+        {"veicoli con spazi in coda",
+         FileVelocita(kDueMisure, kIntestazione, {"1;0;300;10 ;50.0;", "2;0;300;2;40.0;"}),
          "'10 ' is not a valid integer value"},
         {"riga di misura senza due punti",
          FileVelocita({"Misura 1: Sezione(i) di rilievo 1", "Misura 2 senza etichetta"}, kIntestazione,
@@ -217,7 +221,8 @@ TEST(ImportaVelocita, ErroriLascianoLeGrigliePrecedenti)
 // before either grid is touched.
 TEST(ImportaVelocita, FileSenzaIntestazioneOSenzaMisureNonToccaLeGriglie)
 {
-    const std::string senzaMisure = FileVelocita({}, kIntestazione, {"1;0;300;10;50.0;", "1;300;600;30;45.5;"});
+    const std::string senzaMisure =
+        FileVelocita({}, kIntestazione, {"1;0;300;10;50.0;", "1;300;600;30;45.5;"});
     const std::string senzaIntestazione = "Misura 1: Sezione(i) di rilievo 1\r\n1;0;300;10;50.0;\r\n";
     struct Caso
     {
@@ -269,14 +274,15 @@ TEST(ImportaVelocita, CasiCheSiCompletano)
         {"due righe di intestazione",
          FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, "Misura;x;y;z\r\nnon dati\r\nnon dati",
                       {"Misura;da;a;Vel;Veicoli", "sotto", "sotto", "1;0;60;30.5;4"}),
-         "Misura|da [s]|a [s]|Vel [km/h]|Veicoli\n1|0|60|30,5|4", kTestataRiepilogo + "\n1|4|30,500|60,000| 1"},
+         "Misura|da [s]|a [s]|Vel [km/h]|Veicoli\n1|0|60|30,5|4",
+         kTestataRiepilogo + "\n1|4|30,500|60,000| 1"},
         {"veicoli tutti a zero",
-         FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, kIntestazione, {"1;0;300;0;0.0;", "1;300;600;0;-1;"}),
+         FileVelocita({"Misura 1: Sezione(i) di rilievo 1"}, kIntestazione,
+                      {"1;0;300;0;0.0;", "1;300;600;0;-1;"}),
          "", kTestataRiepilogo + "\n1|0|0|600,000| 1"},
         {"etichetta in maiuscole, numeri di misura diversi",
          FileVelocita({"Misura 1: SEZIONE(I) DI RILIEVO 7 sezione(i) di Rilievo 8: resto"},
-                      "Misura;da;a;Veicoli;Vel ",
-                      {"9;   0; 300;    10; 50.0", "9; 300; 600;     5; 20"}),
+                      "Misura;da;a;Veicoli;Vel ", {"9;   0; 300;    10; 50.0", "9; 300; 600;     5; 20"}),
          "Misura|da [s]|a [s]|Veicoli|Vel \n9|   0| 300|    10| 50,0\n9| 300| 600|     5| 20",
          kTestataRiepilogo + "\n1|15||600,000| 7 8"},
     };
@@ -321,7 +327,8 @@ TEST(ImportaVelocita, TabellaTroppoGrandeRifiutata)
     for (int i = 0; i < 997; ++i)
         intestazione += ";v";
     const Griglie g = Importa(FileVelocita(misure, intestazione, {}));
-    EXPECT_EQ(g.errore.rfind("Il file descrive una tabella troppo grande: 1001000 colonne", 0), 0u) << g.errore;
+    EXPECT_EQ(g.errore.rfind("Il file descrive una tabella troppo grande: 1001000 colonne", 0), 0u)
+        << g.errore;
     EXPECT_EQ(Contenuto(g.tabella), kGrigliaPrecedente);
     EXPECT_EQ(Contenuto(g.riepilogo), kGrigliaPrecedente);
 }

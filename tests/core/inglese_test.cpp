@@ -153,8 +153,8 @@ TEST(FileInglesiReali, MisureDiVelocita)
 
     EXPECT_EQ(g.tabella.numeroRighe(), static_cast<int>(dati.size()) / p);
     EXPECT_EQ(g.tabella.numeroColonne(), q + (p - 1) * (q - 2));
-    const std::vector<std::string> intestazioni = {"Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]",
-                                                   "Misura", "Veicoli", "Vel [km/h]"};
+    const std::vector<std::string> intestazioni = {"Misura",     "da [s]", "a [s]",   "Veicoli",
+                                                   "Vel [km/h]", "Misura", "Veicoli", "Vel [km/h]"};
     for (int c = 0; c < 8; ++c)
         EXPECT_EQ(g.tabella.intestazione(c), intestazioni[static_cast<std::size_t>(c)]);
     EXPECT_EQ(g.tabella.intestazione(g.tabella.numeroColonne() - 3), "Misura");
@@ -247,11 +247,10 @@ TEST_P(FileInglesiRealiArchi, TempiDiPercorrenza)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Campioni, FileInglesiRealiArchi,
-    testing::Values(CampioneArchi{"en_RunsStudio_test.rsz", 1, 93, "3696,7"},
-                    CampioneArchi{"en_vissim540_Mayfair_PM_01.rsz", 43, 1, "309,3"},
-                    CampioneArchi{"en_OxfordStE_AM_RegentSt_1_1.rsz", 87, 1, "1066,6"}));
+INSTANTIATE_TEST_SUITE_P(Campioni, FileInglesiRealiArchi,
+                         testing::Values(CampioneArchi{"en_RunsStudio_test.rsz", 1, 93, "3696,7"},
+                                         CampioneArchi{"en_vissim540_Mayfair_PM_01.rsz", 43, 1, "309,3"},
+                                         CampioneArchi{"en_OxfordStE_AM_RegentSt_1_1.rsz", 87, 1, "1066,6"}));
 
 // ---- Which words a file is read with -------------------------------------------------------------
 
@@ -330,7 +329,8 @@ const char* const kArchiItaliano =
     "Num.   1 (Via Roma    ): da arco   1 a    1.5 m ad arco   2 a   30.6 m, Distanza  512.3 m\r\n"
     "Num.   2 (Viale       ): da arco   3 a 1003.3 m ad arco   4 a 1070.0 mDistanza 1066.6 m\r\n\r\n"
     "Intervallo;  TdP;#Veic.;  TdP;#Veic.;\r\n"
-    "  ClasseV;  Tutti;;  Tutti;;\r\n  Num.:;     1;   1;     2;   2;\r\n Nome;Via Roma;Via Roma;Viale;Viale;\r\n"
+    "  ClasseV;  Tutti;;  Tutti;;\r\n  Num.:;     1;   1;     2;   2;\r\n Nome;Via Roma;Via "
+    "Roma;Viale;Viale;\r\n"
     "   600;  48.2;  35;  98.7;  12;\r\n"
     "  1200;  50.3;  41;   0.0;   0\r\n"
     "\r\n";
@@ -342,7 +342,8 @@ const char* const kArchiInglese =
     "No.    1 (High Street ): from link   1 at    1.5 m to link   2 at   30.6 m, Distance  512.3 m\n"
     "No.    2 (Ring Road   ): from link   3 at 1003.3 m to link   4 at 1070.0 mDistance 1066.6 m\n\n"
     "  Time;  Trav;#Veh;  Trav;#Veh;\n"
-    "  VehC;  All;;  All;;\n  No.:;     1;   1;     2;   2;\n Name;High Street;High Street;Ring Road;Ring Road;\n"
+    "  VehC;  All;;  All;;\n  No.:;     1;   1;     2;   2;\n Name;High Street;High Street;Ring Road;Ring "
+    "Road;\n"
     "   600;  48.2;  35;  98.7;  12;\n"
     "  1200;  50.3;  41;   0.0;   0\n"
     "\n";
@@ -376,16 +377,18 @@ TEST(StessiDatiInDueLingue, DannoGliStessiByte)
     // And the bytes are the right ones, not the same fault twice.
     const Griglie mes = ImportaTesto(kVelocitaInglese, false, ',');
     EXPECT_EQ(TestoTabulato(mes.tabella),
-              "Misura\tda [s]\ta [s]\tVeicoli\tVel [km/h]\tVeicoli\tOcc\t\tMisura\tVeicoli\tVel [km/h]\tVeicoli\tOcc\t\r\n"
+              "Misura\tda [s]\ta [s]\tVeicoli\tVel [km/h]\tVeicoli\tOcc\t\tMisura\tVeicoli\tVel "
+              "[km/h]\tVeicoli\tOcc\t\r\n"
               "1\t   0\t 300\t  10\t 50,0\t   2\t 1,5\t\t2\t  20\t 40,0\t   3\t 2,5\t\r\n"
               "1\t 300\t 600\t  30\t 45,5\t   0\t 0,0\t\t2\t   0\t  0,0\t   1\t 0,5\t\r\n");
     EXPECT_EQ(TestoTabulato(mes.riepilogo), "Misura\tVeicoli\tVel [km/h]\tInervallo sim. [s]\tSezione\r\n"
                                             "1\t40\t46,625\t600,000\t 12\r\n"
                                             "2\t20\t40,000\t600,000\t 13\r\n");
     const Griglie rsz = ImportaTesto(kArchiInglese, true, '.');
-    EXPECT_EQ(TestoTabulato(rsz.tabella), "Intervallo [s]\tSezione\tTdP [s]\tVeicoli\tSezione\tTdP [s]\tVeicoli\r\n"
-                                          "600\t1\t48.2\t35\t2\t98.7\t12\r\n"
-                                          "1200\t1\t50.3\t41\t2\t0.0\t0\r\n");
+    EXPECT_EQ(TestoTabulato(rsz.tabella),
+              "Intervallo [s]\tSezione\tTdP [s]\tVeicoli\tSezione\tTdP [s]\tVeicoli\r\n"
+              "600\t1\t48.2\t35\t2\t98.7\t12\r\n"
+              "1200\t1\t50.3\t41\t2\t0.0\t0\r\n");
     EXPECT_EQ(TestoTabulato(rsz.riepilogo),
               "Sezione\tLunghezza [m]\tTempoMedio [s]\tVeicoli\tLung.Arco Reale\tTempo Corretto\r\n"
               "1\t512.3\t49.333\t76\t\t\r\n"

@@ -6,13 +6,13 @@
 
 #include <cfloat>
 #include <charconv>
-#include <cstring>
-#include <random>
-#include <vector>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 namespace marvento {
 namespace {
@@ -231,9 +231,22 @@ TEST(LeggiDecimale, IDecimaliSempliciComeFromChars)
             testo.push_back(static_cast<char>('0' + caso() % 10));
         return testo;
     };
-    std::vector<std::string> testi = {"0", "-0", "+0,0", ",5", "5,", "9007199254740992", "9007199254740993",
-                                      "0,9007199254740993", "1234567890123456789", "12345678901234567890",
-                                      "0,1", "0,3", "2,675", "87,3", "  -45,25  ", "0,0000000000000000001"};
+    std::vector<std::string> testi = {"0",
+                                      "-0",
+                                      "+0,0",
+                                      ",5",
+                                      "5,",
+                                      "9007199254740992",
+                                      "9007199254740993",
+                                      "0,9007199254740993",
+                                      "1234567890123456789",
+                                      "12345678901234567890",
+                                      "0,1",
+                                      "0,3",
+                                      "2,675",
+                                      "87,3",
+                                      "  -45,25  ",
+                                      "0,0000000000000000001"};
     for (int i = 0; i < 20000; ++i) {
         const int intere = static_cast<int>(caso() % 12);
         const int decimali = static_cast<int>(caso() % 12);

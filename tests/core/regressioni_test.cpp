@@ -175,7 +175,9 @@ TEST(Regressioni, LimiteDiDimensioneFileNonLasciaIlTemporaneoNeDanneggiaIlFile)
             esito = errore.what();
         }
         // The signal's action is back as it was for the rest of the program.
-        struct sigaction azione {};
+        struct sigaction azione
+        {
+        };
         sigaction(SIGXFSZ, nullptr, &azione);
         if (azione.sa_handler != SIG_DFL)
             esito += " (SIGXFSZ left changed)";
