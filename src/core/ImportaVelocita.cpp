@@ -169,7 +169,7 @@ Struttura CercaStruttura(const ListaRighe& righe, const ParoleVelocita& parole)
 }
 
 // The groups of data lines cut at once, before their cells go to the table column by column.
-constexpr int kGruppiPerPassata = 64;
+constexpr int kGruppiPerPassata = 16;
 
 // Cuts line r, with every "." written as the separator, into campi; throws what writing it into
 // block d of the table row by row would throw first.

@@ -58,42 +58,6 @@ long long OrdineDiGrandezza(std::string_view intere, std::string_view decimali, 
     return 0;
 }
 
-// The powers of ten that a double holds exactly, by which the plain reading divides its digits.
-constexpr double kPotenzeDieci[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The plain texts of the simulation files (blanks, sign, at most 19 digits around the separator, no
-// exponent) whose digits fit a double exactly and whose scale is an exact power of ten: a single
-// division then rounds correctly, as from_chars does. False for anything else, which then takes
-// the general path (also for its errors).
-bool DecimaleSemplice(std::string_view testo, char separatore, double& valore)
-{
-    const char* p = testo.data();
-    const char* const fine = p + testo.size();
-    while (p != fine && *p == ' ')
-        ++p;
-    bool negativo = false;
-    if (p != fine && (*p == '+' || *p == '-'))
-        negativo = *p++ == '-';
-    std::uint64_t cifre = 0;
-    int contate = 0;
-    int decimali = 0;
-    const char* const inizio = p;
-    for (; p != fine && Cifra(*p); ++p, ++contate)
-        cifre = cifre * 10 + static_cast<std::uint64_t>(*p - '0');
-    if (p != fine && *p == separatore) {
-        for (++p; p != fine && Cifra(*p); ++p, ++contate, ++decimali)
-            cifre = cifre * 10 + static_cast<std::uint64_t>(*p - '0');
-    }
-    while (p != fine && *p == ' ')
-        ++p;
-    if (p != fine || p == inizio || contate == 0 || contate > 19 || cifre > (std::uint64_t{1} << 53))
-        return false;
-    const double assoluto = static_cast<double>(cifre) / kPotenzeDieci[decimali];
-    valore = negativo ? -assoluto : assoluto;
-    return true;
-}
-
 // Moves p past the leading blanks and a sign; true for "-".
 bool SaltaSegno(std::string_view testo, std::size_t& p)
 {
@@ -153,10 +117,6 @@ std::int32_t LeggiIntero(std::string_view testo)
 
 double LeggiDecimale(std::string_view testo, char separatore)
 {
-    // Nearly every cell of a simulation file is a plain number: read without a second text.
-    double semplice = 0;
-    if (DecimaleSemplice(testo, separatore, semplice))
-        return semplice;
     const std::size_t n = testo.size();
     std::size_t p = 0;
     const bool negativo = SaltaSegno(testo, p);

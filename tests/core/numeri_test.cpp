@@ -220,8 +220,8 @@ TEST(FormattaIntero, Casi)
         EXPECT_EQ(FormattaIntero(caso.valore), caso.atteso);
 }
 
-// Plain decimals are read by one exact division; the result must be the correctly rounded one that
-// from_chars gives, bit for bit, also around the limits of that shortcut.
+// Decimals read with the run's separator are the correctly rounded values that from_chars gives,
+// bit for bit, also around the limits of a double's exact integers.
 TEST(LeggiDecimale, IDecimaliSempliciComeFromChars)
 {
     std::mt19937_64 caso(7);
