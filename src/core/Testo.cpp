@@ -10,9 +10,17 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <system_error>
 #include <utility>
 #include <vector>
+
+#ifdef __linux__
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace marvento {
 
@@ -119,24 +127,23 @@ std::string DaUtf16(std::string_view byte, bool bigEndian)
     return testo;
 }
 
-// The lines of testo from inizio on, as [inizio, fine) ranges; U+0000 ends the text, nothing after
-// it is read. A line ends at CR LF, a lone CR or LF: so LF CR and CR CR LF end a line and then an
-// empty one.
-ListaRighe RigheDaTesto(std::string testo, std::size_t inizio)
+// The lines of d[inizio, n) as [inizio, fine) ranges; returns where the text ends: U+0000 ends it,
+// nothing after it is read. A line ends at CR LF, a lone CR or LF: so LF CR and CR CR LF end a line
+// and then an empty one.
+std::size_t Righe(const char* d, std::size_t inizio, std::size_t n, std::vector<std::size_t>& inizi,
+                  std::vector<std::size_t>& fini)
 {
-    testo.resize(std::min(testo.size(), testo.find('\0')));
-    std::vector<std::size_t> inizi;
-    std::vector<std::size_t> fini;
-    const std::size_t fine = testo.size();
+    const void* nul = std::memchr(d + inizio, 0, n - inizio);
+    const std::size_t fine = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - d) : n;
     // Room for lines of 16 bytes and more on average, so that the lists are not copied over and over
     // as they grow; room never used costs address space, not memory.
     inizi.reserve((fine - inizio) / 16 + 1);
     fini.reserve((fine - inizio) / 16 + 1);
     // The next CR and the next LF are each looked up once and remembered until passed, so every
     // byte is scanned at most once for each of them, whatever the mix of line ends.
-    auto cerca = [&testo, fine](char c, std::size_t da) {
-        const void* trovato = std::memchr(testo.data() + da, c, fine - da);
-        return trovato ? static_cast<std::size_t>(static_cast<const char*>(trovato) - testo.data()) : fine;
+    auto cerca = [d, fine](char c, std::size_t da) {
+        const void* trovato = std::memchr(d + da, c, fine - da);
+        return trovato ? static_cast<std::size_t>(static_cast<const char*>(trovato) - d) : fine;
     };
     std::size_t prossimoCr = cerca('\r', inizio);
     std::size_t prossimoLf = cerca('\n', inizio);
@@ -149,31 +156,102 @@ ListaRighe RigheDaTesto(std::string testo, std::size_t inizio)
         inizi.push_back(p);
         p = std::min(prossimoCr, prossimoLf);
         fini.push_back(p);
-        if (p < fine && testo[p] == '\r')
+        if (p < fine && d[p] == '\r')
             ++p;
-        if (p < fine && testo[p] == '\n')
+        if (p < fine && d[p] == '\n')
             ++p;
     }
+    return fine;
+}
+
+ListaRighe RigheDaTesto(std::string testo, std::size_t inizio)
+{
+    std::vector<std::size_t> inizi;
+    std::vector<std::size_t> fini;
+    testo.resize(Righe(testo.data(), inizio, testo.size(), inizi, fini));
     return ListaRighe(std::move(testo), std::move(inizi), std::move(fini));
+}
+
+// Where the text begins in the bytes when they are the text already (ASCII, or UTF-8 after its
+// mark); otherwise none, and the text decoded into testo.
+std::optional<std::size_t> InizioTesto(std::string_view byte, std::string& testo)
+{
+    const auto* u = reinterpret_cast<const unsigned char*>(byte.data());
+    const std::size_t n = byte.size();
+    if (n >= 2 && u[0] == 0xFFu && u[1] == 0xFEu) {
+        testo = DaUtf16(byte, false);
+        return std::nullopt;
+    }
+    if (n >= 2 && u[0] == 0xFEu && u[1] == 0xFFu) {
+        testo = DaUtf16(byte, true);
+        return std::nullopt;
+    }
+    if (n >= 3 && u[0] == 0xEFu && u[1] == 0xBBu && u[2] == 0xBFu) {
+        if (!Utf8Valido(byte, 3))
+            throw Errore(kNessunaCorrispondenza);
+        return 3; // the mark stays outside the lines
+    }
+    if (PrimoNonAscii(byte.data(), n) != n) {
+        testo = DaWindows1252(byte);
+        return std::nullopt;
+    }
+    return 0;
 }
 
 ListaRighe RigheDaByte(std::string byte)
 {
-    const auto* u = reinterpret_cast<const unsigned char*>(byte.data());
-    const std::size_t n = byte.size();
-    if (n >= 2 && u[0] == 0xFFu && u[1] == 0xFEu)
-        return RigheDaTesto(DaUtf16(byte, false), 0);
-    if (n >= 2 && u[0] == 0xFEu && u[1] == 0xFFu)
-        return RigheDaTesto(DaUtf16(byte, true), 0);
-    if (n >= 3 && u[0] == 0xEFu && u[1] == 0xBBu && u[2] == 0xBFu) {
-        if (!Utf8Valido(byte, 3))
-            throw Errore(kNessunaCorrispondenza);
-        return RigheDaTesto(std::move(byte), 3); // the mark stays outside the lines
-    }
-    if (PrimoNonAscii(byte.data(), n) != n)
-        return RigheDaTesto(DaWindows1252(byte), 0);
-    return RigheDaTesto(std::move(byte), 0);
+    std::string testo;
+    if (const std::optional<std::size_t> inizio = InizioTesto(byte, testo))
+        return RigheDaTesto(std::move(byte), *inizio);
+    return RigheDaTesto(std::move(testo), 0);
 }
+
+#ifdef __linux__
+// A large file read into memory that the system maps whole before the read: this machine's memory
+// costs far more when each page is first touched on its own. None when the file is small, is no
+// regular file, or changes size while read; it is then read the plain way.
+std::optional<ListaRighe> RigheDiFileGrande(const std::string& percorso)
+{
+    const int descrittore = ::open(std::filesystem::u8path(percorso).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descrittore < 0)
+        return std::nullopt;
+    struct Chiudi
+    {
+        int descrittore;
+        ~Chiudi() { ::close(descrittore); }
+    } chiudi{descrittore};
+    struct stat stato{};
+    if (::fstat(descrittore, &stato) != 0 || !S_ISREG(stato.st_mode) || stato.st_size < (4 << 20))
+        return std::nullopt;
+    const std::size_t n = static_cast<std::size_t>(stato.st_size);
+    void* zona = ::mmap(nullptr, n + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (zona == MAP_FAILED)
+        return std::nullopt;
+    std::shared_ptr<const char> dati(static_cast<const char*>(zona), [n](const char* p) {
+        ::munmap(const_cast<char*>(p), n + 1);
+    });
+    // n + 1 bytes asked for: a file that grew meanwhile gives more than n.
+    std::size_t letti = 0;
+    while (letti <= n) {
+        const ssize_t parte = ::read(descrittore, static_cast<char*>(zona) + letti, n + 1 - letti);
+        if (parte < 0 && errno == EINTR)
+            continue;
+        if (parte <= 0)
+            break;
+        letti += static_cast<std::size_t>(parte);
+    }
+    if (letti != n)
+        return std::nullopt;
+    std::string testo;
+    if (const std::optional<std::size_t> inizio = InizioTesto(std::string_view(dati.get(), n), testo)) {
+        std::vector<std::size_t> inizi;
+        std::vector<std::size_t> fini;
+        const std::size_t fine = Righe(dati.get(), *inizio, n, inizi, fini);
+        return ListaRighe(std::move(dati), fine, std::move(inizi), std::move(fini));
+    }
+    return RigheDaTesto(std::move(testo), 0);
+}
+#endif
 
 bool UgualiSenzaMaiuscole(const char* a, const char* b, std::size_t n)
 {
@@ -194,6 +272,10 @@ bool UgualiSenzaMaiuscole(const char* a, const char* b, std::size_t n)
 
 ListaRighe CaricaRighe(const std::string& percorso)
 {
+#ifdef __linux__
+    if (std::optional<ListaRighe> righe = RigheDiFileGrande(percorso))
+        return std::move(*righe);
+#endif
     return RigheDaByte(LeggiFile(percorso));
 }
 
