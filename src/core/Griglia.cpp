@@ -88,6 +88,7 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
     Colonna& c = colonnaDi(colonna);
     if (riga < 0 || riga >= righe_)
         throw Errore(Messaggio("Row index, %d, out of bounds", riga));
+    c.materializza();
     const std::size_t vecchio = riga < c.righe() ? c.lunghezza(riga) : 0;
     if (c.testi.size() - vecchio + testo.size() > std::numeric_limits<std::uint32_t>::max())
         throw Errore("Too much text in one grid column");
@@ -103,6 +104,17 @@ void Griglia::impostaCella(int colonna, int riga, std::string_view testo)
 void Griglia::impostaCelle(int colonna, int primaRiga, const std::vector<std::string_view>& testi)
 {
     Colonna& c = colonnaDi(colonna);
+    const bool tuttiUguali =
+        !testi.empty() && !testi[0].empty() &&
+        std::all_of(testi.begin(), testi.end(), [&](std::string_view t) { return t == testi[0]; });
+    const bool comeFinora = c.righeUguali > 0 ? primaRiga == c.righeUguali && c.uguale == testi[0]
+                                              : primaRiga == 0 && c.righe() == 0;
+    if (tuttiUguali && comeFinora && testi.size() <= static_cast<std::size_t>(righe_ - primaRiga)) {
+        c.uguale = std::string(testi[0]);
+        c.righeUguali += static_cast<int>(testi.size());
+        return;
+    }
+    c.materializza();
     std::size_t totale = 0;
     for (const std::string_view testo : testi)
         totale += testo.size();
@@ -134,6 +146,11 @@ void Griglia::testiColonna(int colonna, int prima, int fine, std::vector<std::st
     if (colonna < 0 || colonna >= numeroColonne())
         return;
     const Colonna& c = colonne_[static_cast<std::size_t>(colonna)];
+    if (c.righeUguali > 0) {
+        for (int r = std::max(prima, 0); r < std::min(fine, c.righeUguali); ++r)
+            testi[static_cast<std::size_t>(r - prima)] = c.uguale;
+        return;
+    }
     const int scritte = std::min(fine, c.righe());
     if (prima < 0 || prima >= scritte)
         return;
@@ -155,6 +172,20 @@ void Griglia::Colonna::accoda(std::string_view testo)
     testi.append(testo);
 }
 
+void Griglia::Colonna::materializza()
+{
+    if (righeUguali == 0)
+        return;
+    if (static_cast<std::size_t>(righeUguali) * uguale.size() > std::numeric_limits<std::uint32_t>::max())
+        throw Errore("Too much text in one grid column");
+    const int righeTesto = righeUguali;
+    const std::string testo = std::move(uguale);
+    righeUguali = 0;
+    uguale.clear();
+    for (int r = 0; r < righeTesto; ++r)
+        accoda(testo);
+}
+
 void Griglia::Colonna::sostituisci(int riga, std::string_view testo)
 {
     const std::size_t posto = inizio(riga);
@@ -172,6 +203,12 @@ void Griglia::Colonna::sostituisci(int riga, std::string_view testo)
 
 void Griglia::Colonna::tronca(int righeTenute)
 {
+    if (righeUguali > 0) {
+        righeUguali = std::min(righeUguali, righeTenute);
+        if (righeUguali == 0)
+            uguale.clear();
+        return;
+    }
     if (righe() <= righeTenute)
         return;
     testi.resize(inizio(righeTenute));
@@ -185,6 +222,8 @@ void Griglia::riservaRighe(int righe)
 {
     const std::size_t n = static_cast<std::size_t>(std::max(righe, 0));
     for (Colonna& colonna : colonne_) {
+        if (colonna.righeUguali > 0)
+            continue;
         colonna.lunghezze.reserve(n);
         colonna.inizi.reserve(n / Colonna::kRigheBlocco + 1);
         if (colonna.righe() > 0) // a quarter more than the texts so far, per row: they may grow longer

@@ -77,6 +77,11 @@ class Griglia
         std::vector<std::uint8_t> lunghezze;           // per row written: its length, or kLunga
         std::vector<std::uint32_t> inizi;              // where rows 0, 16, 32, ... start in testi
         std::unordered_map<int, std::uint32_t> lunghe; // the lengths of the rows of kLunga
+        // When above 0, rows 0..righeUguali-1 all hold uguale (not empty) and the buffers are empty:
+        // a column of one text (the section numbers of a travel-time table, a third of its cells)
+        // keeps it once, until a row differs.
+        int righeUguali = 0;
+        std::string uguale;
 
         int righe() const { return static_cast<int>(lunghezze.size()); }
         std::size_t lunghezza(int riga) const
@@ -93,11 +98,15 @@ class Griglia
         }
         std::string_view testo(int riga) const
         {
+            if (righeUguali > 0)
+                return riga >= 0 && riga < righeUguali ? std::string_view(uguale) : std::string_view();
             if (riga < 0 || riga >= righe())
                 return {};
             return std::string_view(testi.data() + inizio(riga), lunghezza(riga));
         }
         void accoda(std::string_view testo);
+        // The rows of one text written out into the buffers, for any change but more of the same.
+        void materializza();
         void sostituisci(int riga, std::string_view testo);
         void tronca(int righe);
     };

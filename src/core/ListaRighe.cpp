@@ -12,9 +12,10 @@ ListaRighe::ListaRighe(std::string testo, std::vector<std::size_t> inizi, std::v
     verifica();
 }
 
-ListaRighe::ListaRighe(std::shared_ptr<const char> testo, std::size_t dimensione, std::vector<std::size_t> inizi,
-                       std::vector<std::size_t> fini)
-    : esterno_(std::move(testo)), dimensioneEsterno_(dimensione), inizi_(std::move(inizi)), fini_(std::move(fini))
+ListaRighe::ListaRighe(std::shared_ptr<const char> testo, std::size_t dimensione,
+                       std::vector<std::size_t> inizi, std::vector<std::size_t> fini)
+    : esterno_(std::move(testo)), dimensioneEsterno_(dimensione), inizi_(std::move(inizi)),
+      fini_(std::move(fini))
 {
     verifica();
 }

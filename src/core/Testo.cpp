@@ -220,16 +220,18 @@ std::optional<ListaRighe> RigheDiFileGrande(const std::string& percorso)
         int descrittore;
         ~Chiudi() { ::close(descrittore); }
     } chiudi{descrittore};
-    struct stat stato{};
+    struct stat stato
+    {
+    };
     if (::fstat(descrittore, &stato) != 0 || !S_ISREG(stato.st_mode) || stato.st_size < (4 << 20))
         return std::nullopt;
     const std::size_t n = static_cast<std::size_t>(stato.st_size);
-    void* zona = ::mmap(nullptr, n + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    void* zona =
+        ::mmap(nullptr, n + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (zona == MAP_FAILED)
         return std::nullopt;
-    std::shared_ptr<const char> dati(static_cast<const char*>(zona), [n](const char* p) {
-        ::munmap(const_cast<char*>(p), n + 1);
-    });
+    std::shared_ptr<const char> dati(static_cast<const char*>(zona),
+                                     [n](const char* p) { ::munmap(const_cast<char*>(p), n + 1); });
     // n + 1 bytes asked for: a file that grew meanwhile gives more than n.
     std::size_t letti = 0;
     while (letti <= n) {

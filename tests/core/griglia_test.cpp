@@ -332,3 +332,45 @@ TEST(Griglia, ColumnsRemovedAndAddedAcrossGridsKeepTheirOwnTexts)
     EXPECT_EQ(b.cella(4, 0), "dopo");
     EXPECT_EQ(b.cella(0, 0), "");
 }
+
+// Runs of one text written at once read back like cells written one by one, whatever follows:
+// more of the same, another text, a rewrite, a cut and a longer run.
+TEST(Griglia, RunsOfOneTextReadBackLikeCellsWrittenOneByOne)
+{
+    const std::vector<std::string_view> sette(3, "7");
+    const std::vector<std::string_view> misti = {"7", "8", "7"};
+    const std::vector<std::function<void(Griglia&)>> seguiti = {
+        [&](Griglia& g) { g.impostaCelle(0, 3, sette); },
+        [&](Griglia& g) { g.impostaCelle(0, 3, misti); },
+        [&](Griglia& g) { g.impostaCella(0, 1, "otto"); },
+        [&](Griglia& g) { g.impostaCella(0, 5, "dopo"); },
+        [&](Griglia& g) {
+            g.impostaNumeroRighe(2);
+            g.impostaNumeroRighe(10);
+            g.impostaCelle(0, 2, sette);
+        },
+        [&](Griglia& g) {
+            g.impostaNumeroRighe(0);
+            g.impostaNumeroRighe(10);
+            g.impostaCelle(0, 0, misti);
+        },
+    };
+    for (std::size_t i = 0; i < seguiti.size(); ++i) {
+        SCOPED_TRACE(i);
+        Griglia veloce;
+        Griglia lenta;
+        for (Griglia* g : {&veloce, &lenta})
+            PreparaGriglia(*g, 10, 1, false);
+        veloce.impostaCelle(0, 0, sette);
+        for (int r = 0; r < 3; ++r)
+            lenta.impostaCella(0, r, "7");
+        seguiti[i](veloce);
+        seguiti[i](lenta);
+        std::vector<std::string_view> testi;
+        veloce.testiColonna(0, 0, 10, testi);
+        for (int r = 0; r < 10; ++r) {
+            EXPECT_EQ(veloce.cella(0, r), lenta.cella(0, r)) << r;
+            EXPECT_EQ(testi[static_cast<std::size_t>(r)], lenta.cella(0, r)) << r;
+        }
+    }
+}
