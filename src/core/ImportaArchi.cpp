@@ -256,31 +256,25 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
         if (!Bianca(righe.riga(r)))
             linee.push_back(r);
     const int p = static_cast<int>(numeri.size());
-    struct Passata
-    {
-        std::string pulita;
-        std::vector<ListaCampi> campi;
-        std::vector<std::string_view> testi; // the cells of one column of the chunk
-    };
-    Passata passate[2];
+    LineeTagliate passate[2];
     auto taglia = [&](long long k, int b) {
-        Passata& passata = passate[b];
+        LineeTagliate& passata = passate[b];
         const std::size_t primo = static_cast<std::size_t>(k) * kLineePerPassata;
-        passata.campi.resize(std::min<std::size_t>(kLineePerPassata, linee.size() - primo));
-        for (std::size_t i = 0; i < passata.campi.size(); ++i) {
-            PulisciRigaDati(righe.riga(linee[primo + i]), separatore, passata.pulita);
-            DividiCampiPresi(std::move(passata.pulita), ';', passata.campi[i]);
+        passata.linee.resize(std::min<std::size_t>(kLineePerPassata, linee.size() - primo));
+        for (std::size_t i = 0; i < passata.linee.size(); ++i) {
+            PulisciRigaDati(righe.riga(linee[primo + i]), separatore, passata.riga);
+            DividiCampiPresi(std::move(passata.riga), ';', passata.linee[i]);
             // What writing the line row by row would meet first: its first missing field.
-            if (passata.campi[i].conteggio() < 1 + p * s)
-                ErroreIndiceLista(passata.campi[i].conteggio());
+            if (passata.linee[i].conteggio() < 1 + p * s)
+                ErroreIndiceLista(passata.linee[i].conteggio());
         }
     };
     auto scrivi = [&](long long, int b) {
-        const std::vector<ListaCampi>& campi = passate[b].campi;
+        const std::vector<ListaCampi>& campi = passate[b].linee;
         const int quante = static_cast<int>(campi.size());
         const int prima = tabella.numeroRighe();
         tabella.impostaNumeroRighe(prima + quante);
-        std::vector<std::string_view>& testi = passate[b].testi;
+        std::vector<std::string_view>& testi = passate[b].colonna;
         auto scriviCampo = [&](int colonna, int campo) {
             for (int i = 0; i < quante; ++i)
                 testi[static_cast<std::size_t>(i)] = campi[static_cast<std::size_t>(i)].campo(campo);

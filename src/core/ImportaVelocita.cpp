@@ -197,15 +197,9 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore,
 {
     const int p = static_cast<int>(s.righeMisura.size());
     const int q = s.q;
-    struct Passata
-    {
-        std::string riga;
-        std::vector<ListaCampi> linee;
-        std::vector<std::string_view> testi; // the cells of one column of the chunk
-    };
-    Passata passate[2];
+    LineeTagliate passate[2];
     auto taglia = [&](long long k, int b) {
-        Passata& passata = passate[b];
+        LineeTagliate& passata = passate[b];
         const long long primo = k * kGruppiPerPassata;
         const int gruppi = static_cast<int>(std::min<long long>(kGruppiPerPassata, s.gruppi - primo));
         passata.linee.resize(static_cast<std::size_t>(gruppi) * static_cast<std::size_t>(p));
@@ -219,7 +213,7 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore,
         const int gruppi = static_cast<int>(linee.size()) / p;
         const int prima = tabella.numeroRighe();
         tabella.impostaNumeroRighe(prima + gruppi);
-        std::vector<std::string_view>& testi = passate[b].testi;
+        std::vector<std::string_view>& testi = passate[b].colonna;
         testi.resize(static_cast<std::size_t>(gruppi));
         for (int d = 0; d < p; ++d)
             for (int j = 0; j < q; ++j) {

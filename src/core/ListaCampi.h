@@ -54,4 +54,13 @@ class ListaCampi
     std::size_t usati_ = 0; // the fields of the line; campi_ may hold more places
 };
 
+// A chunk of a file's lines cut into their fields, as the readers fill the detail table: the
+// scratch line, the lines' fields, and the cells of one column of the chunk for the grid.
+struct LineeTagliate
+{
+    std::string riga;
+    std::vector<ListaCampi> linee;
+    std::vector<std::string_view> colonna;
+};
+
 } // namespace marvento
