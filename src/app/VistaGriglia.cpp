@@ -72,7 +72,7 @@ void VistaGriglia::applicaLarghezze()
     const int colonne = std::min(griglia.numeroColonne(), model()->columnCount());
     QHeaderView* intestazioni = horizontalHeader();
     applicandoLarghezze_ = true;
-    // An import leaves thousands of columns of one width, and resizing them one by one took 8 ms:
+    // An import leaves thousands of columns of one width, and resizing them one by one is slow:
     // that width becomes the header's default, which the sections still at the old default take
     // at once, and only the columns that differ are resized.
     std::unordered_map<int, int> quante;

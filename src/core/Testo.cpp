@@ -207,9 +207,10 @@ ListaRighe RigheDaByte(std::string byte)
 }
 
 #ifdef __linux__
-// A large file read into memory that the system maps whole before the read: this machine's memory
-// costs far more when each page is first touched on its own. None when the file is small, is no
-// regular file, or changes size while read; it is then read the plain way.
+// A large file read into memory that the system maps whole before the read: memory first touched a
+// page at a time costs a fault for every page, which on a virtual machine is dear (bench/README.md).
+// None when the file is small, is no regular file, or changes size while read; it is then read the
+// plain way.
 std::optional<ListaRighe> RigheDiFileGrande(const std::string& percorso)
 {
     const int descrittore = ::open(std::filesystem::u8path(percorso).c_str(), O_RDONLY | O_CLOEXEC);
