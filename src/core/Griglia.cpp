@@ -72,6 +72,11 @@ void Griglia::aggiungiColonna()
     colonne_.emplace_back();
 }
 
+void Griglia::riservaColonne(int colonne)
+{
+    colonne_.reserve(static_cast<std::size_t>(std::max(colonne, 0)));
+}
+
 void Griglia::spostaColonna(int da, int a)
 {
     colonnaDi(da);
@@ -238,6 +243,7 @@ void PreparaGriglia(Griglia& griglia, int righe, int colonne, bool solaLettura)
     while (griglia.numeroColonne() > 0)
         griglia.rimuoviColonna(griglia.numeroColonne() - 1);
     griglia.impostaNumeroRighe(righe);
+    griglia.riservaColonne(colonne);
     for (int colonna = 0; colonna < colonne; ++colonna) {
         griglia.aggiungiColonna();
         griglia.impostaSolaLettura(colonna, solaLettura);

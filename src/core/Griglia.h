@@ -36,7 +36,8 @@ class Griglia
     // Fails with "Column index, %d, out of bounds" for the first index outside the grid, and then
     // removes nothing.
     void rimuoviColonne(const std::vector<int>& colonne);
-    void aggiungiColonna(); // empty header, width 100, editable
+    void aggiungiColonna();           // empty header, width 100, editable
+    void riservaColonne(int colonne); // room for this many columns in all, without adding any
     // Moves column da to index a, with its texts; the columns between shift one place towards da.
     // Fails with "Column index, %d, out of bounds" for da, then for a.
     void spostaColonna(int da, int a);
