@@ -261,13 +261,16 @@ void ScriviTabulato(const Griglia& griglia, const std::string& percorso)
             const long long dopo =
                 std::min<long long>(prima + static_cast<long long>(blocchi.size()) * perBlocco, righe);
             PerIntervalli(std::max<long long>(1, (dopo - prima + perBlocco - 1) / perBlocco),
-                          [&](long long b, long long) {
-                              std::string& byte = blocchi[static_cast<std::size_t>(b)];
-                              const long long inizio = prima + b * perBlocco;
-                              byte.clear();
-                              AggiungiRighe(griglia, static_cast<int>(inizio),
-                                            static_cast<int>(std::min<long long>(inizio + perBlocco, righe)),
-                                            inizio == 0, byte);
+                          (dopo - prima) * griglia.numeroColonne(), [&](long long primo, long long fine) {
+                              for (long long b = primo; b < fine; ++b) {
+                                  std::string& byte = blocchi[static_cast<std::size_t>(b)];
+                                  const long long inizio = prima + b * perBlocco;
+                                  byte.clear();
+                                  AggiungiRighe(
+                                      griglia, static_cast<int>(inizio),
+                                      static_cast<int>(std::min<long long>(inizio + perBlocco, righe)),
+                                      inizio == 0, byte);
+                              }
                           });
             for (std::string& byte : blocchi) {
                 if (!byte.empty() && std::fwrite(byte.data(), 1, byte.size(), file) != byte.size())

@@ -292,8 +292,8 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
         if (prima == 0)
             tabella.riservaRighe(static_cast<int>(linee.size()));
     };
-    APassate((static_cast<long long>(linee.size()) + kLineePerPassata - 1) / kLineePerPassata, taglia,
-             scrivi);
+    APassate((static_cast<long long>(linee.size()) + kLineePerPassata - 1) / kLineePerPassata,
+             static_cast<long long>(linee.size()) * tabella.numeroColonne(), taglia, scrivi);
 }
 
 } // namespace
@@ -317,18 +317,20 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
     const int V = PrimaColonna(tabella, parole.colonnaVeicoli);
     std::vector<FigurePesate> figure(static_cast<std::size_t>(p));
     if (V >= 0)
-        PerIntervalli(p, [&](long long primo, long long fine) {
-            std::vector<std::string_view> veicoli;
-            std::vector<std::string_view> tempi;
-            for (long long k = primo; k < fine; ++k) {
-                const int o = (s + 1) * static_cast<int>(k);
-                tabella.testiColonna(o + V, 0, tabella.numeroRighe(), veicoli);
-                tabella.testiColonna(T >= 0 ? o + T : -1, 0, tabella.numeroRighe(), tempi); // -1: all empty
-                for (std::size_t riga = 0; riga < veicoli.size(); ++riga)
-                    figure[static_cast<std::size_t>(k)].aggiungi(veicoli[riga], T >= 0, tempi[riga],
-                                                                 separatore);
-            }
-        });
+        PerIntervalli(p, static_cast<long long>(p) * tabella.numeroRighe(),
+                      [&](long long primo, long long fine) {
+                          std::vector<std::string_view> veicoli;
+                          std::vector<std::string_view> tempi;
+                          for (long long k = primo; k < fine; ++k) {
+                              const int o = (s + 1) * static_cast<int>(k);
+                              tabella.testiColonna(o + V, 0, tabella.numeroRighe(), veicoli);
+                              tabella.testiColonna(T >= 0 ? o + T : -1, 0, tabella.numeroRighe(),
+                                                   tempi); // -1: all empty
+                              for (std::size_t riga = 0; riga < veicoli.size(); ++riga)
+                                  figure[static_cast<std::size_t>(k)].aggiungi(veicoli[riga], T >= 0,
+                                                                               tempi[riga], separatore);
+                          }
+                      });
     for (int k = 0; k < p; ++k) {
         const FigurePesate& f = figure[static_cast<std::size_t>(k)];
         if (V >= 0) {

@@ -226,7 +226,8 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore,
         if (prima == 0)
             tabella.riservaRighe(static_cast<int>(s.gruppi));
     };
-    APassate((s.gruppi + kGruppiPerPassata - 1) / kGruppiPerPassata, taglia, scrivi);
+    APassate((s.gruppi + kGruppiPerPassata - 1) / kGruppiPerPassata, s.gruppi * tabella.numeroColonne(),
+             taglia, scrivi);
 }
 
 // The detail table: one block of q columns per measurement met before the header line, and one row
@@ -276,7 +277,7 @@ void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia&
     // The figures of the measurements are worked out at once, then written in order.
     std::vector<FigurePesate> figure(static_cast<std::size_t>(p));
     double intervallo = 0; // the first measurement's, written in every row
-    PerIntervalli(p, [&](long long primo, long long fine) {
+    PerIntervalli(p, static_cast<long long>(p) * righeTabella, [&](long long primo, long long fine) {
         std::vector<std::string_view> testiVeicoli;
         std::vector<std::string_view> testiVelocita;
         for (long long b = primo; b < fine; ++b) {

@@ -34,9 +34,12 @@ void InParallelo(int parti, const std::function<void(int parte)>& fai)
             std::rethrow_exception(errore);
 }
 
-void PerIntervalli(long long n, const std::function<void(long long primo, long long fine)>& fai)
+void PerIntervalli(long long n, long long celle,
+                   const std::function<void(long long primo, long long fine)>& fai)
 {
-    const int parti = static_cast<int>(std::clamp<long long>(n, 1, ProcessoriDisponibili()));
+    const int parti = celle < kCelleInParallelo
+                          ? 1
+                          : static_cast<int>(std::clamp<long long>(n, 1, ProcessoriDisponibili()));
     InParallelo(parti, [&](int parte) { fai(n * parte / parti, n * (parte + 1) / parti); });
 }
 
