@@ -134,12 +134,7 @@ void Griglia::impostaCelle(int colonna, int primaRiga, const std::vector<std::st
     std::size_t posto = c.testi.size();
     c.testi.resize(posto + totale);
     for (const std::string_view testo : testi) {
-        if (c.righe() % Colonna::kRigheBlocco == 0)
-            c.inizi.push_back(static_cast<std::uint32_t>(posto));
-        if (testo.size() >= Colonna::kLunga)
-            c.lunghe[c.righe()] = static_cast<std::uint32_t>(testo.size());
-        c.lunghezze.push_back(
-            static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), Colonna::kLunga)));
+        c.contaRiga(posto, testo.size());
         testo.copy(c.testi.data() + posto, testo.size());
         posto += testo.size();
     }
@@ -169,12 +164,17 @@ void Griglia::testiColonna(int colonna, int prima, int fine, std::vector<std::st
 
 void Griglia::Colonna::accoda(std::string_view testo)
 {
-    if (righe() % kRigheBlocco == 0)
-        inizi.push_back(static_cast<std::uint32_t>(testi.size()));
-    if (testo.size() >= kLunga)
-        lunghe[righe()] = static_cast<std::uint32_t>(testo.size());
-    lunghezze.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(testo.size(), kLunga)));
+    contaRiga(testi.size(), testo.size());
     testi.append(testo);
+}
+
+void Griglia::Colonna::contaRiga(std::size_t posto, std::size_t n)
+{
+    if (righe() % kRigheBlocco == 0)
+        inizi.push_back(static_cast<std::uint32_t>(posto));
+    if (n >= kLunga)
+        lunghe[righe()] = static_cast<std::uint32_t>(n);
+    lunghezze.push_back(static_cast<std::uint8_t>(std::min<std::size_t>(n, kLunga)));
 }
 
 void Griglia::Colonna::materializza()

@@ -106,6 +106,8 @@ class Griglia
             return std::string_view(testi.data() + inizio(riga), lunghezza(riga));
         }
         void accoda(std::string_view testo);
+        // Counts in the next row, of n bytes that start at posto in testi.
+        void contaRiga(std::size_t posto, std::size_t n);
         // The rows of one text written out into the buffers, for any change but more of the same.
         void materializza();
         void sostituisci(int riga, std::string_view testo);

@@ -231,8 +231,7 @@ void RiempiGruppi(const ListaRighe& righe, const Struttura& s, char separatore,
 }
 
 // The detail table: one block of q columns per measurement met before the header line, and one row
-// per group of p data lines. Only the first measurement keeps its interval columns. A large file is
-// filled in parts at once, each part a range of groups, put together in order.
+// per group of p data lines. Only the first measurement keeps its interval columns.
 void RiempiTabella(const ListaRighe& righe, const Struttura& s, char separatore, const ParoleVelocita& parole,
                    Griglia& tabella)
 {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -22,11 +23,19 @@ void InParallelo(int parti, const std::function<void(int parte)>& fai)
             errori[static_cast<std::size_t>(parte)] = std::current_exception();
         }
     };
+    // A part whose thread the system cannot start runs here after part 0: a failure to start one
+    // must neither end the program nor lose the part.
     std::vector<std::thread> fili;
-    for (int parte = 1; parte < parti; ++parte)
-        fili.emplace_back(esegui, parte);
+    int avviate = 1;
+    try {
+        for (; avviate < parti; ++avviate)
+            fili.emplace_back(esegui, avviate);
+    } catch (const std::system_error&) {
+    }
     if (parti > 0)
         esegui(0);
+    for (int parte = avviate; parte < parti; ++parte)
+        esegui(parte);
     for (std::thread& filo : fili)
         filo.join();
     for (const std::exception_ptr& errore : errori)
