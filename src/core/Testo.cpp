@@ -213,7 +213,15 @@ ListaRighe RigheDaByte(std::string byte)
 // plain way.
 std::optional<ListaRighe> RigheDiFileGrande(const std::string& percorso)
 {
-    const int descrittore = ::open(std::filesystem::u8path(percorso).c_str(), O_RDONLY | O_CLOEXEC);
+    // Only a regular file is opened here: opening a pipe would take part of its content, or leave
+    // its writer without a reader, before the plain way opens it again.
+    const auto nome = std::filesystem::u8path(percorso);
+    struct stat prima
+    {
+    };
+    if (::stat(nome.c_str(), &prima) != 0 || !S_ISREG(prima.st_mode) || prima.st_size < (4 << 20))
+        return std::nullopt;
+    const int descrittore = ::open(nome.c_str(), O_RDONLY | O_CLOEXEC);
     if (descrittore < 0)
         return std::nullopt;
     struct Chiudi
