@@ -2,7 +2,8 @@
 // file to the first paint of both grids, then single scroll steps of the detail table, each timed
 // until it is painted. Prints one line of figures; exit status 1 when the file could not be shown.
 //
-//   marvento_bench_finestra FILE.mes [--archi]   (--archi: FILE is a .rsz, opened by "Apri File Archi")
+//   marvento_bench_finestra FILE.mes... [--archi]   (--archi: .rsz files, opened by "Apri File Archi";
+//                                                   several files are the runs of one scenario)
 #include "Piattaforma.h"
 #include "TMenuGEN.h"
 #include "VistaGriglia.h"
@@ -25,23 +26,28 @@ using namespace marvento;
 class PiattaformaBench : public Piattaforma
 {
   public:
-    PiattaformaBench(std::string file, QElapsedTimer& orologio)
+    PiattaformaBench(std::vector<std::string> file, QElapsedTimer& orologio)
         : Piattaforma("Marvento"), file_(std::move(file)), orologio_(orologio)
     {
     }
     std::string errore;
 
   protected:
-    std::string mostraDialogoApri(const DialogoFile&) override
+    std::vector<std::string> mostraDialogoApri(const DialogoFile&) override
     {
         orologio_.start();
         return file_;
     }
     std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { errore = box.testo; }
+    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
+                                                           const std::vector<CampoNumero>&) override
+    {
+        return std::nullopt;
+    }
 
   private:
-    std::string file_;
+    std::vector<std::string> file_;
     QElapsedTimer& orologio_;
 };
 
@@ -93,13 +99,17 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QStringList argomenti = QApplication::arguments();
     if (argomenti.size() < 2) {
-        std::fprintf(stderr, "uso: marvento_bench_finestra FILE [--archi]\n");
+        std::fprintf(stderr, "uso: marvento_bench_finestra FILE... [--archi]\n");
         return 2;
     }
     const bool archi = argomenti.contains(QStringLiteral("--archi"));
 
     QElapsedTimer orologio;
-    PiattaformaBench piattaforma(argomenti.at(1).toStdString(), orologio);
+    std::vector<std::string> file;
+    for (const QString& argomento : argomenti.mid(1))
+        if (!argomento.startsWith(QStringLiteral("--")))
+            file.push_back(argomento.toStdString());
+    PiattaformaBench piattaforma(file, orologio);
     TMenuGEN finestra(',', piattaforma);
     finestra.resize(1024, 720);
     finestra.show();

@@ -28,6 +28,8 @@ void ModelloGriglia::aggiorna()
             emit dataChanged(index(0, 0), index(righe_ - 1, colonne_ - 1));
         if (colonne_ > 0)
             emit headerDataChanged(Qt::Horizontal, 0, colonne_ - 1);
+        if (righe_ > 0)
+            emit headerDataChanged(Qt::Vertical, 0, righe_ - 1);
     } else {
         beginResetModel();
         righe_ = griglia_.numeroRighe();
@@ -65,8 +67,11 @@ QVariant ModelloGriglia::headerData(int section, Qt::Orientation orientation, in
 {
     if (role != Qt::DisplayRole)
         return {};
-    if (orientation == Qt::Vertical)
+    if (orientation == Qt::Vertical) {
+        if (section >= 0 && section < static_cast<int>(etichetteRighe_.size()))
+            return DaVista(etichetteRighe_[static_cast<std::size_t>(section)]);
         return section + 1;
+    }
     if (!colonnaValida(section))
         return QString();
     return QString::fromStdString(griglia_.intestazione(section));

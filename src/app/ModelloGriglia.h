@@ -10,6 +10,10 @@
 
 #include <QAbstractTableModel>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace marvento {
 
 class ModelloGriglia : public QAbstractTableModel
@@ -27,6 +31,11 @@ class ModelloGriglia : public QAbstractTableModel
     // the grid kept its shape, the views keep their current cell and selection; otherwise the
     // model is reset. Either way aggiornato() follows, for views to take the widths from the grid.
     void aggiorna();
+
+    // The rows' labels in the vertical header (a summary's measurements or sections by their own
+    // number and name); rows beyond them show their number. Shown from the next aggiorna().
+    void impostaEtichetteRighe(std::vector<std::string> etichette) { etichetteRighe_ = std::move(etichette); }
+    bool haEtichetteRighe() const { return !etichetteRighe_.empty(); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,6 +57,7 @@ class ModelloGriglia : public QAbstractTableModel
     Griglia& griglia_;
     int righe_ = 0;
     int colonne_ = 0;
+    std::vector<std::string> etichetteRighe_;
 };
 
 } // namespace marvento

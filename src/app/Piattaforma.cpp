@@ -8,12 +8,12 @@ Piattaforma::Piattaforma(std::string titoloProgramma) : titolo_(std::move(titolo
 
 Piattaforma::~Piattaforma() = default;
 
-std::string Piattaforma::apriFile(DialogoFile& dialogo)
+std::vector<std::string> Piattaforma::apriFile(DialogoFile& dialogo)
 {
-    std::string percorso = mostraDialogoApri(dialogo);
-    if (!percorso.empty())
-        dialogo.ultimoPercorso = percorso;
-    return percorso;
+    std::vector<std::string> percorsi = mostraDialogoApri(dialogo);
+    if (!percorsi.empty())
+        dialogo.ultimoPercorso = percorsi.front();
+    return percorsi;
 }
 
 std::string Piattaforma::salvaFile(DialogoFile& dialogo)
@@ -22,6 +22,16 @@ std::string Piattaforma::salvaFile(DialogoFile& dialogo)
     if (!percorso.empty())
         dialogo.ultimoPercorso = percorso;
     return percorso;
+}
+
+bool Piattaforma::chiediNumeri(const std::string& titolo, std::vector<CampoNumero>& campi)
+{
+    const std::optional<std::vector<double>> valori = mostraDialogoNumeri(titolo, campi);
+    if (!valori || valori->size() != campi.size())
+        return false;
+    for (std::size_t i = 0; i < campi.size(); ++i)
+        campi[i].valore = (*valori)[i];
+    return true;
 }
 
 void Piattaforma::messaggio(const std::string& testo)

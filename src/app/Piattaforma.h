@@ -2,7 +2,9 @@
 // The platform seam of the windows: file dialogs and message boxes. The windows talk only to
 // Piattaforma, so that tests can replace the real dialogs with scripted answers.
 
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace marvento {
 
@@ -27,6 +29,16 @@ struct BoxMessaggio
     IconaBox icona = IconaBox::Nessuna;
 };
 
+// One field of a dialog of numbers: its label, its value, the range it may take and the decimals shown.
+struct CampoNumero
+{
+    std::string etichetta;
+    double valore = 0;
+    double minimo = 0;
+    double massimo = 1;
+    int decimali = 2;
+};
+
 class Piattaforma
 {
   public:
@@ -38,8 +50,14 @@ class Piattaforma
 
     // Show the dialog and return the full path of the chosen file, or the empty text when the user
     // cancels. A choice is remembered in dialogo.ultimoPercorso; a cancel leaves it as it was.
-    std::string apriFile(DialogoFile& dialogo);
     std::string salvaFile(DialogoFile& dialogo);
+    // The open dialog takes one file or several (the runs of a scenario): their full paths in the
+    // order of the dialog, none when the user cancels. The first is remembered as above.
+    std::vector<std::string> apriFile(DialogoFile& dialogo);
+
+    // A modal dialog of number fields with OK and Cancel: true with the values typed in campi, false
+    // (campi unchanged) when the user cancels.
+    bool chiediNumeri(const std::string& titolo, std::vector<CampoNumero>& campi);
 
     // The plain message box: caption = program title, no icon. Returns when dismissed.
     void messaggio(const std::string& testo);
@@ -50,10 +68,13 @@ class Piattaforma
 
   protected:
     // The open dialog returns a typed name of a missing file unchanged.
-    virtual std::string mostraDialogoApri(const DialogoFile& dialogo) = 0;
+    virtual std::vector<std::string> mostraDialogoApri(const DialogoFile& dialogo) = 0;
     // The save dialog asks before replacing a file when dialogo.confermaSovrascrittura is set.
     virtual std::string mostraDialogoSalva(const DialogoFile& dialogo) = 0;
     virtual void mostraBox(const BoxMessaggio& box) = 0;
+    // Returns the values as typed, none when cancelled.
+    virtual std::optional<std::vector<double>> mostraDialogoNumeri(const std::string& titolo,
+                                                                   const std::vector<CampoNumero>& campi) = 0;
 
   private:
     std::string titolo_;

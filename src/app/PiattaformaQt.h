@@ -11,9 +11,11 @@ class PiattaformaQt : public Piattaforma
     using Piattaforma::Piattaforma;
 
   protected:
-    std::string mostraDialogoApri(const DialogoFile& dialogo) override;
+    std::vector<std::string> mostraDialogoApri(const DialogoFile& dialogo) override;
     std::string mostraDialogoSalva(const DialogoFile& dialogo) override;
     void mostraBox(const BoxMessaggio& box) override;
+    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string& titolo,
+                                                           const std::vector<CampoNumero>& campi) override;
 };
 
 } // namespace marvento

@@ -8,6 +8,7 @@
 #include "TDiagrammi.h"
 #include "VistaGriglia.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -22,6 +23,7 @@
 #include <exception>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace marvento {
 
@@ -33,16 +35,22 @@ constexpr int AltezzaPannelloTabella = 5 + 384;
 constexpr int AltezzaPannelloRiepilogo = 187 + 5;
 
 const char* const TestoTrascinaFile = "Trascina un file .mes o .rsz";
+const char* const TestoOpzioniRun = "Confidenza e tolleranza dei run...";
 
-// The one file a drop can carry: a single local file, else the empty text.
-QString FileTrascinato(const QMimeData* dati)
+// The files a drop can carry: local .mes or .rsz files, one or the runs of a scenario; nothing
+// when any of them is not.
+std::vector<std::string> FileTrascinati(const QMimeData* dati)
 {
     if (dati == nullptr || !dati->hasUrls())
         return {};
-    const QList<QUrl> indirizzi = dati->urls();
-    if (indirizzi.size() != 1 || !indirizzi.first().isLocalFile())
-        return {};
-    return indirizzi.first().toLocalFile();
+    std::vector<std::string> file;
+    for (const QUrl& indirizzo : dati->urls()) {
+        const std::string percorso = indirizzo.toLocalFile().toStdString();
+        if (!indirizzo.isLocalFile() || !TipoDalNome(percorso))
+            return {};
+        file.push_back(percorso);
+    }
+    return file;
 }
 
 // Every drag of files is taken, so that a wrong one can be refused with a message rather than a
@@ -90,6 +98,12 @@ TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
     connect(ui_->Diagrammi_BTN, &QPushButton::clicked, this, &TMenuGEN::Diagrammi_BTNClick);
     connect(ui_->SalvaTabella_BTN, &QPushButton::clicked, this, &TMenuGEN::SalvaTabella_BTNClick);
     connect(ui_->SalvaRiepilogo_BTN, &QPushButton::clicked, this, &TMenuGEN::SalvaRiepilogo_BTNClick);
+
+    auto* opzioniRun = new QAction(QString::fromUtf8(TestoOpzioniRun), ui_->Riepilogo_TXT);
+    opzioniRun->setObjectName("OpzioniRun_ACT");
+    connect(opzioniRun, &QAction::triggered, this, &TMenuGEN::OpzioniRun_Click);
+    ui_->Riepilogo_TXT->addAction(opzioniRun);
+    ui_->Riepilogo_TXT->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
 TMenuGEN::~TMenuGEN() = default;
@@ -139,44 +153,70 @@ void TMenuGEN::ApriFile_ArchiClick()
     ApriFileArchi(std::nullopt);
 }
 
-void TMenuGEN::ApriFileVelocita(const std::optional<std::string>& percorso)
+void TMenuGEN::ApriFileVelocita(const std::optional<std::vector<std::string>>& percorsi)
 {
-    ApriFileDi(TipoFile::Velocita, DialogoApri_Velocita_, percorso);
+    ApriFileDi(TipoFile::Velocita, DialogoApri_Velocita_, percorsi);
 }
 
-void TMenuGEN::ApriFileArchi(const std::optional<std::string>& percorso)
+void TMenuGEN::ApriFileArchi(const std::optional<std::vector<std::string>>& percorsi)
 {
-    ApriFileDi(TipoFile::Archi, DialogoApri_TempiArchi_, percorso);
+    ApriFileDi(TipoFile::Archi, DialogoApri_TempiArchi_, percorsi);
 }
 
-void TMenuGEN::ApriFileDi(TipoFile tipo, DialogoFile& dialogo, const std::optional<std::string>& percorsoDato)
+void TMenuGEN::ApriFileDi(TipoFile tipo, DialogoFile& dialogo,
+                          const std::optional<std::vector<std::string>>& percorsiDati)
 {
     esegui([&] {
-        std::string percorso;
-        if (percorsoDato) {
-            percorso = *percorsoDato;
-            dialogo.ultimoPercorso = percorso;
+        std::vector<std::string> percorsi;
+        if (percorsiDati) {
+            percorsi = *percorsiDati;
+            dialogo.ultimoPercorso = percorsi.front();
         } else {
-            percorso = piattaforma_.apriFile(dialogo);
+            percorsi = piattaforma_.apriFile(dialogo);
         }
-        if (percorso.empty())
+        if (percorsi.empty())
             return;
         // The grids on screen are replaced only by a complete import.
-        Griglie nuove = ImportaFile(percorso, tipo, separatore_);
+        Griglie nuove = ImportaFile(percorsi, tipo, separatore_, opzioniRun_);
         tabella_ = std::move(nuove.tabella);
         riepilogo_ = std::move(nuove.riepilogo);
+        righeRiepilogo_ = std::move(nuove.righe);
+        std::vector<std::string> etichette;
+        for (const RigaRiepilogo& riga : righeRiepilogo_)
+            etichette.push_back(riga.nome.empty() ? riga.numero : riga.numero + " " + riga.nome);
+        modelloRiepilogo_.impostaEtichetteRighe(std::move(etichette));
     });
 }
 
 void TMenuGEN::ApriFile(const std::string& percorso)
 {
-    const std::optional<TipoFile> tipo = TipoDalNome(percorso);
+    ApriFile(std::vector<std::string>{percorso});
+}
+
+void TMenuGEN::ApriFile(const std::vector<std::string>& percorsi)
+{
+    if (percorsi.empty())
+        return;
+    const std::optional<TipoFile> tipo = TipoDalNome(percorsi.front());
     if (tipo == TipoFile::Velocita)
-        ApriFileVelocita(percorso);
+        ApriFileVelocita(percorsi);
     else if (tipo == TipoFile::Archi)
-        ApriFileArchi(percorso);
+        ApriFileArchi(percorsi);
     else
-        piattaforma_.messaggio("Il file \"" + percorso + "\" non e' un file .mes o .rsz");
+        piattaforma_.messaggio("Il file \"" + percorsi.front() + "\" non e' un file .mes o .rsz");
+}
+
+void TMenuGEN::OpzioniRun_Click()
+{
+    std::vector<CampoNumero> campi = {
+        {"Livello di confidenza", opzioniRun_.confidenza, 0.5, 0.999, 3},
+        {"Tolleranza (frazione della media)", opzioniRun_.tolleranza, 0.001, 1.0, 3},
+    };
+    if (!piattaforma_.chiediNumeri(TestoOpzioniRun, campi))
+        return;
+    opzioniRun_.confidenza = campi[0].valore;
+    opzioniRun_.tolleranza = campi[1].valore;
+    piattaforma_.messaggio("Confidenza e tolleranza valgono dalla prossima apertura di piu' run.");
 }
 
 void TMenuGEN::dragEnterEvent(QDragEnterEvent* evento)
@@ -191,8 +231,8 @@ void TMenuGEN::dragMoveEvent(QDragMoveEvent* evento)
 
 void TMenuGEN::dropEvent(QDropEvent* evento)
 {
-    const QString file = FileTrascinato(evento->mimeData());
-    const bool accettato = !file.isEmpty() && TipoDalNome(file.toStdString()).has_value();
+    const std::vector<std::string> file = FileTrascinati(evento->mimeData());
+    const bool accettato = !file.empty();
     if (accettato) {
         evento->setDropAction(Qt::CopyAction);
         evento->accept();
@@ -201,10 +241,9 @@ void TMenuGEN::dropEvent(QDropEvent* evento)
     }
     // The import and its boxes wait until the drop is over: a modal box inside the drop would
     // keep the program that the file came from waiting too.
-    const std::string percorso = file.toStdString();
-    QTimer::singleShot(0, this, [this, accettato, percorso] {
+    QTimer::singleShot(0, this, [this, accettato, file] {
         if (accettato)
-            ApriFile(percorso);
+            ApriFile(file);
         else
             piattaforma_.messaggio(TestoTrascinaFile);
     });

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace Ui {
 class TMenuGEN;
@@ -54,6 +55,16 @@ class TMenuGEN : public QWidget
     // path stands for the dialog's answer. Any other extension is refused in the plain message
     // box, the grids untouched. percorso is UTF-8; failures go to the error box as for a button.
     void ApriFile(const std::string& percorso);
+    // The same for several files, the runs of one scenario: the first one's extension picks the
+    // importer, which refuses files of another kind.
+    void ApriFile(const std::vector<std::string>& percorsi);
+
+    // The confidence and tolerance of the statistics over runs, used by the next import of several
+    // files; the user sets them from the summary's context menu.
+    const OpzioniRun& opzioniRun() const { return opzioniRun_; }
+    void impostaOpzioniRun(const OpzioniRun& opzioni) { opzioniRun_ = opzioni; }
+    // What identifies each row of the summary in the network, from the last import.
+    const std::vector<RigaRiepilogo>& righeRiepilogo() const { return righeRiepilogo_; }
 
   public slots:
     void ApriFile_Velocita_BTNClick();
@@ -62,6 +73,8 @@ class TMenuGEN : public QWidget
     void Diagrammi_BTNClick();
     void SalvaTabella_BTNClick();
     void SalvaRiepilogo_BTNClick();
+    // The summary's context menu: "Confidenza e tolleranza dei run...".
+    void OpzioniRun_Click();
 
   protected:
     // A single local .mes or .rsz file dropped on the window is imported once the drop is over;
@@ -78,15 +91,18 @@ class TMenuGEN : public QWidget
     void SalvaGriglia(Griglia& griglia);
     // The two imports; a given percorso replaces the dialog's answer and becomes the dialog's
     // last path, as a choice in the dialog would.
-    void ApriFileVelocita(const std::optional<std::string>& percorso);
-    void ApriFileArchi(const std::optional<std::string>& percorso);
-    void ApriFileDi(TipoFile tipo, DialogoFile& dialogo, const std::optional<std::string>& percorso);
+    void ApriFileVelocita(const std::optional<std::vector<std::string>>& percorsi);
+    void ApriFileArchi(const std::optional<std::vector<std::string>>& percorsi);
+    void ApriFileDi(TipoFile tipo, DialogoFile& dialogo,
+                    const std::optional<std::vector<std::string>>& percorsi);
 
     std::unique_ptr<Ui::TMenuGEN> ui_;
     char separatore_;
     Piattaforma& piattaforma_;
     Griglia tabella_;
     Griglia riepilogo_;
+    std::vector<RigaRiepilogo> righeRiepilogo_;
+    OpzioniRun opzioniRun_;
     ModelloGriglia modelloTabella_;
     ModelloGriglia modelloRiepilogo_;
 

@@ -49,6 +49,9 @@ void VistaGriglia::impostaModello(ModelloGriglia* modello)
                 [this] { applicandoLarghezze_ = true; });
         connect(modello_, &QAbstractItemModel::modelReset, this, &VistaGriglia::applicaLarghezze);
         connect(modello_, &ModelloGriglia::aggiornato, this, &VistaGriglia::applicaLarghezze);
+        // Row labels, where the grid has them, stand at the left of its rows.
+        connect(modello_, &ModelloGriglia::aggiornato, this,
+                [this] { verticalHeader()->setVisible(modello_->haEtichetteRighe()); });
     }
     applicaLarghezze();
 }

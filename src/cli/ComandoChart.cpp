@@ -16,6 +16,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marvento::cli {
 
@@ -30,14 +31,19 @@ class PiattaformaRigaDiComando : public Piattaforma
     PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
 
   protected:
-    std::string mostraDialogoApri(const DialogoFile&) override { return {}; }
+    std::vector<std::string> mostraDialogoApri(const DialogoFile&) override { return {}; }
     std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
+    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
+                                                           const std::vector<CampoNumero>&) override
+    {
+        return std::nullopt;
+    }
 };
 
 struct OpzioniChart
 {
-    QString file;
+    std::vector<std::string> file;
     QString png;
     QString voce;
     QString parametro;
@@ -56,12 +62,13 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
         if (!parser.isSet(nome))
             return ErroreUso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
 
-    const QString file = parser.positionalArguments().front();
-    const std::optional<TipoFile> tipo = TipoDalNome(PercorsoLocale(file));
+    // The kind of the first file; the import refuses runs of another kind, naming both files.
+    const std::optional<TipoFile> tipo = TipoDalNome(PercorsoLocale(parser.positionalArguments().front()));
     if (!tipo)
         return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
     opzioni.tipo = *tipo;
-    opzioni.file = PercorsoAssoluto(file);
+    for (const QString& file : parser.positionalArguments())
+        opzioni.file.push_back(PercorsoLocale(PercorsoAssoluto(file)));
     opzioni.png = PercorsoAssoluto(parser.value("png"));
     opzioni.voce = parser.value("item");
     opzioni.parametro = parser.value("parameter");
@@ -96,10 +103,12 @@ int ComandoChart(const QStringList& argomenti)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Importa un file .mes o .rsz, disegna il parametro scelto della misura o sezione scelta come "
-        "\"Disegna\" nella finestra Diagrammi, e salva il grafico come \"Salva\".");
+        "Importa un file .mes o .rsz (o i run di uno scenario, una linea per run e la loro media), "
+        "disegna il parametro scelto della misura o sezione scelta come \"Disegna\" nella finestra "
+        "Diagrammi, e salva il grafico come \"Salva\".");
     AggiungiAiutoEVersione(parser);
-    parser.addPositionalArgument("FILE", "Il file da importare (.mes o .rsz).");
+    parser.addPositionalArgument("FILE", "Il file da importare (.mes o .rsz), o i run di uno scenario.",
+                                 "FILE...");
     parser.addOption({"item", "La misura o sezione, come nell'elenco \"Misura/Sezione\".", "TEXT"});
     parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
     parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
@@ -110,7 +119,7 @@ int ComandoChart(const QStringList& argomenti)
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
-        Griglie griglie = ImportaFile(PercorsoLocale(opzioni.file), opzioni.tipo, opzioni.separatore);
+        Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore);
         Griglia& tabella = griglie.tabella;
         Griglia& riepilogo = griglie.riepilogo;
 

@@ -37,7 +37,9 @@ int ComandoRsz(const QStringList& argomenti)
     parser.setApplicationDescription(
         "Importa un file di tempi archi (.rsz) come \"Apri File Archi\", con --real-lengths corregge i "
         "tempi come \"Correggi Tempi\", e ne salva la tabella e il riepilogo come \"Salva Tabella\" e "
-        "\"Salva Riepilogo\"; senza --detail ne' --summary stampa il riepilogo.");
+        "\"Salva Riepilogo\"; senza --detail ne' --summary stampa il riepilogo. Piu' file sono i run "
+        "di uno scenario: una tabella di tutti i run e un riepilogo con le figure di tutti i run "
+        "insieme e le statistiche tra i run.");
     AggiungiOpzioniImportazione(parser);
     parser.addOption({"real-lengths",
                       "Le lunghezze reali degli archi, una per riga del riepilogo separate da \";\" "
@@ -53,7 +55,7 @@ int ComandoRsz(const QStringList& argomenti)
     if (parser.isSet("real-lengths"))
         lunghezzeReali = parser.value("real-lengths").toStdString();
     return EseguiRiportando([&] {
-        Griglie griglie = ImportaFile(opzioni.file, TipoFile::Archi, opzioni.separatore);
+        Griglie griglie = ImportaFile(opzioni.file, TipoFile::Archi, opzioni.separatore, opzioni.run);
         if (lunghezzeReali) {
             ScriviLunghezzeReali(griglie.riepilogo, *lunghezzeReali);
             CorreggiTempi(griglie.riepilogo, opzioni.separatore, StampaMessaggio);

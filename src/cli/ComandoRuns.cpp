@@ -8,9 +8,7 @@
 #include "StatisticheRun.h"
 
 #include <QFileInfo>
-#include <QLocale>
 
-#include <cmath>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -18,17 +16,6 @@
 namespace marvento::cli {
 
 namespace {
-
-// A figure typed on the command line: "," or "." as its decimal point, whatever the locale.
-std::optional<double> NumeroOpzione(QString testo)
-{
-    testo.replace(QLatin1Char(','), QLatin1Char('.'));
-    bool ok = false;
-    const double valore = QLocale::c().toDouble(testo.trimmed(), &ok);
-    if (!ok)
-        return std::nullopt;
-    return valore;
-}
 
 void AggiungiOpzioni(QCommandLineParser& parser)
 {
@@ -38,10 +25,7 @@ void AggiungiOpzioni(QCommandLineParser& parser)
         "di confidenza e run necessari; senza --summary stampa la tabella.");
     AggiungiAiutoEVersione(parser);
     parser.addOption({"summary", "Salva le statistiche in OUT (testo tabulato).", "OUT"});
-    parser.addOption(
-        {"confidence", "Livello di confidenza, tra 0 e 1 (predefinito 0.95).", "LIVELLO", "0.95"});
-    parser.addOption({"tolerance", "Semiampiezza ammessa come frazione della media (predefinita 0.05).",
-                      "FRAZIONE", "0.05"});
+    AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
     parser.addPositionalArgument("FILE", "I file dei run, almeno due, tutti dello stesso tipo.", "FILE...");
 }
@@ -98,12 +82,9 @@ int ComandoRuns(const QStringList& argomenti)
     if (const auto uscita = LeggiFile(parser, file, tipo))
         return *uscita;
 
-    const std::optional<double> confidenza = NumeroOpzione(parser.value("confidence"));
-    if (!confidenza || !(*confidenza > 0.0 && *confidenza < 1.0))
-        return ErroreUso(parser, QStringLiteral("Il livello di confidenza deve essere compreso tra 0 e 1."));
-    const std::optional<double> tolleranza = NumeroOpzione(parser.value("tolerance"));
-    if (!tolleranza || !(*tolleranza > 0.0) || !std::isfinite(*tolleranza))
-        return ErroreUso(parser, QStringLiteral("La tolleranza deve essere maggiore di 0."));
+    OpzioniRun opzioniRun;
+    if (const auto uscita = LeggiOpzioniRun(parser, opzioniRun))
+        return *uscita;
     char separatore = '.';
     if (const auto uscita = LeggiSeparatore(parser, separatore))
         return *uscita;
@@ -117,8 +98,9 @@ int ComandoRuns(const QStringList& argomenti)
                 return ErroreUso(parser, QStringLiteral("--summary indica uno dei file dei run."));
 
     return EseguiRiportando([&] {
-        const Griglia statistiche = CalcolaStatisticheRun(ImportaTutti(file, tipo, separatore), tipo,
-                                                          *confidenza, *tolleranza, separatore);
+        const Griglia statistiche =
+            CalcolaStatisticheRun(ImportaTutti(file, tipo, separatore), tipo, opzioniRun.confidenza,
+                                  opzioniRun.tolleranza, separatore);
         if (uscita.isEmpty())
             StampaTabella(statistiche);
         else

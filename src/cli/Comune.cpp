@@ -8,8 +8,10 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <iostream>
 #include <string_view>
@@ -60,6 +62,44 @@ void AggiungiSeparatore(QCommandLineParser& parser)
                       "SEP"});
 }
 
+void AggiungiOpzioniRun(QCommandLineParser& parser)
+{
+    parser.addOption({"confidence",
+                      "Con piu' run: livello di confidenza dell'intervallo, tra 0 e 1 (predefinito 0.95).",
+                      "LIVELLO", "0.95"});
+    parser.addOption({"tolerance",
+                      "Con piu' run: semiampiezza ammessa come frazione della media (predefinita 0.05).",
+                      "FRAZIONE", "0.05"});
+}
+
+namespace {
+
+// A figure typed on the command line: "," or "." as its decimal point, whatever the locale.
+std::optional<double> NumeroOpzione(QString testo)
+{
+    testo.replace(QLatin1Char(','), QLatin1Char('.'));
+    bool ok = false;
+    const double valore = QLocale::c().toDouble(testo.trimmed(), &ok);
+    if (!ok)
+        return std::nullopt;
+    return valore;
+}
+
+} // namespace
+
+std::optional<int> LeggiOpzioniRun(const QCommandLineParser& parser, OpzioniRun& opzioni)
+{
+    const std::optional<double> confidenza = NumeroOpzione(parser.value("confidence"));
+    if (!confidenza || !(*confidenza > 0.0 && *confidenza < 1.0))
+        return ErroreUso(parser, QStringLiteral("Il livello di confidenza deve essere compreso tra 0 e 1."));
+    const std::optional<double> tolleranza = NumeroOpzione(parser.value("tolerance"));
+    if (!tolleranza || !(*tolleranza > 0.0) || !std::isfinite(*tolleranza))
+        return ErroreUso(parser, QStringLiteral("La tolleranza deve essere maggiore di 0."));
+    opzioni.confidenza = *confidenza;
+    opzioni.tolleranza = *tolleranza;
+    return std::nullopt;
+}
+
 int ErroreUso(const QCommandLineParser& parser, const QString& problema)
 {
     std::cerr << problema.toStdString() << '\n' << TestoAiuto(parser);
@@ -95,10 +135,8 @@ std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList&
 {
     if (const auto uscita = AnalizzaAiutoEVersione(parser, argomenti))
         return uscita;
-    const QStringList posizionali = parser.positionalArguments();
-    if (posizionali.size() != 1)
-        return ErroreUso(parser, posizionali.isEmpty() ? QStringLiteral("Manca il file da importare.")
-                                                       : QStringLiteral("Un solo file alla volta."));
+    if (parser.positionalArguments().isEmpty())
+        return ErroreUso(parser, QStringLiteral("Manca il file da importare."));
     return ControllaUniche(parser, opzioniUniche);
 }
 
@@ -130,23 +168,31 @@ void AggiungiOpzioniImportazione(QCommandLineParser& parser)
     AggiungiAiutoEVersione(parser);
     parser.addOption({"detail", "Salva la tabella di dettaglio in OUT (testo tabulato).", "OUT"});
     parser.addOption({"summary", "Salva il riepilogo in OUT (testo tabulato).", "OUT"});
+    AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
-    parser.addPositionalArgument("FILE", "Il file da importare.");
+    parser.addPositionalArgument("FILE",
+                                 "Il file da importare, o i run di uno scenario (un file per seme) "
+                                 "in una sola tabella.",
+                                 "FILE...");
 }
 
 std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStringList& argomenti,
                                         OpzioniImportazione& opzioni)
 {
-    if (const auto uscita = AnalizzaComuni(parser, argomenti, {"detail", "summary", "decimal-separator"}))
+    if (const auto uscita = AnalizzaComuni(
+            parser, argomenti, {"detail", "summary", "confidence", "tolerance", "decimal-separator"}))
         return uscita;
     const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
-    opzioni.file = assoluto(parser.positionalArguments().front());
+    for (const QString& file : parser.positionalArguments())
+        opzioni.file.push_back(assoluto(file));
     if (parser.isSet("detail"))
         opzioni.dettaglio = assoluto(parser.value("detail"));
     if (parser.isSet("summary"))
         opzioni.riepilogo = assoluto(parser.value("summary"));
     if (parser.isSet("detail") && parser.isSet("summary") && opzioni.dettaglio == opzioni.riepilogo)
         return ErroreUso(parser, QStringLiteral("--detail e --summary indicano lo stesso file."));
+    if (const auto uscita = LeggiOpzioniRun(parser, opzioni.run))
+        return uscita;
     return LeggiSeparatore(parser, opzioni.separatore);
 }
 

@@ -3,6 +3,8 @@
 // QCommandLineParser (help, version, usage errors, the decimal separator, paths), the options and
 // outputs of the two import commands, and the report of a failure.
 
+#include "Importazione.h"
+
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
@@ -11,6 +13,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marvento {
 
@@ -38,12 +41,19 @@ std::optional<int> AnalizzaAiutoEVersione(QCommandLineParser& parser, const QStr
 // for the first one given more than once.
 std::optional<int> ControllaUniche(const QCommandLineParser& parser, std::initializer_list<const char*> nomi);
 
-// AnalizzaAiutoEVersione, then exactly one FILE and each of opzioniUniche at most once.
+// AnalizzaAiutoEVersione, then at least one FILE and each of opzioniUniche at most once.
 std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList& argomenti,
                                   std::initializer_list<const char*> opzioniUniche);
 
 // --decimal-separator: "," or ".", without it the locale's. Returns kUscitaUso for any other text.
 std::optional<int> LeggiSeparatore(const QCommandLineParser& parser, char& separatore);
+
+// --confidence and --tolerance of the statistics over runs.
+void AggiungiOpzioniRun(QCommandLineParser& parser);
+
+// Reads them, "," or "." as the decimal point; returns kUscitaUso for a level outside (0, 1) or a
+// tolerance not above 0.
+std::optional<int> LeggiOpzioniRun(const QCommandLineParser& parser, OpzioniRun& opzioni);
 
 // Prints a wrong-usage message and the command's help to stderr; returns kUscitaUso.
 int ErroreUso(const QCommandLineParser& parser, const QString& problema);
@@ -57,13 +67,15 @@ std::string PercorsoLocale(const QString& percorso);
 // The options of mes and rsz. Paths are absolute, in UTF-8.
 struct OpzioniImportazione
 {
-    std::string file;      // FILE
-    std::string dettaglio; // --detail OUT, empty when not given
-    std::string riepilogo; // --summary OUT, empty when not given
-    char separatore = '.'; // --decimal-separator, otherwise the locale's
+    std::vector<std::string> file; // FILE...: one file, or the runs of one scenario
+    std::string dettaglio;         // --detail OUT, empty when not given
+    std::string riepilogo;         // --summary OUT, empty when not given
+    char separatore = '.';         // --decimal-separator, otherwise the locale's
+    OpzioniRun run;                // --confidence, --tolerance
 };
 
-// Adds --help, --version, --detail, --summary, --decimal-separator and the FILE argument.
+// Adds --help, --version, --detail, --summary, --confidence, --tolerance, --decimal-separator and
+// the FILE... argument.
 void AggiungiOpzioniImportazione(QCommandLineParser& parser);
 
 // Reads the options that AggiungiOpzioniImportazione added. Fills opzioni and returns nothing when

@@ -5,6 +5,9 @@
 #include "Numeri.h"
 
 #include <algorithm>
+#include <map>
+#include <string_view>
+#include <utility>
 
 namespace marvento {
 
@@ -38,13 +41,38 @@ struct Disposizione
     const char* marcatore;
     const char* testoTitolo;
     const char* nomeBlocco; // for the message when the selection is not in the table
+    bool piuRun;            // the first column holds each row's run
 };
 
 Disposizione DisposizioneDi(const Griglia& tabella)
 {
-    if (tabella.intestazione(0) == "Intervallo [s]")
-        return {0, "Sezione", " - Sezione ", "della sezione"};
-    return {2, "Misura", " - Misura ", "della misura"};
+    const bool piuRun = tabella.intestazione(0) == kColonnaRun;
+    const int prima = piuRun ? 1 : 0;
+    if (tabella.intestazione(prima) == "Intervallo [s]")
+        return {prima, "Sezione", " - Sezione ", "della sezione", piuRun};
+    return {prima + 2, "Misura", " - Misura ", "della misura", piuRun};
+}
+
+// A line per run (the rows of one run follow each other), and their mean at each X as the model's
+// own line: the runs that have a point there, weighed alike.
+void LineePerRun(ModelloGrafico& modello, const Griglia& tabella, int colonnaX, int colonnaY, char separatore)
+{
+    std::map<double, std::pair<double, int>> somme;
+    for (int r = 0; r < tabella.numeroRighe(); ++r) {
+        const std::string_view run = tabella.cella(0, r);
+        if (modello.serieRun.empty() || modello.serieRun.back().titolo() != run) {
+            modello.serieRun.emplace_back();
+            modello.serieRun.back().impostaTitolo(std::string(run));
+        }
+        const double x = LeggiDecimale(tabella.cella(colonnaX, r), separatore);
+        const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
+        modello.serieRun.back().aggiungi(x, y);
+        somme[x].first += y;
+        ++somme[x].second;
+    }
+    for (const auto& [x, somma] : somme)
+        modello.serie.aggiungi(x, somma.first / somma.second);
+    modello.serie.impostaTitolo("Media");
 }
 
 } // namespace
@@ -88,11 +116,15 @@ EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
     modello.asseSinistro.impostaTitolo(*parametro);
     modello.serie.impostaTitolo(modello.testoTitolo());
 
-    const int righe = tabella.numeroRighe();
-    for (int r = 0; r < righe; ++r) {
-        const double x = LeggiDecimale(tabella.cella(disposizione.colonnaX, r), separatore);
-        const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
-        modello.serie.aggiungi(x, y);
+    modello.serieRun.clear();
+    if (disposizione.piuRun) {
+        LineePerRun(modello, tabella, disposizione.colonnaX, colonnaY, separatore);
+    } else {
+        for (int r = 0; r < tabella.numeroRighe(); ++r) {
+            const double x = LeggiDecimale(tabella.cella(disposizione.colonnaX, r), separatore);
+            const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
+            modello.serie.aggiungi(x, y);
+        }
     }
 
     modello.asseSinistro.impostaAutomaticoMassimo(true);

@@ -29,8 +29,9 @@ enum class EsitoDisegno {
 extern const char* const MessaggioNienteDaDisegnare;
 
 // Draws the selected parameter of the selected measurement or section into the model, reading the
-// detail table. An empty optional means that list has nothing selected. Fails, leaving the model as
-// far as it got:
+// detail table. A table of several runs (a first column "Run") gives a line per run and their mean
+// as the model's own line. An empty optional means that list has nothing selected. Fails, leaving the model
+// as far as it got:
 // - "Column index, 0, out of bounds" for a table without columns (model unchanged);
 // - a message naming the measurement or section and the parameter when the table has no such
 //   column (model unchanged);

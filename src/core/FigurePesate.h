@@ -32,6 +32,13 @@ struct FigurePesate
         }
     }
 
+    // Adds the rows of another measurement: a run's figures to those of the runs before it.
+    void unisci(const FigurePesate& altre)
+    {
+        totale += altre.totale;
+        somma += altre.somma;
+    }
+
     // The vehicle-weighted mean as the summary shows it: "0" without vehicles. The quotient stays
     // in extended precision up to the formatting: rounding it to a double first can move the
     // third decimal.

@@ -119,6 +119,11 @@ void ModelloGrafico::CalcolaEstremi()
         xs.push_back(p.x);
         ys.push_back(p.y);
     }
+    for (const SerieGrafico& run : serieRun)
+        for (const PuntoGrafico& p : run.punti()) {
+            xs.push_back(p.x);
+            ys.push_back(p.y);
+        }
     asseInferiore.CalcolaEstremi(xs);
     asseSinistro.CalcolaEstremi(ys);
 }

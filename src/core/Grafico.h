@@ -88,11 +88,14 @@ class ModelloGrafico
     bool legendaVisibile = false;
     AsseGrafico asseInferiore{"Tempo [s]"};
     AsseGrafico asseSinistro{"Value"};
+    // The line of one file, or of several runs their mean.
     SerieGrafico serie;
+    // Several runs: a line per run, titled with the run's label, drawn under the mean. Empty for one file.
+    std::vector<SerieGrafico> serieRun;
 
     // Every axis becomes fully automatic.
     void AzzeraAssi();
-    // The drawing step for both axes: X of the points for the bottom, Y for the left.
+    // The drawing step for both axes: X of the points of every line for the bottom, Y for the left.
     void CalcolaEstremi();
 
   private:

@@ -109,6 +109,7 @@ const ParoleArchi& ParoleArchiInglese()
         // Lengths come in metres or, from an imperial network, in feet.
         p.caratteriUnita = "mft";
         p.rigaIntestazione = "Time;";
+        p.rigaNomi = "Name;";
         p.rigaIntestazioneDopoSpazi = true;
         // Header names are compared once blanks and "#" are gone: "#Veh" is "Veh".
         p.nomeTempo = "Trav";
@@ -185,9 +186,10 @@ ListaCampi Intestazione(const ListaRighe& righe, const ParoleArchi& parole, int&
     return campi;
 }
 
-// The summary's rows, one per section line: its number and its length. Returns the numbers.
+// The summary's rows, one per section line: its number and its length. Returns the numbers, and
+// the section lines in righeSezione.
 std::vector<std::string> Sezioni(const ListaRighe& righe, const ParoleArchi& parole, char separatore,
-                                 Griglia& riepilogo)
+                                 Griglia& riepilogo, std::vector<int>& righeSezione)
 {
     PreparaGriglia(riepilogo, 0, riepilogo_archi::kColonne, false);
     for (int c = 0; c < riepilogo_archi::kColonne; ++c)
@@ -199,6 +201,7 @@ std::vector<std::string> Sezioni(const ListaRighe& righe, const ParoleArchi& par
         if (!IniziaCon(riga, parole.rigaSezione))
             continue;
         const int k = static_cast<int>(numeri.size());
+        righeSezione.push_back(r);
         std::string lunghezza = Lunghezza(riga, parole, separatore, campi);
         numeri.push_back(FormattaIntero(k + 1));
         riepilogo.impostaNumeroRighe(k + 1);
@@ -230,6 +233,42 @@ void Colonne(const ListaCampi& intestazione, int p, int s, const ParoleArchi& pa
         if (tabella.intestazione(c) == parole.nomeVeicoli)
             tabella.impostaIntestazione(c, std::string(parole.colonnaVeicoli));
         tabella.impostaLarghezza(c, 60);
+    }
+}
+
+// What identifies each section: "No.  101 (Regent NB           ): from link ..." gives the number
+// "101" and the name, cut to the line's 20 characters; the names line below the header has it in
+// full, in the first column of the section's block.
+void IdentificaSezioni(const ListaRighe& righe, const ParoleArchi& parole,
+                       const std::vector<int>& righeSezione, int inizioDati, int s,
+                       std::vector<RigaRiepilogo>& righeRiepilogo)
+{
+    ListaCampi nomi;
+    for (int r = std::min(inizioDati, righe.conteggio()); r-- > 0;) {
+        const std::string_view riga = righe.riga(r);
+        if (IniziaCon(riga.substr(std::min(riga.find_first_not_of(' '), riga.size())), parole.rigaNomi)) {
+            DividiCampi(riga, ';', nomi);
+            break;
+        }
+    }
+    righeRiepilogo.clear();
+    for (std::size_t k = 0; k < righeSezione.size(); ++k) {
+        std::string_view riga = righe.riga(righeSezione[k]);
+        riga.remove_prefix(parole.rigaSezione.size());
+        const std::size_t aperta = riga.find('(');
+        const std::size_t fineNumero = std::min(aperta, riga.find(':'));
+        RigaRiepilogo identita;
+        identita.numero = std::string(SenzaMargini(riga.substr(0, fineNumero)));
+        if (aperta != std::string_view::npos) {
+            std::size_t chiusa = riga.find("):", aperta);
+            if (chiusa == std::string_view::npos)
+                chiusa = riga.find(')', aperta);
+            identita.nome = std::string(SenzaMargini(riga.substr(aperta + 1, chiusa - aperta - 1)));
+        }
+        const int campoNome = 1 + static_cast<int>(k) * s;
+        if (s > 0 && campoNome < nomi.conteggio() && !SenzaMargini(nomi.campo(campoNome)).empty())
+            identita.nome = std::string(SenzaMargini(nomi.campo(campoNome)));
+        righeRiepilogo.push_back(std::move(identita));
     }
 }
 
@@ -299,11 +338,12 @@ void RiempiRighe(const ListaRighe& righe, int inizioDati, const std::vector<std:
 } // namespace
 
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
-                  const ParoleArchi& parole)
+                  const ParoleArchi& parole, std::vector<RigaRiepilogo>* righeRiepilogo)
 {
     int inizioDati = 0;
     const ListaCampi intestazione = Intestazione(righe, parole, inizioDati);
-    const std::vector<std::string> numeri = Sezioni(righe, parole, separatore, riepilogo);
+    std::vector<int> righeSezione;
+    const std::vector<std::string> numeri = Sezioni(righe, parole, separatore, riepilogo, righeSezione);
     const int p = static_cast<int>(numeri.size());
     const int s = (intestazione.conteggio() - 2) / p;
     Colonne(intestazione, p, s, parole, tabella);
@@ -340,6 +380,11 @@ void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo,
         }
         riepilogo.impostaCella(kLunghezzaReale, k, "");
         riepilogo.impostaCella(kTempoCorretto, k, "");
+    }
+    if (righeRiepilogo != nullptr) {
+        IdentificaSezioni(righe, parole, righeSezione, inizioDati, s, *righeRiepilogo);
+        for (int k = 0; k < p; ++k)
+            (*righeRiepilogo)[static_cast<std::size_t>(k)].figure = figure[static_cast<std::size_t>(k)];
     }
 }
 

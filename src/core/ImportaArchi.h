@@ -4,8 +4,10 @@
 
 #include "Griglia.h"
 #include "ListaRighe.h"
+#include "RigaRiepilogo.h"
 
 #include <string_view>
+#include <vector>
 
 namespace marvento {
 
@@ -24,6 +26,8 @@ struct ParoleArchi
     // Column names of the file (after its spaces and "#" are removed) and how the table shows them.
     std::string_view nomeTempo = "TdP";
     std::string_view nomeVeicoli = "Veic.";
+    // The line after the header that names each column's section (after leading blanks).
+    std::string_view rigaNomi = "Nome;";
     std::string_view colonnaTempo = "TdP [s]";
     std::string_view colonnaVeicoli = "Veicoli";
     // The detail table's own headers.
@@ -59,9 +63,11 @@ inline constexpr long long kMassimoCelleSoloSezioni = 10'000'000;
 // of the given table. Fails with the messages of the text, number and grid rules, "Division by
 // zero" for a header line without section lines, "Integer overflow" for a vehicle total beyond
 // 32 bits, and an Italian message (both grids untouched) when the file has no header line or its
-// detail table would be too large.
+// detail table would be too large. Given righeRiepilogo, it receives one entry per summary row:
+// the number of the section line, the section's name (from the names line, else the section
+// line's shortened one) and the figures.
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
-                  const ParoleArchi& parole);
+                  const ParoleArchi& parole, std::vector<RigaRiepilogo>* righeRiepilogo = nullptr);
 
 // The reader with the words of the file's own language, into the grids given (fresh ones).
 void ImportaArchi(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);

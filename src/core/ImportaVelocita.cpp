@@ -81,14 +81,6 @@ bool SoloSpazi(std::string_view riga)
     return riga.find_first_not_of(' ') == std::string_view::npos;
 }
 
-std::string_view SenzaMargini(std::string_view testo)
-{
-    const std::size_t inizio = testo.find_first_not_of(" \t");
-    if (inizio == std::string_view::npos)
-        return {};
-    return testo.substr(inizio, testo.find_last_not_of(" \t") - inizio + 1);
-}
-
 // The file's column name as the detail table shows it; the interval and speed columns get their unit.
 std::string_view NomeColonna(std::string_view testo, const ParoleVelocita& parole)
 {
@@ -259,11 +251,31 @@ void RiempiTabella(const ListaRighe& righe, const Struttura& s, char separatore,
     tabella.rimuoviColonne(intervalli);
 }
 
+// What identifies each measurement: "Misura    17: Sezione(i) di rilievo 3 4" gives the number
+// "17" and the text after the colon.
+void IdentificaMisure(const ListaRighe& righe, const Struttura& s, const ParoleVelocita& parole,
+                      std::vector<FigurePesate> figure, std::vector<RigaRiepilogo>& righeRiepilogo)
+{
+    righeRiepilogo.clear();
+    for (std::size_t k = 0; k < s.righeMisura.size(); ++k) {
+        std::string_view riga = righe.riga(s.righeMisura[k]);
+        riga.remove_prefix(parole.rigaMisura.size());
+        const std::size_t duePunti = riga.find(':');
+        RigaRiepilogo identita;
+        identita.numero = std::string(SenzaMargini(riga.substr(0, duePunti)));
+        if (duePunti != std::string_view::npos)
+            identita.nome = std::string(SenzaMargini(riga.substr(duePunti + 1)));
+        identita.figure = figure[k];
+        righeRiepilogo.push_back(std::move(identita));
+    }
+}
+
 // The summary: per measurement its number, total vehicles, vehicle-weighted mean speed, the first
 // measurement's simulated interval, and the label of its measurement line. A missing column leaves
 // the figures that need it empty rather than failing on its absence.
 void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia& tabella, char separatore,
-                     const ParoleVelocita& parole, Griglia& riepilogo)
+                     const ParoleVelocita& parole, Griglia& riepilogo,
+                     std::vector<RigaRiepilogo>* righeRiepilogo)
 {
     using namespace riepilogo_velocita;
     const int p = static_cast<int>(s.righeMisura.size());
@@ -312,16 +324,18 @@ void RiempiRiepilogo(const ListaRighe& righe, const Struttura& s, const Griglia&
         DividiCampi(righe.riga(s.righeMisura[static_cast<std::size_t>(k)]), ':', campi);
         riepilogo.impostaCella(kSezione, k, SostituisciTesto(campi.campo(1), parole.fraseSezione, ""));
     }
+    if (righeRiepilogo != nullptr)
+        IdentificaMisure(righe, s, parole, std::move(figure), *righeRiepilogo);
 }
 
 } // namespace
 
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
-                     const ParoleVelocita& parole)
+                     const ParoleVelocita& parole, std::vector<RigaRiepilogo>* righeRiepilogo)
 {
     const Struttura struttura = CercaStruttura(righe, parole);
     RiempiTabella(righe, struttura, separatore, parole, tabella);
-    RiempiRiepilogo(righe, struttura, tabella, separatore, parole, riepilogo);
+    RiempiRiepilogo(righe, struttura, tabella, separatore, parole, riepilogo, righeRiepilogo);
 }
 
 } // namespace marvento

@@ -4,8 +4,10 @@
 
 #include "Griglia.h"
 #include "ListaRighe.h"
+#include "RigaRiepilogo.h"
 
 #include <string_view>
+#include <vector>
 
 namespace marvento {
 
@@ -55,9 +57,10 @@ inline constexpr long long kMassimoCelleTabellaVelocita = 2'000'000'000;
 // separator. Fails with the messages of the text, number and grid rules, "Integer overflow" for
 // a vehicle total beyond 32 bits, and an Italian message (both grids untouched) when the file
 // has no header line, has data but no measurement line, or its detail table would be too large.
-// Other failures leave the grids as far as the import got.
+// Other failures leave the grids as far as the import got. Given righeRiepilogo, it receives one
+// entry per summary row: the number and the label of the measurement line, and the figures.
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore,
-                     const ParoleVelocita& parole);
+                     const ParoleVelocita& parole, std::vector<RigaRiepilogo>* righeRiepilogo = nullptr);
 
 // The reader with the words of the file's own language, into the grids given (fresh ones).
 void ImportaVelocita(const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore);

@@ -4,6 +4,7 @@
 #include "ImportaVelocita.h"
 #include "Testo.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace {
@@ -34,13 +35,37 @@ std::optional<TipoFile> TipoDalNome(const std::string& percorso)
     return std::nullopt;
 }
 
+std::vector<std::string> EtichetteRun(const std::vector<std::string>& percorsi)
+{
+    std::vector<std::string> etichette;
+    for (const std::string& percorso : percorsi) {
+        // The number just before the extension, in the name without its folder.
+        const std::size_t cartella = percorso.find_last_of(kSeparatoriCartella);
+        std::string nome = percorso.substr(cartella == std::string::npos ? 0 : cartella + 1);
+        nome = nome.substr(0, nome.find_last_of('.'));
+        const std::size_t cifre = nome.find_last_not_of("0123456789");
+        etichette.push_back(cifre == std::string::npos ? nome : nome.substr(cifre + 1));
+    }
+    std::vector<std::string> ordinate = etichette;
+    std::sort(ordinate.begin(), ordinate.end());
+    const bool tutteDiverse = std::adjacent_find(ordinate.begin(), ordinate.end()) == ordinate.end();
+    const bool tutteNumeri = std::none_of(etichette.begin(), etichette.end(),
+                                          [](const std::string& etichetta) { return etichetta.empty(); });
+    if (!tutteDiverse || !tutteNumeri)
+        for (std::size_t i = 0; i < etichette.size(); ++i)
+            etichette[i] = std::to_string(i + 1);
+    return etichette;
+}
+
 Griglie ImportaRighe(const ListaRighe& righe, TipoFile tipo, char separatore)
 {
     Griglie griglie;
     if (tipo == TipoFile::Velocita)
-        ImportaVelocita(righe, griglie.tabella, griglie.riepilogo, separatore);
+        ImportaVelocita(righe, griglie.tabella, griglie.riepilogo, separatore, ParoleVelocitaDelFile(righe),
+                        &griglie.righe);
     else
-        ImportaArchi(righe, griglie.tabella, griglie.riepilogo, separatore);
+        ImportaArchi(righe, griglie.tabella, griglie.riepilogo, separatore, ParoleArchiDelFile(righe),
+                     &griglie.righe);
     return griglie;
 }
 

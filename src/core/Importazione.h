@@ -5,10 +5,12 @@
 
 #include "Griglia.h"
 #include "ListaRighe.h"
+#include "RigaRiepilogo.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace marvento {
 
@@ -18,11 +20,13 @@ enum class TipoFile { Velocita, Archi };
 // The kind told by the file's name: ".mes" or ".rsz", letter case ignored; none for any other name.
 std::optional<TipoFile> TipoDalNome(const std::string& percorso);
 
-// What an import gives: the detail table and its summary.
+// What an import gives: the detail table and its summary, and per summary row what identifies it
+// in the network with the figures behind its mean.
 struct Griglie
 {
     Griglia tabella;
     Griglia riepilogo;
+    std::vector<RigaRiepilogo> righe;
 };
 
 // Reads the file (CaricaRighe) and fills new grids with the reader of its kind. Nothing else is
@@ -32,6 +36,34 @@ Griglie ImportaFile(const std::string& percorso, TipoFile tipo, char separatore)
 
 // The same on lines already read.
 Griglie ImportaRighe(const ListaRighe& righe, TipoFile tipo, char separatore);
+
+// How the statistics over runs judge their spread.
+struct OpzioniRun
+{
+    double confidenza = 0.95; // of the confidence interval, strictly between 0 and 1
+    double tolleranza = 0.05; // the half-width allowed, as a share of the mean
+};
+
+// The header of the detail table's first column when it holds several runs.
+inline constexpr const char* kColonnaRun = "Run";
+
+// Several runs of one scenario (one file per random seed, all of one kind) read into one pair of
+// grids; one file gives exactly what ImportaFile gives. With several:
+// - the detail table is a "Run" column, holding the run's label (EtichetteRun), followed by the
+//   columns of one run; the rows of every run follow each other in the order of the files;
+// - the summary keeps its columns in their places, with the figures pooled over all runs: the
+//   vehicle-weighted mean over every interval of every run, and the vehicles as the mean per run.
+//   After them come the statistics over runs (CalcolaStatisticheRun, StatisticheRun.h) and the
+//   measurement's or section's own number and name.
+// Fails, naming the files, on files of different kinds by their names, a file that does not
+// import, and files whose tables differ in their measurements or sections or in their columns;
+// nothing is returned then.
+Griglie ImportaFile(const std::vector<std::string>& percorsi, TipoFile tipo, char separatore,
+                    const OpzioniRun& opzioni = {});
+
+// The runs' labels: the number that ends every file's name ("rete_03.mes" gives "03") when each
+// name has one and no two are the same; otherwise the position, "1", "2", ...
+std::vector<std::string> EtichetteRun(const std::vector<std::string>& percorsi);
 
 // Where the summaries keep their figures: read by the correction, the statistics over runs, the
 // chart's lists and the tool.

@@ -300,6 +300,14 @@ bool IniziaCon(std::string_view riga, std::string_view prefisso)
     return riga.size() >= prefisso.size() && riga.compare(0, prefisso.size(), prefisso) == 0;
 }
 
+std::string_view SenzaMargini(std::string_view testo)
+{
+    const std::size_t inizio = testo.find_first_not_of(" \t");
+    if (inizio == std::string_view::npos)
+        return {};
+    return testo.substr(inizio, testo.find_last_not_of(" \t") - inizio + 1);
+}
+
 namespace {
 
 // Cuts the line that campi has just taken.

@@ -21,6 +21,9 @@ ListaRighe DecodificaRighe(std::string_view byte);
 // True when the first characters of riga are exactly prefisso (case counts, no blank skipped).
 bool IniziaCon(std::string_view riga, std::string_view prefisso);
 
+// The text without the blanks and tabs at either end.
+std::string_view SenzaMargini(std::string_view testo);
+
 // Refills campi with the fields of riga cut at delimitatore, with the double-quote rules.
 void DividiCampi(std::string_view riga, char delimitatore, ListaCampi& campi);
 // The same on a line that the list takes over rather than copies; riga gets a buffer to refill.

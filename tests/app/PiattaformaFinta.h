@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,8 +31,10 @@ class PiattaformaFinta : public Piattaforma
 
     // Answers for the next dialogs, in order. A dialog with no answer left fails the test and
     // behaves as cancelled.
-    std::deque<std::string> risposteApri;
+    std::deque<std::string> risposteApri; // a file, or several files separated by '\n'
     std::deque<std::string> risposteSalva;
+    // Answers for the dialogs of numbers: the values typed, or no values for a cancel.
+    std::deque<std::vector<double>> risposteNumeri;
 
     std::vector<DialogoMostrato> dialoghi;
     std::vector<BoxMessaggio> box;
@@ -43,9 +47,30 @@ class PiattaformaFinta : public Piattaforma
     std::vector<std::string> errori() const { return testi(IconaBox::Errore); }
 
   protected:
-    std::string mostraDialogoApri(const DialogoFile& dialogo) override
+    std::vector<std::string> mostraDialogoApri(const DialogoFile& dialogo) override
     {
-        return rispondi(TipoDialogo::Apri, dialogo, risposteApri);
+        const std::string risposta = rispondi(TipoDialogo::Apri, dialogo, risposteApri);
+        std::vector<std::string> file;
+        for (std::size_t inizio = 0; inizio < risposta.size();) {
+            const std::size_t fine = std::min(risposta.find('\n', inizio), risposta.size());
+            file.push_back(risposta.substr(inizio, fine - inizio));
+            inizio = fine + 1;
+        }
+        return file;
+    }
+
+    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string& titolo,
+                                                           const std::vector<CampoNumero>&) override
+    {
+        if (risposteNumeri.empty()) {
+            ADD_FAILURE() << "unexpected dialog of numbers: " << titolo;
+            return std::nullopt;
+        }
+        std::vector<double> risposta = std::move(risposteNumeri.front());
+        risposteNumeri.pop_front();
+        if (risposta.empty())
+            return std::nullopt;
+        return risposta;
     }
 
     std::string mostraDialogoSalva(const DialogoFile& dialogo) override

@@ -184,8 +184,10 @@ TEST_F(Finestra, UnFileDAvvioCheNonSiApreLasciaLaFinestraVuotaEDiceIlPerche)
          "Cannot open file \"" + manca.toStdString() + "\". No such file or directory."},
         {{testo}, IconaBox::Nessuna, "Il file \"" + testo.toStdString() + "\" non e' un file .mes o .rsz"},
         {{QString::fromStdString(Esempi + "/esempio.mes"), QString::fromStdString(Esempi + "/esempio.rsz")},
-         IconaBox::Nessuna,
-         "Indica un solo file .mes o .rsz"},
+         IconaBox::Errore,
+         "I file \"" + Esempi + "/esempio.mes\" e \"" + Esempi +
+             "/esempio.rsz\" non sono dello stesso tipo: i run di uno scenario sono tutti .mes o tutti "
+             ".rsz."},
     };
     for (const Caso& caso : casi) {
         SCOPED_TRACE(caso.testo);
@@ -244,7 +246,7 @@ TEST_F(Finestra, OgniAltroTrascinamentoSiRifiutaConUnMessaggio)
     } casi[] = {
         {"altra estensione", {QUrl::fromLocalFile(txt)}},
         {"senza estensione", {QUrl::fromLocalFile(InCartella("mes"))}},
-        {"due file", {QUrl::fromLocalFile(rsz), QUrl::fromLocalFile(rsz)}},
+        {"un run e un altro file", {QUrl::fromLocalFile(rsz), QUrl::fromLocalFile(txt)}},
         {"non locale", {QUrl("https://example.org/esempio.mes")}},
     };
     for (const auto& caso : casi) {

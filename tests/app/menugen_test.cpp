@@ -202,10 +202,11 @@ TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
     copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "nuovo"); });
     copione.avvia();
 
-    EXPECT_EQ(piattaforma.apriFile(apri), (base + "manca.rsz").toStdString());
+    using Percorsi = std::vector<std::string>;
+    EXPECT_EQ(piattaforma.apriFile(apri), Percorsi{(base + "manca.rsz").toStdString()});
     EXPECT_EQ(apri.ultimoPercorso, (base + "manca.rsz").toStdString());
-    EXPECT_EQ(piattaforma.apriFile(apri), (base + "altro.dat").toStdString());
-    EXPECT_EQ(piattaforma.apriFile(apri), "");
+    EXPECT_EQ(piattaforma.apriFile(apri), Percorsi{(base + "altro.dat").toStdString()});
+    EXPECT_EQ(piattaforma.apriFile(apri), Percorsi{});
     EXPECT_EQ(apri.ultimoPercorso, (base + "altro.dat").toStdString()); // a cancel keeps the last path
     EXPECT_EQ(piattaforma.salvaFile(salva), (base + "nuovo.txt").toStdString());
 }

@@ -216,7 +216,7 @@ TEST_F(Cli, UsoSbagliatoUscitaDue)
     const std::string esempio = Q(kEsempioMes);
     for (const std::string& argomenti :
          {std::string(""), std::string("velocita ") + esempio, std::string("mes"),
-          "mes " + esempio + " " + esempio, "mes " + esempio + " --decimal-separator \";\"",
+          "mes " + esempio + " --confidence 1", "mes " + esempio + " --decimal-separator \";\"",
           "mes " + esempio + " --sconosciuta", "mes " + esempio + " --detail",
           "rsz " + Q(kEsempioRsz) + " --real-lengths 1 --real-lengths 2"}) {
         SCOPED_TRACE(argomenti);
@@ -285,7 +285,7 @@ TEST_F(Cli, AiutoInItaliano)
             EXPECT_EQ(e.out.find(inglese), std::string::npos) << inglese << " in:\n" << e.out;
     }
     const Esito mes = Esegui("mes --help");
-    EXPECT_NE(mes.out.find(" mes [opzioni] FILE\n"), std::string::npos) << mes.out; // the command named
+    EXPECT_NE(mes.out.find(" mes [opzioni] FILE...\n"), std::string::npos) << mes.out; // the command named
     EXPECT_NE(mes.out.find("\nOpzioni:\n"), std::string::npos) << mes.out;
     const Esito errore = Esegui("mes " + Q(kEsempioMes) + " --sconosciuta");
     EXPECT_EQ(errore.uscita, 2);
