@@ -14,12 +14,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 namespace marvento {
 
 namespace {
 
 const QColor ColoreSerie(0x44, 0x66, 0xA3);
+// The runs' lines: colours that stay apart from each other and from the mean's black.
+const QColor ColoriRun[] = {{0x1F, 0x77, 0xB4}, {0xFF, 0x7F, 0x0E}, {0x2C, 0xA0, 0x2C}, {0xD6, 0x27, 0x28},
+                            {0x94, 0x67, 0xBD}, {0x8C, 0x56, 0x4B}, {0xE3, 0x77, 0xC2}, {0x7F, 0x7F, 0x7F},
+                            {0xBC, 0xBD, 0x22}, {0x17, 0xBE, 0xCF}};
 constexpr int Margine = 10;
 constexpr qreal TrascinamentoMinimo = 3; // smaller drags are clicks, not zooms
 
@@ -74,7 +79,9 @@ VistaGrafico::VistaGrafico(QWidget* parent)
     grafico->setBackgroundPen(Qt::NoPen);
     grafico->setDropShadowEnabled(false);
     grafico->setMargins(QMargins(Margine, Margine, Margine, Margine));
-    grafico->legend()->hide(); // ours lists points; Qt's would list the series
+    // Ours lists the points of one line; Qt's lists the runs when there are several.
+    grafico->legend()->hide();
+    grafico->legend()->setAlignment(Qt::AlignRight);
     QFont fontTitolo = grafico->titleFont();
     fontTitolo.setBold(true);
     fontTitolo.setPointSizeF(22.46987915039062);
@@ -138,6 +145,7 @@ void VistaGrafico::applica(ModelloGrafico& modello, char separatore)
         valoriLegenda_.append(QString::fromStdString(TestoLegenda(p.y, separatore)));
     }
     serie_->replace(punti);
+    applicaRun(modello);
 
     ImpostaAsse(asseInferiore_, modello.asseInferiore);
     ImpostaAsse(asseSinistro_, modello.asseSinistro);
@@ -146,9 +154,42 @@ void VistaGrafico::applica(ModelloGrafico& modello, char separatore)
     estremi_[2] = asseSinistro_->min();
     estremi_[3] = asseSinistro_->max();
 
-    legendaVisibile_ = modello.legendaVisibile;
+    legendaVisibile_ = modello.legendaVisibile && modello.serieRun.empty();
     altezzaUsataLegenda_ = -1;
     disponiLegenda();
+}
+
+void VistaGrafico::applicaRun(const ModelloGrafico& modello)
+{
+    QChart* grafico = chart();
+    for (QLineSeries* linea : serieRun_) {
+        grafico->removeSeries(linea);
+        delete linea;
+    }
+    serieRun_.clear();
+    const bool piuRun = !modello.serieRun.empty();
+    for (std::size_t i = 0; i < modello.serieRun.size(); ++i) {
+        auto* linea = new QLineSeries;
+        linea->setName(QStringLiteral("Run ") + QString::fromStdString(modello.serieRun[i].titolo()));
+        linea->setPen(QPen(ColoriRun[i % std::size(ColoriRun)], 1.5));
+        QList<QPointF> punti;
+        for (const PuntoGrafico& p : modello.serieRun[i].punti())
+            punti.append(QPointF(p.x, p.y));
+        linea->replace(punti);
+        grafico->addSeries(linea);
+        linea->attachAxis(asseInferiore_);
+        linea->attachAxis(asseSinistro_);
+        serieRun_.push_back(linea);
+    }
+    // The mean over the runs goes on top of them, thicker, last in the legend.
+    if (piuRun) {
+        grafico->removeSeries(serie_);
+        grafico->addSeries(serie_);
+        serie_->attachAxis(asseInferiore_);
+        serie_->attachAxis(asseSinistro_);
+    }
+    serie_->setPen(piuRun ? QPen(Qt::black, 3.5) : QPen(ColoreSerie, 2));
+    grafico->legend()->setVisible(piuRun);
 }
 
 void VistaGrafico::disponiLegenda()

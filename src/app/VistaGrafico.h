@@ -1,10 +1,13 @@
 #pragma once
-// The chart view of the diagram window: a flat white Qt chart with one line series, our own
-// legend of the points' values, and zooming by dragging a rectangle with the left button.
+// The chart view of the diagram window: a flat white Qt chart with one line series and our own
+// legend of the points' values, or a line per run with their mean and Qt's legend of the runs;
+// zooming by dragging a rectangle with the left button.
 
 #include <QChartView>
 #include <QImage>
 #include <QPointF>
+
+#include <vector>
 
 class QGraphicsRectItem;
 class QLineSeries;
@@ -31,6 +34,8 @@ class VistaGrafico : public QChartView
     QImage immagine();
 
     QLineSeries* serie() const { return serie_; }
+    // Several runs: their lines, in the order of the model's.
+    const std::vector<QLineSeries*>& serieRun() const { return serieRun_; }
     QValueAxis* asseInferiore() const { return asseInferiore_; }
     QValueAxis* asseSinistro() const { return asseSinistro_; }
     const LegendaPunti* legenda() const { return legenda_; }
@@ -47,10 +52,12 @@ class VistaGrafico : public QChartView
     void resizeEvent(QResizeEvent* evento) override;
 
   private:
+    void applicaRun(const ModelloGrafico& modello);
     void disponiLegenda();
     void ripristinaEstremi();
 
     QLineSeries* serie_;
+    std::vector<QLineSeries*> serieRun_;
     QValueAxis* asseInferiore_;
     QValueAxis* asseSinistro_;
     LegendaPunti* legenda_;

@@ -42,8 +42,8 @@ std::vector<Griglie> ImportaTutti(const std::vector<std::string>& percorsi, Tipo
         try {
             run.push_back(ImportaFile(percorso, tipo, separatore));
         } catch (const std::exception& e) {
-            throw Errore("Il file " + TraVirgolette(percorso) + " non si puo' importare: " +
-                         TestoBoxErrore(e));
+            throw Errore("Il file " + TraVirgolette(percorso) +
+                         " non si puo' importare: " + TestoBoxErrore(e));
         }
     }
     return run;
@@ -147,9 +147,9 @@ Griglia RiepilogoUnito(const std::vector<Griglie>& run, const std::vector<RigaRi
         const FigurePesate& insieme = righeUnite[static_cast<std::size_t>(r)].figure;
         // An empty cell of the first run is a column that every run lacks.
         if (!riepilogo.cella(colonnaVeicoli, r).empty())
-            riepilogo.impostaCella(colonnaVeicoli, r,
-                                   FormattaDecimale(static_cast<long double>(insieme.totale) / quantiRun,
-                                                    separatore));
+            riepilogo.impostaCella(
+                colonnaVeicoli, r,
+                FormattaDecimale(static_cast<long double>(insieme.totale) / quantiRun, separatore));
         if (!riepilogo.cella(colonnaFigura, r).empty())
             riepilogo.impostaCella(colonnaFigura, r, insieme.media(separatore));
     }

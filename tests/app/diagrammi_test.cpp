@@ -374,3 +374,53 @@ TEST_F(Diagrammi, FailedSavesCreateNoFile)
 
 } // namespace
 } // namespace marvento
+
+namespace marvento {
+namespace {
+
+TEST(DiagrammiDiPiuRun, UnaLineaPerRunColoriDiversiELaMediaPiuSpessa)
+{
+    QTemporaryDir cartella;
+    ASSERT_TRUE(cartella.isValid());
+    std::vector<std::string> file;
+    for (const char* nome : {"rete_3.rsz", "rete_7.rsz"}) {
+        file.push_back(cartella.filePath(nome).toStdString());
+        ASSERT_TRUE(
+            QFile::copy(QString::fromStdString(Fixture + "archi.rsz"), QString::fromStdString(file.back())));
+    }
+    PiattaformaFinta piattaforma;
+    TMenuGEN MenuGEN(',', piattaforma);
+    TDiagrammi finestra(MenuGEN.tabella(), MenuGEN.riepilogo(), ',', piattaforma);
+    MenuGEN.impostaDiagrammi(&finestra);
+    piattaforma.risposteApri.push_back(file[0] + "\n" + file[1]);
+    MenuGEN.ApriFile_ArchiClick();
+    MenuGEN.Diagrammi_BTNClick();
+    finestra.Sezione_LST()->setCurrentText("2");
+    finestra.Parametro_LST()->setCurrentText("TdP [s]");
+    finestra.Disegna_BTNClick();
+    EXPECT_TRUE(piattaforma.box.empty());
+
+    const VistaGrafico* grafico = finestra.Grafico();
+    ASSERT_EQ(grafico->serieRun().size(), 2u);
+    EXPECT_EQ(grafico->serieRun()[0]->name(), "Run 3");
+    EXPECT_EQ(grafico->serieRun()[1]->name(), "Run 7");
+    EXPECT_NE(grafico->serieRun()[0]->pen().color(), grafico->serieRun()[1]->pen().color());
+    EXPECT_EQ(grafico->serieRun()[1]->points(), grafico->serie()->points()); // equal runs, equal mean
+    EXPECT_GT(grafico->serie()->pen().widthF(), grafico->serieRun()[0]->pen().widthF());
+    EXPECT_TRUE(grafico->chart()->legend()->isVisible());
+    EXPECT_FALSE(grafico->legenda()->isVisible());
+
+    // One file again: one line and the legend of its points.
+    piattaforma.risposteApri.push_back(file[0]);
+    MenuGEN.ApriFile_ArchiClick();
+    MenuGEN.Diagrammi_BTNClick();
+    finestra.Sezione_LST()->setCurrentText("2");
+    finestra.Parametro_LST()->setCurrentText("TdP [s]");
+    finestra.Disegna_BTNClick();
+    EXPECT_TRUE(grafico->serieRun().empty());
+    EXPECT_FALSE(grafico->chart()->legend()->isVisible());
+    EXPECT_EQ(grafico->serie()->pen().color(), QColor(0x44, 0x66, 0xA3));
+}
+
+} // namespace
+} // namespace marvento

@@ -1,4 +1,5 @@
 // The main window driven offscreen through a scripted platform.
+#include "Importazione.h"
 #include "ModelloGriglia.h"
 #include "PiattaformaFinta.h"
 #include "PiattaformaQt.h"
@@ -6,7 +7,10 @@
 #include "TitoloProgramma.h"
 #include "VistaGriglia.h"
 
+#include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -675,3 +679,95 @@ TEST_F(MenuGEN, UnaColonnaDiSolaLetturaNonSiModifica)
 }
 
 } // namespace
+
+namespace marvento {
+namespace {
+
+// Two runs of the example: the second with other vehicles in its first interval.
+std::vector<std::string> DueRun(const QTemporaryDir& cartella, const char* estensione)
+{
+    std::ifstream esempio(std::string(MARVENTO_EXAMPLES_DIR) + "/esempio." + estensione, std::ios::binary);
+    const std::string testo((std::istreambuf_iterator<char>(esempio)), std::istreambuf_iterator<char>());
+    std::string altro = testo;
+    const std::string da = std::string(estensione) == "mes" ? "     54; 87.3" : "  48.2;  35";
+    const std::string a = std::string(estensione) == "mes" ? "     64; 77.3" : "  58.2;  25";
+    altro.replace(altro.find(da), da.size(), a);
+    std::vector<std::string> file;
+    for (const std::string& nome : {std::string("scenario_01."), std::string("scenario_02.")}) {
+        file.push_back(
+            QDir(cartella.path()).filePath(QString::fromStdString(nome + estensione)).toStdString());
+        ScriviFile(file.back(), file.size() == 1 ? testo : altro);
+    }
+    return file;
+}
+
+TEST(FinestraVera, IRunSceltiNelDialogoVeroDiventanoUnaTabella)
+{
+    QTemporaryDir cartella;
+    ASSERT_TRUE(cartella.isValid());
+    const std::vector<std::string> file = DueRun(cartella, "mes");
+    const QString prima = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(cartella.path())); // where the dialog opens
+    PiattaformaQt piattaforma("Marvento");
+    TMenuGEN finestra(',', piattaforma);
+    finestra.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&finestra));
+
+    // As a user does: a click on the first file, a Ctrl+click on the second, then "Open".
+    Copione copione;
+    copione.aggiungi("QFileDialog", [](QWidget* d) {
+        auto* lista = d->findChild<QAbstractItemView*>("listView");
+        ASSERT_NE(lista, nullptr);
+        QAbstractItemModel* modello = lista->model();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return modello->rowCount(lista->rootIndex()) == 2; }, 5000));
+        for (int r = 0; r < 2; ++r) {
+            const QRect posto = lista->visualRect(modello->index(r, 0, lista->rootIndex()));
+            QTest::mouseClick(lista->viewport(), Qt::LeftButton,
+                              r == 0 ? Qt::NoModifier : Qt::ControlModifier, posto.center());
+        }
+        auto* bottoni = d->findChild<QDialogButtonBox*>("buttonBox");
+        ASSERT_NE(bottoni, nullptr);
+        bottoni->button(QDialogButtonBox::Open)->click();
+    });
+    copione.avvia();
+    QTest::mouseClick(finestra.findChild<QPushButton*>("ApriFile_Velocita_BTN"), Qt::LeftButton);
+    ASSERT_TRUE(QDir::setCurrent(prima));
+
+    const Griglie attese = ImportaFile(file, TipoFile::Velocita, ',');
+    EXPECT_EQ(Istantanea(finestra.tabella()), Istantanea(attese.tabella));
+    EXPECT_EQ(Istantanea(finestra.riepilogo()), Istantanea(attese.riepilogo));
+    EXPECT_EQ(finestra.tabella().cella(0, finestra.tabella().numeroRighe() - 1), "02");
+    // The summary's rows say which measurement they are.
+    QAbstractItemModel* riepilogo = finestra.Riepilogo_TXT()->model();
+    EXPECT_TRUE(finestra.Riepilogo_TXT()->verticalHeader()->isVisible());
+    EXPECT_EQ(riepilogo->headerData(2, Qt::Vertical).toString(), "3 Sezione(i) di rilievo 5");
+}
+
+TEST_F(MenuGEN, ConfidenzaETolleranzaDalMenuDelRiepilogo)
+{
+    const std::vector<std::string> file = DueRun(cartella, "rsz");
+    auto* azione = finestra.Riepilogo_TXT()->findChild<QAction*>("OpzioniRun_ACT");
+    ASSERT_NE(azione, nullptr);
+    EXPECT_EQ(azione->text(), "Confidenza e tolleranza dei run...");
+    EXPECT_TRUE(finestra.Riepilogo_TXT()->actions().contains(azione));
+
+    finta.risposteNumeri = {{}, {0.9, 0.1}};
+    azione->trigger(); // cancelled: nothing changes
+    EXPECT_EQ(finestra.opzioniRun().confidenza, 0.95);
+    azione->trigger();
+    EXPECT_EQ(finestra.opzioniRun().confidenza, 0.9);
+    EXPECT_EQ(finestra.opzioniRun().tolleranza, 0.1);
+
+    finta.risposteApri = {file[0] + "\n" + file[1]};
+    QTest::mouseClick(Bottone("ApriFile_Archi"), Qt::LeftButton);
+    EXPECT_TRUE(finta.errori().empty());
+    EXPECT_EQ(Istantanea(finestra.riepilogo()),
+              Istantanea(ImportaFile(file, TipoFile::Archi, ',', {0.9, 0.1}).riepilogo));
+    EXPECT_NE(Istantanea(finestra.riepilogo()),
+              Istantanea(ImportaFile(file, TipoFile::Archi, ',').riepilogo));
+    EXPECT_EQ(finestra.riepilogo().intestazione(finestra.riepilogo().numeroColonne() - 1), "Nome");
+    EXPECT_EQ(finestra.righeRiepilogo().at(0).nome, "Via Roma NB");
+}
+
+} // namespace
+} // namespace marvento

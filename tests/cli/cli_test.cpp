@@ -360,3 +360,57 @@ TEST_F(Cli, StdoutNonScrivibileEUnErrore)
 #endif
 
 } // namespace
+
+namespace {
+
+// Several runs: the same two tables as the window's, the chart with a line per run, and a set that
+// does not go together refused with nothing written.
+TEST_F(Cli, PiuRunDannoLeTabelleDellaFinestraOppureNienteSeNonVannoInsieme)
+{
+    std::string altro = Leggi(kEsempioRsz);
+    altro.replace(altro.find("  48.2;  35"), 11, "  58.2;  25");
+    const fs::path primo = Scrivi("rete_01.rsz", Leggi(kEsempioRsz));
+    const fs::path secondo = Scrivi("rete_02.rsz", altro);
+    const std::string d = Q(Percorso("d.txt"));
+    const std::string s = Q(Percorso("s.txt"));
+
+    const Esito e = Esegui("rsz " + Q(primo) + " " + Q(secondo) + " --detail " + d + " --summary " + s +
+                           " --decimal-separator , --real-lengths 1024,6");
+    ASSERT_EQ(e.uscita, 0) << e.err;
+    Griglie attese = ImportaFile({primo.string(), secondo.string()}, TipoFile::Archi, ',');
+    attese.riepilogo.impostaCella(riepilogo_archi::kLunghezzaReale, 0, "1024,6");
+    CorreggiTempi(attese.riepilogo, ',', [](const std::string&) {});
+    EXPECT_EQ(Leggi(Percorso("d.txt")), TestoTabulato(attese.tabella));
+    EXPECT_EQ(Leggi(Percorso("s.txt")), TestoTabulato(attese.riepilogo));
+    // (48.2*35 + 50.1*41 + ... + 58.2*25 + 50.1*41 + ...) over both runs, then doubled by the length.
+    EXPECT_NE(Leggi(Percorso("s.txt")).find("\t51,420\t230,000\t1024,6\t102,840\t2\t51,433\t"),
+              std::string::npos)
+        << Leggi(Percorso("s.txt"));
+
+    const Esito grafico = Esegui("chart " + Q(primo) + " " + Q(secondo) +
+                                 " --item 1 --parameter \"TdP [s]\" --png " + Q(Percorso("g.png")));
+    EXPECT_EQ(grafico.uscita, 0) << grafico.err;
+    EXPECT_TRUE(fs::file_size(Percorso("g.png")) > 1000);
+
+    fs::remove(Percorso("d.txt"));
+    fs::remove(Percorso("s.txt"));
+    const fs::path misure = Scrivi("rete_03.mes", Leggi(kEsempioMes));
+    const fs::path unaSezione = Scrivi(
+        "rete_04.rsz", "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  "
+                       "TdP;#Veic.;\r\n;\r\n;\r\n;\r\n   600;  48.2;  35;\r\n");
+    using Caso = std::pair<std::string, std::string>;
+    for (const auto& [file, messaggio] :
+         {Caso{Q(primo) + " " + Q(misure), "non sono dello stesso tipo"},
+          Caso{Q(primo) + " " + Q(unaSezione), "Il numero di sezioni del file \"" + unaSezione.string()},
+          Caso{Q(primo) + " " + Q(Percorso("manca.rsz")), "non si puo' importare"}}) {
+        SCOPED_TRACE(file);
+        const Esito rifiutato = Esegui("rsz " + file + " --detail " + d + " --summary " + s);
+        EXPECT_EQ(rifiutato.uscita, 1);
+        EXPECT_NE(UltimaRiga(rifiutato.err).find(messaggio), std::string::npos) << rifiutato.err;
+        EXPECT_EQ(rifiutato.err.find('\n'), rifiutato.err.size() - 1) << rifiutato.err; // one line
+        EXPECT_FALSE(fs::exists(Percorso("d.txt")));
+        EXPECT_FALSE(fs::exists(Percorso("s.txt")));
+    }
+}
+
+} // namespace
