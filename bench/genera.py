@@ -2,7 +2,7 @@
 """Generates large, realistic simulator evaluation files for the benchmarks.
 
   genera.py mes OUT --misure P (--intervalli N | --mb M) [--seme S] [--lf]
-  genera.py rsz OUT --sezioni P (--intervalli N | --mb M) [--seme S] [--lf]
+  genera.py rsz OUT --sezioni P (--intervalli N | --mb M) [--seme S] [--rete R] [--lf]
 
 The .mes holds P measurements over N intervals of 60 s, eleven values per data line each
 followed by ";", laid out as the simulator writes it (preamble, measurement lines, legend,
@@ -111,7 +111,8 @@ def scrivi_mes(args):
 def scrivi_rsz(args):
     p = args.sezioni
     a_capo = eol(args)
-    rnd = random.Random(args.seme)
+    # The runs of one scenario share their network: --rete seeds the section lines alone.
+    rnd = random.Random(args.seme if args.rete is None else args.rete)
     nomi = ["Arco %d" % k for k in range(1, p + 1)]
     righe = [
         "",
@@ -134,6 +135,8 @@ def scrivi_rsz(args):
     righe.append(" Nome;" + "".join("%s;%s;" % (nome, nome) for nome in nomi))
     testa = a_capo.join(righe) + a_capo
 
+    if args.rete is not None:
+        rnd.seed(args.seme)
     # Per section, a pool of "time;vehicles;" pairs.
     coppie = []
     for _ in range(8192):
@@ -165,6 +168,7 @@ def main():
     dimensione.add_argument("--intervalli", type=int, help="intervals (N)")
     dimensione.add_argument("--mb", type=float, help="about this many megabytes")
     parser.add_argument("--seme", type=int, default=1, help="random seed")
+    parser.add_argument("--rete", type=int, help=".rsz: seed of the network alone (the runs of a scenario)")
     parser.add_argument("--lf", action="store_true", help="LF line ends instead of CR LF")
     args = parser.parse_args()
     intervalli = scrivi_mes(args) if args.tipo == "mes" else scrivi_rsz(args)

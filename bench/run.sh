@@ -7,7 +7,7 @@
 #   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
 #
 # Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA). MARVENTO_BENCH_CASI
-# picks the sections (default "cli core finestra"); MARVENTO_CLI times another marvento-cli (an
+# picks the sections (default "cli core finestra run"); MARVENTO_CLI times another marvento-cli (an
 # older build, say) in the cli section.
 set -euo pipefail
 QUI=$(cd "$(dirname "$0")" && pwd)
@@ -15,7 +15,7 @@ BUILD=$(cd "${1:-$QUI/../build-perf}" && pwd)
 VOLTE=${2:-5}
 DATI=${MARVENTO_BENCH_DATA:-$QUI/data}
 export MARVENTO_BENCH_DATA=$DATI
-CASI=${MARVENTO_BENCH_CASI:-cli core finestra}
+CASI=${MARVENTO_BENCH_CASI:-cli core finestra run}
 CLI=${MARVENTO_CLI:-$BUILD/src/cli/marvento-cli}
 NUCLEO=$BUILD/bench/marvento_bench_core
 FINESTRA=$BUILD/bench/marvento_bench_finestra
@@ -103,5 +103,31 @@ for mb in 10 50 100; do
     massimo=$(sed -n 's/.*massimo \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
     printf '%-34s %5s MB  dipinto %6.0f ms  scorrimento %5.1f ms (massimo %5.1f ms)  %6.2f ms/MB\n' \
         "finestra .mes" "$mb" "$dipinto" "$passo" "$massimo" "$(awk -v w="$dipinto" -v m="$mb" 'BEGIN { print w / m }')"
+done
+fi
+
+if [[ " $CASI " == *" run "* ]]; then
+echo "== ten runs of 10 MB (one scenario, ten seeds): marvento-cli with both exports; the window"
+for tipo in mes rsz; do
+    run=()
+    for seme in 01 02 03 04 05 06 07 08 09 10; do
+        file="$DATI/run-$tipo/scenario_$seme.$tipo"
+        if [ ! -f "$file" ]; then
+            mkdir -p "$DATI/run-$tipo"
+            if [ $tipo = mes ]; then dove=(--misure 500); else dove=(--sezioni 1000 --rete 1); fi
+            python3 "$QUI/genera.py" $tipo "$file" "${dove[@]}" --mb 10 --seme "1$seme"
+        fi
+        run+=("$file")
+    done
+    misura "marvento-cli $tipo 10 run" 100 "$CLI" $tipo "${run[@]}" --decimal-separator , \
+        --detail "$USCITA/d-run.txt" --summary "$USCITA/s-run.txt"
+    : > "$USCITA/finestra"
+    archi=()
+    [ $tipo = rsz ] && archi=(--archi)
+    for _ in $(seq "$VOLTE"); do
+        "$FINESTRA" "${run[@]}" "${archi[@]}" 2> /dev/null >> "$USCITA/finestra"
+    done
+    dipinto=$(sed -n 's/.*dipinto \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
+    printf '%-34s %5s MB  dipinto %6.0f ms\n' "finestra .$tipo 10 run" 100 "$dipinto"
 done
 fi

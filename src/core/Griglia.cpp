@@ -223,6 +223,51 @@ void Griglia::Colonna::tronca(int righeTenute)
         lunga = lunga->first >= righeTenute ? lunghe.erase(lunga) : std::next(lunga);
 }
 
+void Griglia::accodaRighe(const Griglia& altra)
+{
+    if (altra.numeroColonne() != numeroColonne())
+        ErroreColonna(altra.numeroColonne() - 1);
+    if (static_cast<long long>(righe_) + altra.righe_ > std::numeric_limits<int>::max())
+        throw Errore("Too much text in one grid column");
+    for (std::size_t c = 0; c < colonne_.size(); ++c)
+        colonne_[c].accodaColonna(righe_, altra.colonne_[c]);
+    righe_ += altra.righe_;
+}
+
+void Griglia::Colonna::accodaColonna(int prima, const Colonna& altra)
+{
+    // A column of one text followed by the same text, or an empty one by a column of one text,
+    // stays one text.
+    const bool vuota = prima == 0 && righeUguali == 0 && righe() == 0;
+    const bool stessoTesto = righeUguali > 0 && righeUguali == prima && uguale == altra.uguale;
+    if (altra.righeUguali > 0 && (vuota || stessoTesto)) {
+        uguale = altra.uguale;
+        righeUguali = prima + altra.righeUguali;
+        return;
+    }
+    materializza();
+    std::size_t totale = altra.testi.size();
+    if (altra.righeUguali > 0)
+        totale = static_cast<std::size_t>(altra.righeUguali) * altra.uguale.size();
+    if (testi.size() + totale > std::numeric_limits<std::uint32_t>::max())
+        throw Errore("Too much text in one grid column");
+    while (righe() < prima)
+        accoda({});
+    if (altra.righeUguali > 0) {
+        for (int r = 0; r < altra.righeUguali; ++r)
+            accoda(altra.uguale);
+        return;
+    }
+    // The texts in one copy; only the lengths go row by row, for the starts of the blocks.
+    std::size_t posto = testi.size();
+    testi.append(altra.testi);
+    for (int r = 0; r < altra.righe(); ++r) {
+        const std::size_t n = altra.lunghezza(r);
+        contaRiga(posto, n);
+        posto += n;
+    }
+}
+
 void Griglia::riservaRighe(int righe)
 {
     const std::size_t n = static_cast<std::size_t>(std::max(righe, 0));

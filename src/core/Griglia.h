@@ -60,6 +60,12 @@ class Griglia
     // changes nothing. Writing the rows of a column in order, as an import does, costs the text.
     void impostaCella(int colonna, int riga, std::string_view testo);
 
+    // Puts the rows of altra below this grid's, column by column: its texts, not its headers, widths
+    // or flags. Fails, changing nothing, with "Column index, %d, out of bounds" when altra has
+    // another number of columns, and with "Too much text in one grid column" beyond 4 GB of text
+    // in a column or more than two billion rows in all (the columns before stay appended then).
+    void accodaRighe(const Griglia& altra);
+
     // Makes room in every column for `righe` rows written in order, judging their texts by the rows
     // already there: a long fill then does not copy its columns over and over as they grow. Room
     // that is never written costs address space, not memory. Changes no text.
@@ -111,6 +117,8 @@ class Griglia
         // The rows of one text written out into the buffers, for any change but more of the same.
         void materializza();
         void sostituisci(int riga, std::string_view testo);
+        // The rows of altra after the first `prima` rows, those not written read as empty.
+        void accodaColonna(int prima, const Colonna& altra);
         void tronca(int righe);
     };
 

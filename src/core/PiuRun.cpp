@@ -3,9 +3,10 @@
 #include "Errore.h"
 #include "Importazione.h"
 #include "Numeri.h"
+#include "Parallelo.h"
 #include "StatisticheRun.h"
 
-#include <climits>
+#include <algorithm>
 #include <cstddef>
 #include <exception>
 #include <iterator>
@@ -34,83 +35,69 @@ void ControllaTipi(const std::vector<std::string>& percorsi)
                          " non sono dello stesso tipo: i run di uno scenario sono tutti .mes o tutti .rsz");
 }
 
-std::vector<Griglie> ImportaTutti(const std::vector<std::string>& percorsi, TipoFile tipo, char separatore)
+Griglie ImportaUno(const std::string& percorso, TipoFile tipo, char separatore)
 {
-    std::vector<Griglie> run;
-    run.reserve(percorsi.size());
-    for (const std::string& percorso : percorsi) {
-        try {
-            run.push_back(ImportaFile(percorso, tipo, separatore));
-        } catch (const std::exception& e) {
-            throw Errore("Il file " + TraVirgolette(percorso) +
-                         " non si puo' importare: " + TestoBoxErrore(e));
-        }
+    try {
+        return ImportaFile(percorso, tipo, separatore);
+    } catch (const std::exception& e) {
+        throw Errore("Il file " + TraVirgolette(percorso) + " non si puo' importare: " + TestoBoxErrore(e));
     }
-    return run;
 }
 
 // The runs of one scenario have the same measurements or sections and the same columns.
-void ControllaStruttura(const std::vector<Griglie>& run, const std::vector<std::string>& percorsi,
-                        TipoFile tipo)
+void ControllaStruttura(const Griglia& primaTabella, int righe, const Griglie& run,
+                        const std::string& nomePrimo, const std::string& nome, TipoFile tipo)
 {
-    const Griglia& primo = run.front().tabella;
-    const int righe = run.front().riepilogo.numeroRighe();
-    for (std::size_t i = 1; i < run.size(); ++i) {
-        const std::string coppia =
-            " del file " + TraVirgolette(percorsi[i]) + " e del file " + TraVirgolette(percorsi.front());
-        if (run[i].riepilogo.numeroRighe() != righe)
-            throw Errore(std::string("Il numero di ") + (tipo == TipoFile::Velocita ? "misure" : "sezioni") +
-                         coppia + " e' diverso (" + std::to_string(run[i].riepilogo.numeroRighe()) +
-                         " invece di " + std::to_string(righe) + ")");
-        const Griglia& tabella = run[i].tabella;
-        if (tabella.numeroColonne() != primo.numeroColonne())
-            throw Errore("Il numero di colonne" + coppia + " e' diverso (" +
-                         std::to_string(tabella.numeroColonne()) + " invece di " +
-                         std::to_string(primo.numeroColonne()) + ")");
-        for (int c = 0; c < primo.numeroColonne(); ++c)
-            if (tabella.intestazione(c) != primo.intestazione(c))
-                throw Errore("Le colonne" + coppia + " sono diverse: la colonna " + std::to_string(c + 1) +
-                             " e' " + TraVirgolette(tabella.intestazione(c)) + " invece di " +
-                             TraVirgolette(primo.intestazione(c)));
-    }
+    const std::string coppia = " del file " + TraVirgolette(nome) + " e del file " + TraVirgolette(nomePrimo);
+    if (run.riepilogo.numeroRighe() != righe)
+        throw Errore(std::string("Il numero di ") + (tipo == TipoFile::Velocita ? "misure" : "sezioni") +
+                     coppia + " e' diverso (" + std::to_string(run.riepilogo.numeroRighe()) + " invece di " +
+                     std::to_string(righe) + ")");
+    const Griglia& tabella = run.tabella;
+    const int colonne = primaTabella.numeroColonne();
+    if (tabella.numeroColonne() != colonne)
+        throw Errore("Il numero di colonne" + coppia + " e' diverso (" +
+                     std::to_string(tabella.numeroColonne()) + " invece di " + std::to_string(colonne) + ")");
+    for (int c = 0; c < colonne; ++c)
+        if (tabella.intestazione(c) != primaTabella.intestazione(c))
+            throw Errore("Le colonne" + coppia + " sono diverse: la colonna " + std::to_string(c + 1) +
+                         " e' " + TraVirgolette(tabella.intestazione(c)) + " invece di " +
+                         TraVirgolette(primaTabella.intestazione(c)));
 }
 
-// The detail tables one after the other, behind a first column with each row's run.
-Griglia TabellaUnita(const std::vector<Griglie>& run, const std::vector<std::string>& etichette)
+// Each run's summary and rows, once its detail table has gone into the one of all runs.
+struct Run
 {
-    const Griglia& primo = run.front().tabella;
-    long long righe = 0;
-    for (const Griglie& uno : run)
-        righe += uno.tabella.numeroRighe();
-    if (righe > INT_MAX)
-        throw Errore("I run insieme hanno troppe righe per una tabella: " + std::to_string(righe));
+    RiepilogoRun riepilogo;
+    std::vector<RigaRiepilogo> righe;
+    int righeTabella = 0;
+};
 
-    Griglia tabella;
-    PreparaGriglia(tabella, static_cast<int>(righe), primo.numeroColonne() + 1, false);
-    tabella.impostaIntestazione(0, kColonnaRun);
-    tabella.impostaLarghezza(0, 60);
-    for (int c = 0; c < primo.numeroColonne(); ++c) {
-        tabella.impostaIntestazione(c + 1, primo.intestazione(c));
-        tabella.impostaLarghezza(c + 1, primo.larghezza(c));
-    }
+// What is kept of a run once its table has gone into the one of all runs.
+Run Tieni(const std::string& percorso, Griglie& griglie, int righeTabella)
+{
+    return {{percorso, std::move(griglie.riepilogo)}, std::move(griglie.righe), righeTabella};
+}
+
+// The first column, with each row's run.
+void ColonnaRun(const std::vector<Run>& run, const std::vector<std::string>& etichette, Griglia& tabella)
+{
+    tabella.aggiungiColonna();
+    const int colonna = tabella.numeroColonne() - 1;
+    tabella.impostaIntestazione(colonna, kColonnaRun);
+    tabella.impostaLarghezza(colonna, 60);
     std::vector<std::string_view> testi;
     int prima = 0;
     for (std::size_t i = 0; i < run.size(); ++i) {
-        const Griglia& uno = run[i].tabella;
-        const int n = uno.numeroRighe();
-        testi.assign(static_cast<std::size_t>(n), etichette[i]);
-        tabella.impostaCelle(0, prima, testi);
-        for (int c = 0; c < uno.numeroColonne(); ++c) {
-            uno.testiColonna(c, 0, n, testi);
-            tabella.impostaCelle(c + 1, prima, testi);
-        }
-        prima += n;
+        testi.assign(static_cast<std::size_t>(run[i].righeTabella), etichette[i]);
+        tabella.impostaCelle(colonna, prima, testi);
+        prima += run[i].righeTabella;
     }
-    return tabella;
+    tabella.spostaColonna(colonna, 0);
 }
 
 // The rows of the first run with the figures of every run added up.
-std::vector<RigaRiepilogo> RigheUnite(const std::vector<Griglie>& run)
+std::vector<RigaRiepilogo> RigheUnite(const std::vector<Run>& run)
 {
     std::vector<RigaRiepilogo> righe = run.front().righe;
     for (std::size_t i = 1; i < run.size(); ++i)
@@ -126,21 +113,20 @@ constexpr int kColonneStatistiche[] = {2, 4, 5, 6, 7, 8, 9};
 
 // The summary of the first run with the pooled figures in place, then the statistics over runs,
 // then the measurement's or section's own number and name.
-Griglia RiepilogoUnito(const std::vector<Griglie>& run, const std::vector<RigaRiepilogo>& righeUnite,
-                       const std::vector<std::string>& percorsi, TipoFile tipo, char separatore,
-                       const OpzioniRun& opzioni)
+Griglia RiepilogoUnito(const std::vector<Run>& run, const std::vector<RigaRiepilogo>& righeUnite,
+                       TipoFile tipo, char separatore, const OpzioniRun& opzioni)
 {
     const bool velocita = tipo == TipoFile::Velocita;
     const int colonnaVeicoli = velocita ? riepilogo_velocita::kVeicoli : riepilogo_archi::kVeicoli;
     const int colonnaFigura = velocita ? riepilogo_velocita::kVelocita : riepilogo_archi::kTempoMedio;
 
     std::vector<RiepilogoRun> riepiloghi;
-    for (std::size_t i = 0; i < run.size(); ++i)
-        riepiloghi.push_back({percorsi[i], run[i].riepilogo});
+    for (const Run& uno : run)
+        riepiloghi.push_back(uno.riepilogo);
     const Griglia statistiche =
         CalcolaStatisticheRun(riepiloghi, tipo, opzioni.confidenza, opzioni.tolleranza, separatore);
 
-    Griglia riepilogo = run.front().riepilogo;
+    Griglia riepilogo = run.front().riepilogo.riepilogo;
     const int righe = riepilogo.numeroRighe();
     const long double quantiRun = static_cast<long double>(run.size());
     for (int r = 0; r < righe; ++r) {
@@ -185,13 +171,43 @@ Griglie ImportaFile(const std::vector<std::string>& percorsi, TipoFile tipo, cha
     if (percorsi.size() == 1)
         return ImportaFile(percorsi.front(), tipo, separatore);
     ControllaTipi(percorsi);
-    const std::vector<Griglie> run = ImportaTutti(percorsi, tipo, separatore);
-    ControllaStruttura(run, percorsi, tipo);
-
+    // The runs are read one per processor at a time, and each run's table goes below the first
+    // one's as soon as it is read: only a few runs are held twice at a time. Failures are taken in
+    // the order of the files.
     Griglie insieme;
+    std::vector<Run> run;
+    const std::size_t aOgniGiro = static_cast<std::size_t>(ProcessoriDisponibili());
+    for (std::size_t primo = 0; primo < percorsi.size(); primo += aOgniGiro) {
+        const std::size_t quanti = std::min(aOgniGiro, percorsi.size() - primo);
+        std::vector<Griglie> letti(quanti);
+        std::vector<std::exception_ptr> errori(quanti);
+        InParallelo(static_cast<int>(quanti), [&](int parte) {
+            const std::size_t i = static_cast<std::size_t>(parte);
+            try {
+                letti[i] = ImportaUno(percorsi[primo + i], tipo, separatore);
+            } catch (...) {
+                errori[i] = std::current_exception();
+            }
+        });
+        for (std::size_t i = 0; i < quanti; ++i) {
+            if (errori[i])
+                std::rethrow_exception(errori[i]);
+            Griglie& uno = letti[i];
+            const int righeTabella = uno.tabella.numeroRighe();
+            if (run.empty()) {
+                insieme.tabella = std::move(uno.tabella);
+            } else {
+                ControllaStruttura(insieme.tabella, run.front().riepilogo.riepilogo.numeroRighe(), uno,
+                                   percorsi.front(), percorsi[primo + i], tipo);
+                insieme.tabella.accodaRighe(uno.tabella);
+            }
+            run.push_back(Tieni(percorsi[primo + i], uno, righeTabella));
+            uno = Griglie();
+        }
+    }
+    ColonnaRun(run, EtichetteRun(percorsi), insieme.tabella);
     insieme.righe = RigheUnite(run);
-    insieme.riepilogo = RiepilogoUnito(run, insieme.righe, percorsi, tipo, separatore, opzioni);
-    insieme.tabella = TabellaUnita(run, EtichetteRun(percorsi));
+    insieme.riepilogo = RiepilogoUnito(run, insieme.righe, tipo, separatore, opzioni);
     return insieme;
 }
 

@@ -374,3 +374,48 @@ TEST(Griglia, RunsOfOneTextReadBackLikeCellsWrittenOneByOne)
         }
     }
 }
+
+// Appended rows read as the cells written one by one would, for every way a column can be held:
+// texts of their own, long texts, one text repeated (the same or another below), rows never written.
+TEST(Griglia, AccodaRigheComeScriverleUnaAUna)
+{
+    const std::string lungo(300, 'x');
+    using Colonna = std::vector<std::string>; // "" = not written
+    const std::vector<std::pair<Colonna, Colonna>> casi = {
+        {{"a", "bb", lungo}, {"c", lungo, "d"}},
+        {{"7", "7", "7"}, {"7", "7"}}, // one text, then the same
+        {{"7", "7", "7"}, {"8", "8"}}, // one text, then another
+        {{"7", "7"}, {"x", "7"}},      // one text, then texts of their own
+        {{}, {"5", "5"}},              // nothing written, then one text
+        {{"a", "", ""}, {"5", "5"}},   // rows left unwritten at the end
+        {{"a", "b", "c", "d", "e", "f", "g", "h", "i", "j", "k", "l", "m", "n", "o", "p", "q"}, {"r", "s"}},
+    };
+    for (const auto& [sopra, sotto] : casi) {
+        const auto riempi = [](const Colonna& testi, int righe) {
+            Griglia g;
+            PreparaGriglia(g, righe, 1, false);
+            std::vector<std::string_view> scritti;
+            for (const std::string& t : testi)
+                if (!t.empty())
+                    scritti.push_back(t);
+                else
+                    break;
+            if (!scritti.empty())
+                g.impostaCelle(0, 0, scritti);
+            return g;
+        };
+        Griglia g = riempi(sopra, static_cast<int>(sopra.size()));
+        g.accodaRighe(riempi(sotto, static_cast<int>(sotto.size())));
+        Colonna attesa = sopra;
+        attesa.insert(attesa.end(), sotto.begin(), sotto.end());
+        ASSERT_EQ(g.numeroRighe(), static_cast<int>(attesa.size()));
+        for (int r = 0; r < g.numeroRighe(); ++r)
+            EXPECT_EQ(g.cella(0, r), attesa[static_cast<std::size_t>(r)]) << "row " << r;
+        g.impostaCella(0, 0, "nuovo"); // still a column that takes writes
+        EXPECT_EQ(g.cella(0, 0), "nuovo");
+        EXPECT_EQ(g.cella(0, g.numeroRighe() - 1), attesa.back());
+    }
+    Griglia due = GrigliaNumerata(2, 1);
+    EXPECT_EQ(MessaggioDi([&] { due.accodaRighe(GrigliaNumerata(3, 1)); }), "Column index, 2, out of bounds");
+    EXPECT_EQ(due.numeroRighe(), 1);
+}

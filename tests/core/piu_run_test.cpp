@@ -36,8 +36,10 @@ const std::string kMes2 = Mes("17;   0; 300;     20; 40.0;\n20;   0; 300;      6
 std::string Rsz(const std::string& dati)
 {
     return "\nTabella dei tempi di percorrenza\n\nFile:     c:\\rete.inp\nCommento: prova\nData:     oggi\n\n"
-           "Num. 101 (Via Roma NB         ): da arco   140 a    1.7 m ad arco  1253 a   30.6 m, Distanza  512.3 m\n"
-           "Num. 102 (Tangenziale Est S..): da arco  1227 a    3.3 m ad arco   368 a   73.5 m, Distanza 1066.6 m\n"
+           "Num. 101 (Via Roma NB         ): da arco   140 a    1.7 m ad arco  1253 a   30.6 m, Distanza  "
+           "512.3 m\n"
+           "Num. 102 (Tangenziale Est S..): da arco  1227 a    3.3 m ad arco   368 a   73.5 m, Distanza "
+           "1066.6 m\n"
            "\nIntervallo;  TdP;#Veic.;  TdP;#Veic.;\n  ClasseV;  Tutti;;       Tutti;;\n"
            "  Num.:;     101;   101;     102;   102;\n"
            " Nome;Via Roma NB;Via Roma NB;Tangenziale Est Sud;Tangenziale Est Sud;\n" +
@@ -69,7 +71,8 @@ class PiuRun : public ::testing::Test
     void SetUp() override
     {
         cartella = fs::temp_directory_path() /
-                   ("marvento-piu-run-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                   ("marvento-piu-run-" +
+                    std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(cartella);
         fs::create_directories(cartella);
     }
@@ -99,16 +102,16 @@ class PiuRun : public ::testing::Test
 
 TEST_F(PiuRun, VelocitaUnaTabellaDiTuttiIRunEFigureInsieme)
 {
-    const Griglie g =
-        ImportaFile({Scrivi("scenario_01.mes", kMes1), Scrivi("scenario_02.mes", kMes2)}, TipoFile::Velocita, ',');
+    const Griglie g = ImportaFile({Scrivi("scenario_01.mes", kMes1), Scrivi("scenario_02.mes", kMes2)},
+                                  TipoFile::Velocita, ',');
 
     EXPECT_EQ(Intestazioni(g.tabella), (Riga{"Run", "Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "",
                                              "Misura", "Veicoli", "Vel [km/h]", ""}));
     ASSERT_EQ(g.tabella.numeroRighe(), 4);
-    EXPECT_EQ(RigaDi(g.tabella, 0), (Riga{"01", "17", "   0", " 300", "     10", " 50,0", "", "20", "      4",
-                                          " 30,0", ""}));
-    EXPECT_EQ(RigaDi(g.tabella, 3), (Riga{"02", "17", " 300", " 600", "     20", " 70,0", "", "20", "      2",
-                                          " 10,0", ""}));
+    EXPECT_EQ(RigaDi(g.tabella, 0),
+              (Riga{"01", "17", "   0", " 300", "     10", " 50,0", "", "20", "      4", " 30,0", ""}));
+    EXPECT_EQ(RigaDi(g.tabella, 3),
+              (Riga{"02", "17", " 300", " 600", "     20", " 70,0", "", "20", "      2", " 10,0", ""}));
 
     // Pooled by hand: measurement 17 has 80 vehicles over both runs and 4500 vehicle-km/h, 40 per
     // run; measurement 20 has 12 and 260, its empty interval weighing nothing. The runs' own means
@@ -131,8 +134,8 @@ TEST_F(PiuRun, TempiDiPercorrenzaInsiemeConINomiInteriESiCorreggono)
 {
     Griglie g = ImportaFile({Scrivi("a_1.rsz", kRsz1), Scrivi("a_2.rsz", kRsz2)}, TipoFile::Archi, ',');
 
-    EXPECT_EQ(Intestazioni(g.tabella),
-              (Riga{"Run", "Intervallo [s]", "Sezione", "TdP [s]", "Veicoli", "Sezione", "TdP [s]", "Veicoli"}));
+    EXPECT_EQ(Intestazioni(g.tabella), (Riga{"Run", "Intervallo [s]", "Sezione", "TdP [s]", "Veicoli",
+                                             "Sezione", "TdP [s]", "Veicoli"}));
     EXPECT_EQ(RigaDi(g.tabella, 2), (Riga{"2", "600", "1", "60,0", "20", "2", "0,0", "0"}));
 
     // 101: 3741.1 + 2400 over 126 vehicles, 63 per run; 102: 2703.9 + 1000 over 37, 18.5 per run.
@@ -181,8 +184,8 @@ TEST_F(PiuRun, FileCheNonVannoInsiemeSonoRifiutatiNominandoli)
     const std::string archi = Scrivi("r2.rsz", kRsz1);
     const std::string unaMisura = Scrivi("r3.mes", "Misura     1: Sezione(i) di rilievo 1\n\n"
                                                    "Misura;da;a;Veicoli;Vel;\n;\n;\n1;0;300;5;40.0;\n");
-    const std::string altreColonne = Scrivi(
-        "r4.mes", Mes("17;0;300;10;50.0;2;\n20;0;300;4;30.0;3;\n", "Misura;da;a;Veicoli;Vel;Occ;"));
+    const std::string altreColonne =
+        Scrivi("r4.mes", Mes("17;0;300;10;50.0;2;\n20;0;300;4;30.0;3;\n", "Misura;da;a;Veicoli;Vel;Occ;"));
     const auto tra = [](const std::string& testo) { return "\"" + testo + "\""; };
     const struct
     {
@@ -196,7 +199,8 @@ TEST_F(PiuRun, FileCheNonVannoInsiemeSonoRifiutatiNominandoli)
          "Il file " + tra(manca) + " non si puo' importare: Cannot open file " + tra(manca) +
              ". No such file or directory."},
         {{uno, unaMisura},
-         "Il numero di misure del file " + tra(unaMisura) + " e del file " + tra(uno) + " e' diverso (1 invece di 2)"},
+         "Il numero di misure del file " + tra(unaMisura) + " e del file " + tra(uno) +
+             " e' diverso (1 invece di 2)"},
         {{uno, altreColonne},
          "Il numero di colonne del file " + tra(altreColonne) + " e del file " + tra(uno) +
              " e' diverso (12 invece di 10)"},
@@ -217,9 +221,9 @@ TEST(EtichetteRun, IlNumeroInFondoAlNomeOppureLaPosizione)
     } casi[] = {
         {{"/a/rete_01.mes", "/a/rete_02.mes", "/a/rete_10.mes"}, {"01", "02", "10"}},
         {{"seme7.rsz", "seme12.RSZ"}, {"7", "12"}},
-        {{"/a/rete_1.mes", "/a/rete.mes"}, {"1", "2"}},         // one without a number
-        {{"/a/x/r_1.mes", "/a/y/r_1.mes"}, {"1", "2"}},         // the same number twice
-        {{"/a/9/rete.mes", "/a/8/rete.mes"}, {"1", "2"}},       // a folder's number is not the file's
+        {{"/a/rete_1.mes", "/a/rete.mes"}, {"1", "2"}},   // one without a number
+        {{"/a/x/r_1.mes", "/a/y/r_1.mes"}, {"1", "2"}},   // the same number twice
+        {{"/a/9/rete.mes", "/a/8/rete.mes"}, {"1", "2"}}, // a folder's number is not the file's
     };
     for (const auto& caso : casi)
         EXPECT_EQ(EtichetteRun(caso.file), caso.etichette) << caso.file.front();
@@ -227,7 +231,8 @@ TEST(EtichetteRun, IlNumeroInFondoAlNomeOppureLaPosizione)
 
 TEST_F(PiuRun, IlGraficoHaUnaLineaPerRunELaLoroMedia)
 {
-    const Griglie g = ImportaFile({Scrivi("s_1.mes", kMes1), Scrivi("s_2.mes", kMes2)}, TipoFile::Velocita, ',');
+    const Griglie g =
+        ImportaFile({Scrivi("s_1.mes", kMes1), Scrivi("s_2.mes", kMes2)}, TipoFile::Velocita, ',');
     ModelloGrafico modello;
     ASSERT_EQ(Disegna(modello, g.tabella, std::string("17"), std::string("Vel [km/h]"), ','),
               EsitoDisegno::Disegnato);
