@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include <vector>
+
 using namespace marvento;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dimensione)
@@ -14,7 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
     fuzz::ImportaTutto(
         dati, dimensione,
         [](const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore) {
-            ImportaArchi(righe, tabella, riepilogo, separatore);
+            // With the rows' numbers and names, as every import takes them: one per summary row.
+            std::vector<RigaRiepilogo> righeRiepilogo;
+            ImportaArchi(righe, tabella, riepilogo, separatore, ParoleArchiDelFile(righe), &righeRiepilogo);
+            VERIFICA(static_cast<int>(righeRiepilogo.size()) == riepilogo.numeroRighe());
         },
         [](Griglia&, Griglia& riepilogo, char separatore) {
             VERIFICA(riepilogo.numeroColonne() == 6);

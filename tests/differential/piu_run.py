@@ -26,6 +26,7 @@ from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import riferimento as rif  # noqa: E402
+from confronta import prima_differenza  # noqa: E402
 
 
 # --- Student's t ------------------------------------------------------------------------------
@@ -296,16 +297,6 @@ def confronta(cli, percorsi, tipo, verboso):
                 elif verboso:
                     print("ok %s %s %s" % (percorsi[0], sep, nome))
     return differenze
-
-
-def prima_differenza(a, b):
-    la, lb = a.split(b"\r\n"), b.split(b"\r\n")
-    for i in range(max(len(la), len(lb))):
-        x = la[i] if i < len(la) else None
-        y = lb[i] if i < len(lb) else None
-        if x != y:
-            return "riga %d: atteso %r, ottenuto %r" % (i, x, y)
-    return "(uguali)"
 
 
 def main():
