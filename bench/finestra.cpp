@@ -37,7 +37,7 @@ class PiattaformaBench : public Piattaforma
         orologio_.start();
         return file_;
     }
-    std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { errore = box.testo; }
 
   private:

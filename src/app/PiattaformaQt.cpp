@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <algorithm>
+
 namespace marvento {
 
 namespace {
@@ -15,7 +17,12 @@ QString DaUtf8(const std::string& testo)
     return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
-std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo)
+QString Filtro(const std::string& descrizione, const std::string& modello)
+{
+    return DaUtf8(descrizione) + QStringLiteral(" (") + DaUtf8(modello) + QStringLiteral(")");
+}
+
+std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo, int* tipo = nullptr)
 {
     QFileDialog finestra(QApplication::activeWindow());
     // Qt's own dialog behaves the same on every desktop: it returns a typed name of a missing file
@@ -23,9 +30,21 @@ std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode mo
     finestra.setOption(QFileDialog::DontUseNativeDialog, true);
     finestra.setAcceptMode(modo);
     finestra.setFileMode(QFileDialog::AnyFile);
-    finestra.setNameFilter(DaUtf8(dialogo.descrizione) + QStringLiteral(" (") + DaUtf8(dialogo.modello) +
-                           QStringLiteral(")"));
-    finestra.setDefaultSuffix(DaUtf8(dialogo.estensione));
+    QStringList filtri{Filtro(dialogo.descrizione, dialogo.modello)};
+    QStringList estensioni{DaUtf8(dialogo.estensione)};
+    for (const TipoFileDialogo& altro : dialogo.altriTipi) {
+        filtri << Filtro(altro.descrizione, altro.modello);
+        estensioni << DaUtf8(altro.estensione);
+    }
+    finestra.setNameFilters(filtri);
+    finestra.selectNameFilter(filtri.first());
+    finestra.setDefaultSuffix(estensioni.first());
+    // A name typed without an extension takes the selected type's.
+    QObject::connect(&finestra, &QFileDialog::filterSelected, &finestra, [&](const QString& filtro) {
+        const qsizetype indice = filtri.indexOf(filtro);
+        if (indice >= 0)
+            finestra.setDefaultSuffix(estensioni.at(indice));
+    });
     finestra.setOption(QFileDialog::DontConfirmOverwrite, !dialogo.confermaSovrascrittura);
     if (!dialogo.ultimoPercorso.empty())
         finestra.selectFile(DaUtf8(dialogo.ultimoPercorso));
@@ -34,6 +53,8 @@ std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode mo
     const QStringList scelti = finestra.selectedFiles();
     if (scelti.isEmpty())
         return {};
+    if (tipo != nullptr)
+        *tipo = static_cast<int>(std::max<qsizetype>(0, filtri.indexOf(finestra.selectedNameFilter())));
     return scelti.first().toStdString();
 }
 
@@ -44,9 +65,9 @@ std::string PiattaformaQt::mostraDialogoApri(const DialogoFile& dialogo)
     return MostraDialogo(dialogo, QFileDialog::AcceptOpen);
 }
 
-std::string PiattaformaQt::mostraDialogoSalva(const DialogoFile& dialogo)
+std::string PiattaformaQt::mostraDialogoSalva(const DialogoFile& dialogo, int& tipo)
 {
-    return MostraDialogo(dialogo, QFileDialog::AcceptSave);
+    return MostraDialogo(dialogo, QFileDialog::AcceptSave, &tipo);
 }
 
 void PiattaformaQt::mostraBox(const BoxMessaggio& box)

@@ -12,7 +12,7 @@ class PiattaformaQt : public Piattaforma
 
   protected:
     std::string mostraDialogoApri(const DialogoFile& dialogo) override;
-    std::string mostraDialogoSalva(const DialogoFile& dialogo) override;
+    std::string mostraDialogoSalva(const DialogoFile& dialogo, int& tipo) override;
     void mostraBox(const BoxMessaggio& box) override;
 };
 

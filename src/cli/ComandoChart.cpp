@@ -31,7 +31,7 @@ class PiattaformaRigaDiComando : public Piattaforma
 
   protected:
     std::string mostraDialogoApri(const DialogoFile&) override { return {}; }
-    std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
 };
 

@@ -37,7 +37,7 @@ int ComandoRsz(const QStringList& argomenti)
     parser.setApplicationDescription(
         "Importa un file di tempi archi (.rsz) come \"Apri File Archi\", con --real-lengths corregge i "
         "tempi come \"Correggi Tempi\", e ne salva la tabella e il riepilogo come \"Salva Tabella\" e "
-        "\"Salva Riepilogo\"; senza --detail ne' --summary stampa il riepilogo.");
+        "\"Salva Riepilogo\"; senza --detail, --summary ne' --workbook stampa il riepilogo.");
     AggiungiOpzioniImportazione(parser);
     parser.addOption({"real-lengths",
                       "Le lunghezze reali degli archi, una per riga del riepilogo separate da \";\" "

@@ -3,7 +3,6 @@
 #include "Comandi.h"
 
 #include "Comune.h"
-#include "Esportazione.h"
 #include "Griglia.h"
 #include "StatisticheRun.h"
 
@@ -37,7 +36,10 @@ void AggiungiOpzioni(QCommandLineParser& parser)
         "misura o sezione media, deviazione standard, minimo, massimo, semiampiezza dell'intervallo "
         "di confidenza e run necessari; senza --summary stampa la tabella.");
     AggiungiAiutoEVersione(parser);
-    parser.addOption({"summary", "Salva le statistiche in OUT (testo tabulato).", "OUT"});
+    parser.addOption(
+        {"summary",
+         "Salva le statistiche in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",
+         "OUT"});
     parser.addOption(
         {"confidence", "Livello di confidenza, tra 0 e 1 (predefinito 0.95).", "LIVELLO", "0.95"});
     parser.addOption({"tolerance", "Semiampiezza ammessa come frazione della media (predefinita 0.05).",
@@ -122,7 +124,7 @@ int ComandoRuns(const QStringList& argomenti)
         if (uscita.isEmpty())
             StampaTabella(statistiche);
         else
-            ScriviFileIntero(PercorsoLocale(uscita), TestoTabulato(statistiche));
+            ScriviGriglia(statistiche, PercorsoLocale(uscita), "Statistiche", separatore);
     });
 }
 

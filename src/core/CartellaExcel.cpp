@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -62,13 +63,28 @@ std::optional<NumeroCella> NumeroDellaCella(std::string_view testo, char separat
     return numero;
 }
 
+namespace {
+
+bool FinisceCon(const std::string& percorso, std::string_view estensione)
+{
+    if (percorso.size() < estensione.size())
+        return false;
+    return std::equal(estensione.begin(), estensione.end(), percorso.end() - static_cast<std::ptrdiff_t>(estensione.size()),
+                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+}
+
+} // namespace
+
 bool NomeCartellaExcel(const std::string& percorso)
 {
-    static constexpr std::string_view kEstensione = ".xlsx";
-    if (percorso.size() < kEstensione.size())
-        return false;
-    return std::equal(kEstensione.begin(), kEstensione.end(), percorso.end() - kEstensione.size(),
-                      [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
+    return FinisceCon(percorso, ".xlsx");
+}
+
+bool FormatoCartellaExcel(const std::string& percorso, bool tipoCartellaScelto)
+{
+    if (NomeCartellaExcel(percorso))
+        return true;
+    return FinisceCon(percorso, ".txt") ? false : tipoCartellaScelto;
 }
 
 void ControllaFoglioExcel(const Griglia& griglia)

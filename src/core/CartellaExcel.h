@@ -31,6 +31,10 @@ std::optional<NumeroCella> NumeroDellaCella(std::string_view testo, char separat
 // A name that ends in ".xlsx", in any letter case.
 bool NomeCartellaExcel(const std::string& percorso);
 
+// Whether a save dialog's answer asks for a workbook: the extension typed, ".xlsx" or ".txt" in any
+// letter case, decides; any other name goes by the type selected in the dialog.
+bool FormatoCartellaExcel(const std::string& percorso, bool tipoCartellaScelto);
+
 struct FoglioExcel
 {
     std::string nome; // at most 31 characters, no [ ] : * ? / or backslash

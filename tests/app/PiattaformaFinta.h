@@ -31,6 +31,8 @@ class PiattaformaFinta : public Piattaforma
     // behaves as cancelled.
     std::deque<std::string> risposteApri;
     std::deque<std::string> risposteSalva;
+    // The file type selected in each save dialog answered, in order; the first type when none is left.
+    std::deque<int> tipiSalva;
 
     std::vector<DialogoMostrato> dialoghi;
     std::vector<BoxMessaggio> box;
@@ -48,8 +50,13 @@ class PiattaformaFinta : public Piattaforma
         return rispondi(TipoDialogo::Apri, dialogo, risposteApri);
     }
 
-    std::string mostraDialogoSalva(const DialogoFile& dialogo) override
+    std::string mostraDialogoSalva(const DialogoFile& dialogo, int& tipo) override
     {
+        tipo = 0;
+        if (!tipiSalva.empty()) {
+            tipo = tipiSalva.front();
+            tipiSalva.pop_front();
+        }
         return rispondi(TipoDialogo::Salva, dialogo, risposteSalva);
     }
 
