@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -152,13 +153,37 @@ struct NumeriAllaC
 };
 #endif
 
+bool Esadecimale(char c)
+{
+    return Cifra(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// Appends the text as a sheet keeps it. A reader takes "_xHHHH_" in a cell for the character
+// U+HHHH (the library writes control characters so): a text that holds it as such gets the
+// underscore's own escape in front, "_x005F_", and reads back unchanged.
+void AccodaTesto(std::string& testi, std::string_view testo)
+{
+    for (std::size_t p = testo.find("_x"); p != std::string_view::npos; p = testo.find("_x")) {
+        const bool escape = p + 7 <= testo.size() && std::all_of(testo.begin() + static_cast<std::ptrdiff_t>(p) + 2,
+                                                                testo.begin() + static_cast<std::ptrdiff_t>(p) + 6,
+                                                                Esadecimale) &&
+                            testo[p + 6] == '_';
+        testi.append(testo.substr(0, p));
+        if (escape)
+            testi += "_x005F";
+        testi += '_';
+        testo.remove_prefix(p + 1);
+    }
+    testi.append(testo);
+}
+
 // A cell of a block as the sheet receives it.
 struct CellaFoglio
 {
     enum class Tipo : std::uint8_t { Vuota, Numero, Testo };
     Tipo tipo = Tipo::Vuota;
     std::uint8_t formato = 0;   // numbers: index into the workbook's number formats
-    std::uint32_t testo = 0;    // texts: where the text starts in the block's texts
+    std::size_t testo = 0;      // texts: where the text starts in the block's texts
     double valore = 0.0;
 };
 
@@ -222,8 +247,28 @@ class Cartella
         }
         return f;
     }
+    // The library writes a sheet's rows to a temporary file of its own without looking at the
+    // result: a full disk there would pass for a workbook written. The file's state tells.
+    void righeScritte(lxw_worksheet* foglio)
+    {
+        std::FILE* righe = foglio->optimize_tmpfile;
+        if (righe == nullptr)
+            return;
+        if (std::fflush(righe) != 0 || std::ferror(righe) != 0)
+            throw Errore("Stream write error");
+        const long byte = std::ftell(righe);
+        if (byte > 0)
+            byteRighe_ += static_cast<std::uintmax_t>(byte);
+    }
     void chiudi(const std::string& destinazione)
     {
+        // Closing copies each sheet's rows into one more temporary file, again without looking at
+        // the writes, then packs the workbook: the room for both is there first, or no workbook.
+        std::error_code codice;
+        const std::filesystem::space_info spazio =
+            std::filesystem::space(std::filesystem::u8path(cartellaTemporanea_.empty() ? "." : cartellaTemporanea_), codice);
+        if (!codice && spazio.available < byteRighe_ + byteRighe_ / 2 + (1u << 20))
+            throw Errore("Cannot create file \"" + destinazione + "\". No space left on device");
         const lxw_error esito = workbook_close(cartella_);
         cartella_ = nullptr;
         if (esito != LXW_NO_ERROR)
@@ -232,6 +277,7 @@ class Cartella
 
   private:
     std::string cartellaTemporanea_;
+    std::uintmax_t byteRighe_ = 0;
     lxw_workbook* cartella_ = nullptr;
     lxw_format* grassetto_ = nullptr;
     std::array<lxw_format*, 2 * (kMassimoDecimali + 1)> formati_{};
@@ -268,8 +314,8 @@ void PreparaBlocco(const Griglia& griglia, int prima, int fine, char separatore,
             if (testo.size() > kMassimoCaratteri && Caratteri(testo) > kMassimoCaratteri)
                 ErroreTestoLungo(prima + static_cast<int>(r) + 1, c);
             cella.tipo = CellaFoglio::Tipo::Testo;
-            cella.testo = static_cast<std::uint32_t>(blocco.testi.size());
-            blocco.testi.append(testo);
+            cella.testo = blocco.testi.size();
+            AccodaTesto(blocco.testi, testo);
             blocco.testi += '\0';
         }
     }
@@ -310,7 +356,9 @@ void ScriviFoglio(Cartella& cartella, const FoglioExcel& dati, char separatore)
         const std::string& intestazione = griglia.intestazione(c);
         if (intestazione.size() > kMassimoCaratteri && Caratteri(intestazione) > kMassimoCaratteri)
             ErroreTestoLungo(0, c);
-        Verifica(worksheet_write_string(foglio, 0, colonna, intestazione.c_str(), cartella.grassetto()));
+        std::string testo;
+        AccodaTesto(testo, intestazione);
+        Verifica(worksheet_write_string(foglio, 0, colonna, testo.c_str(), cartella.grassetto()));
     }
     worksheet_freeze_panes(foglio, 1, 0);
 
@@ -327,6 +375,7 @@ void ScriviFoglio(Cartella& cartella, const FoglioExcel& dati, char separatore)
                           blocchi[static_cast<std::size_t>(b)]);
         },
         [&](long long, int b) { ScriviBlocco(cartella, foglio, colonne, blocchi[static_cast<std::size_t>(b)]); });
+    cartella.righeScritte(foglio);
 }
 
 } // namespace
