@@ -22,8 +22,8 @@ struct DialogoFile
     std::string descrizione; // the first file type's description, e.g. "File di testo ..."
     std::string modello;     // its pattern, e.g. "*.txt"
     std::string estensione;  // default extension without the dot, added to names typed without one
-    bool confermaSovrascrittura = false; // save dialogs: ask before replacing an existing file
-    std::string ultimoPercorso;          // offered as the initial name; updated on every choice
+    bool confermaSovrascrittura = false;         // save dialogs: ask before replacing an existing file
+    std::string ultimoPercorso;                  // offered as the initial name; updated on every choice
     std::vector<TipoFileDialogo> altriTipi = {}; // offered after the first; the selected one's
                                                  // extension is added to names typed without one
     int tipoScelto = 0; // the type selected when the user chose a file: 0 the first, 1 altriTipi[0], ...

@@ -17,6 +17,24 @@ QString DaUtf8(const std::string& testo)
     return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
+// A name typed without an extension takes the extension of the type selected when the user
+// accepts, before the dialog adds it and asks about replacing the file.
+class DialogoConTipi : public QFileDialog
+{
+  public:
+    using QFileDialog::QFileDialog;
+    QStringList estensioni;
+
+  protected:
+    void accept() override
+    {
+        const qsizetype indice = nameFilters().indexOf(selectedNameFilter());
+        if (indice >= 0 && indice < estensioni.size())
+            setDefaultSuffix(estensioni.at(indice));
+        QFileDialog::accept();
+    }
+};
+
 QString Filtro(const std::string& descrizione, const std::string& modello)
 {
     return DaUtf8(descrizione) + QStringLiteral(" (") + DaUtf8(modello) + QStringLiteral(")");
@@ -24,7 +42,7 @@ QString Filtro(const std::string& descrizione, const std::string& modello)
 
 std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo, int* tipo = nullptr)
 {
-    QFileDialog finestra(QApplication::activeWindow());
+    DialogoConTipi finestra(QApplication::activeWindow());
     // Qt's own dialog behaves the same on every desktop: it returns a typed name of a missing file
     // in open mode and adds the default suffix before the overwrite question.
     finestra.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -39,12 +57,7 @@ std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode mo
     finestra.setNameFilters(filtri);
     finestra.selectNameFilter(filtri.first());
     finestra.setDefaultSuffix(estensioni.first());
-    // A name typed without an extension takes the selected type's.
-    QObject::connect(&finestra, &QFileDialog::filterSelected, &finestra, [&](const QString& filtro) {
-        const qsizetype indice = filtri.indexOf(filtro);
-        if (indice >= 0)
-            finestra.setDefaultSuffix(estensioni.at(indice));
-    });
+    finestra.estensioni = estensioni;
     finestra.setOption(QFileDialog::DontConfirmOverwrite, !dialogo.confermaSovrascrittura);
     if (!dialogo.ultimoPercorso.empty())
         finestra.selectFile(DaUtf8(dialogo.ultimoPercorso));

@@ -11,7 +11,8 @@ int ComandoMes(const QStringList& argomenti)
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Importa un file di velocita' sezioni (.mes) come \"Apri File Velocita'\" e ne salva la tabella "
-        "e il riepilogo come \"Salva Tabella\" e \"Salva Riepilogo\"; senza --detail, --summary ne' --workbook "
+        "e il riepilogo come \"Salva Tabella\" e \"Salva Riepilogo\"; senza --detail, --summary ne' "
+        "--workbook "
         "stampa il riepilogo.");
     AggiungiOpzioniImportazione(parser);
     OpzioniImportazione opzioni;

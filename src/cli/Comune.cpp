@@ -134,7 +134,8 @@ void AggiungiOpzioniImportazione(QCommandLineParser& parser)
                       "OUT finisce in .xlsx).",
                       "OUT"});
     parser.addOption(
-        {"summary", "Salva il riepilogo in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",
+        {"summary",
+         "Salva il riepilogo in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",
          "OUT"});
     parser.addOption({"workbook",
                       "Salva tabella e riepilogo come i fogli \"Tabella\" e \"Riepilogo\" di una cartella di "
@@ -185,7 +186,8 @@ void ControllaUscita(const Griglia& griglia, const std::string& percorso)
 
 } // namespace
 
-void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio, char separatore)
+void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio,
+                   char separatore)
 {
     if (NomeCartellaExcel(percorso))
         ScriviCartellaExcel({{nomeFoglio, griglia}}, percorso, separatore);
@@ -214,7 +216,8 @@ void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, co
     if (!opzioni.riepilogo.empty())
         ScriviGriglia(riepilogo, opzioni.riepilogo, "Riepilogo", opzioni.separatore);
     if (!opzioni.cartella.empty())
-        ScriviCartellaExcel({{"Tabella", tabella}, {"Riepilogo", riepilogo}}, opzioni.cartella, opzioni.separatore);
+        ScriviCartellaExcel({{"Tabella", tabella}, {"Riepilogo", riepilogo}}, opzioni.cartella,
+                            opzioni.separatore);
 }
 
 namespace {

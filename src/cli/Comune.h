@@ -80,7 +80,8 @@ void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, co
 
 // One grid to a file: a workbook of one sheet, nomeFoglio, when the name ends in .xlsx, else the
 // tab-delimited text. Checks the grid before the file is touched.
-void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio, char separatore);
+void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio,
+                   char separatore);
 
 // The grid on stdout as a plain-text table: columns padded to their widest cell, numbers to the
 // right. Fails as a file export does when stdout cannot take it.

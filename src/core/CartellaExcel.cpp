@@ -70,7 +70,8 @@ bool FinisceCon(const std::string& percorso, std::string_view estensione)
 {
     if (percorso.size() < estensione.size())
         return false;
-    return std::equal(estensione.begin(), estensione.end(), percorso.end() - static_cast<std::ptrdiff_t>(estensione.size()),
+    return std::equal(estensione.begin(), estensione.end(),
+                      percorso.end() - static_cast<std::ptrdiff_t>(estensione.size()),
                       [](char a, char b) { return a == (b >= 'A' && b <= 'Z' ? b - 'A' + 'a' : b); });
 }
 
@@ -93,11 +94,12 @@ void ControllaFoglioExcel(const Griglia& griglia)
     griglia.intestazione(0); // a grid without columns fails here
     if (griglia.numeroColonne() > kColonneFoglio)
         throw Errore("La griglia ha " + std::to_string(griglia.numeroColonne()) +
-                     " colonne e un foglio di Excel ne contiene al massimo " + std::to_string(kColonneFoglio) +
-                     ": salvala come testo delimitato da tabulatura");
+                     " colonne e un foglio di Excel ne contiene al massimo " +
+                     std::to_string(kColonneFoglio) + ": salvala come testo delimitato da tabulatura");
     if (griglia.numeroRighe() > kRigheFoglio - 1)
         throw Errore("La griglia ha " + std::to_string(griglia.numeroRighe()) +
-                     " righe e un foglio di Excel ne contiene al massimo " + std::to_string(kRigheFoglio - 1) +
+                     " righe e un foglio di Excel ne contiene al massimo " +
+                     std::to_string(kRigheFoglio - 1) +
                      " oltre all'intestazione: salvala come testo delimitato da tabulatura");
 }
 
@@ -164,9 +166,9 @@ bool Esadecimale(char c)
 void AccodaTesto(std::string& testi, std::string_view testo)
 {
     for (std::size_t p = testo.find("_x"); p != std::string_view::npos; p = testo.find("_x")) {
-        const bool escape = p + 7 <= testo.size() && std::all_of(testo.begin() + static_cast<std::ptrdiff_t>(p) + 2,
-                                                                testo.begin() + static_cast<std::ptrdiff_t>(p) + 6,
-                                                                Esadecimale) &&
+        const bool escape = p + 7 <= testo.size() &&
+                            std::all_of(testo.begin() + static_cast<std::ptrdiff_t>(p) + 2,
+                                        testo.begin() + static_cast<std::ptrdiff_t>(p) + 6, Esadecimale) &&
                             testo[p + 6] == '_';
         testi.append(testo.substr(0, p));
         if (escape)
@@ -182,8 +184,8 @@ struct CellaFoglio
 {
     enum class Tipo : std::uint8_t { Vuota, Numero, Testo };
     Tipo tipo = Tipo::Vuota;
-    std::uint8_t formato = 0;   // numbers: index into the workbook's number formats
-    std::size_t testo = 0;      // texts: where the text starts in the block's texts
+    std::uint8_t formato = 0; // numbers: index into the workbook's number formats
+    std::size_t testo = 0;    // texts: where the text starts in the block's texts
     double valore = 0.0;
 };
 
@@ -219,8 +221,17 @@ class Cartella
     Cartella& operator=(const Cartella&) = delete;
     ~Cartella()
     {
-        if (cartella_ != nullptr)
-            lxw_workbook_free(cartella_);
+        if (cartella_ == nullptr)
+            return;
+        // Freed unwritten, the library leaves its sheets' temporary files open (and, on Windows,
+        // on disk): they are closed here.
+        for (lxw_worksheet* foglio : fogli_)
+            if (foglio->optimize_tmpfile != nullptr) {
+                std::fclose(foglio->optimize_tmpfile);
+                foglio->optimize_tmpfile = nullptr;
+                foglio->file = nullptr;
+            }
+        lxw_workbook_free(cartella_);
     }
 
     lxw_worksheet* foglio(const std::string& nome)
@@ -228,6 +239,7 @@ class Cartella
         lxw_worksheet* foglio = workbook_add_worksheet(cartella_, nome.c_str());
         if (foglio == nullptr)
             throw Errore("Nome di foglio non valido: " + nome);
+        fogli_.push_back(foglio);
         return foglio;
     }
     lxw_format* grassetto() const { return grassetto_; }
@@ -265,8 +277,8 @@ class Cartella
         // Closing copies each sheet's rows into one more temporary file, again without looking at
         // the writes, then packs the workbook: the room for both is there first, or no workbook.
         std::error_code codice;
-        const std::filesystem::space_info spazio =
-            std::filesystem::space(std::filesystem::u8path(cartellaTemporanea_.empty() ? "." : cartellaTemporanea_), codice);
+        const std::filesystem::space_info spazio = std::filesystem::space(
+            std::filesystem::u8path(cartellaTemporanea_.empty() ? "." : cartellaTemporanea_), codice);
         if (!codice && spazio.available < byteRighe_ + byteRighe_ / 2 + (1u << 20))
             throw Errore("Cannot create file \"" + destinazione + "\". No space left on device");
         const lxw_error esito = workbook_close(cartella_);
@@ -279,6 +291,7 @@ class Cartella
     std::string cartellaTemporanea_;
     std::uintmax_t byteRighe_ = 0;
     lxw_workbook* cartella_ = nullptr;
+    std::vector<lxw_worksheet*> fogli_;
     lxw_format* grassetto_ = nullptr;
     std::array<lxw_format*, 2 * (kMassimoDecimali + 1)> formati_{};
 };
@@ -304,7 +317,8 @@ void PreparaBlocco(const Griglia& griglia, int prima, int fine, char separatore,
             const std::string_view testo = testi[r];
             if (testo.empty())
                 continue;
-            CellaFoglio& cella = blocco.celle[r * static_cast<std::size_t>(colonne) + static_cast<std::size_t>(c)];
+            CellaFoglio& cella =
+                blocco.celle[r * static_cast<std::size_t>(colonne) + static_cast<std::size_t>(c)];
             if (const std::optional<NumeroCella> numero = NumeroDellaCella(testo, separatore)) {
                 cella.tipo = CellaFoglio::Tipo::Numero;
                 cella.valore = numero->valore;
@@ -335,9 +349,11 @@ void ScriviBlocco(Cartella& cartella, lxw_worksheet* foglio, int colonne, const 
         for (int c = 0; c < colonne; ++c, ++cella) {
             const auto colonna = static_cast<lxw_col_t>(c);
             if (cella->tipo == CellaFoglio::Tipo::Numero)
-                Verifica(worksheet_write_number(foglio, riga, colonna, cella->valore, cartella.formato(cella->formato)));
+                Verifica(worksheet_write_number(foglio, riga, colonna, cella->valore,
+                                                cartella.formato(cella->formato)));
             else if (cella->tipo == CellaFoglio::Tipo::Testo)
-                Verifica(worksheet_write_string(foglio, riga, colonna, blocco.testi.data() + cella->testo, nullptr));
+                Verifica(worksheet_write_string(foglio, riga, colonna, blocco.testi.data() + cella->testo,
+                                                nullptr));
         }
     }
 }
@@ -352,7 +368,8 @@ void ScriviFoglio(Cartella& cartella, const FoglioExcel& dati, char separatore)
     for (int c = 0; c < colonne; ++c) {
         const auto colonna = static_cast<lxw_col_t>(c);
         Verifica(worksheet_set_column_pixels(foglio, colonna, colonna,
-                                             static_cast<std::uint32_t>(std::max(0, griglia.larghezza(c))), nullptr));
+                                             static_cast<std::uint32_t>(std::max(0, griglia.larghezza(c))),
+                                             nullptr));
         const std::string& intestazione = griglia.intestazione(c);
         if (intestazione.size() > kMassimoCaratteri && Caratteri(intestazione) > kMassimoCaratteri)
             ErroreTestoLungo(0, c);
@@ -374,7 +391,9 @@ void ScriviFoglio(Cartella& cartella, const FoglioExcel& dati, char separatore)
                           static_cast<int>(std::min<long long>(prima + perBlocco, righe)), separatore,
                           blocchi[static_cast<std::size_t>(b)]);
         },
-        [&](long long, int b) { ScriviBlocco(cartella, foglio, colonne, blocchi[static_cast<std::size_t>(b)]); });
+        [&](long long, int b) {
+            ScriviBlocco(cartella, foglio, colonne, blocchi[static_cast<std::size_t>(b)]);
+        });
     cartella.righeScritte(foglio);
 }
 

@@ -39,33 +39,32 @@ std::string Descrizione(const std::error_code& codice)
     throw Errore("Cannot create file \"" + percorso.u8string() + "\". " + Descrizione(codice));
 }
 
+// fopen with the path in the system's own characters (wide on Windows).
+std::FILE* ApriCon(const fs::path& percorso, [[maybe_unused]] const char* modo,
+                   [[maybe_unused]] const wchar_t* modoLargo)
+{
+#ifdef _WIN32
+    return _wfopen(percorso.c_str(), modoLargo);
+#else
+    return std::fopen(percorso.c_str(), modo);
+#endif
+}
+
 std::FILE* Apri(const fs::path& percorso, bool nuovo)
 {
     // "x": never open a file that someone else created under the same name.
-#ifdef _WIN32
-    return _wfopen(percorso.c_str(), nuovo ? L"wbx" : L"ab");
-#else
-    return std::fopen(percorso.c_str(), nuovo ? "wbx" : "ab");
-#endif
+    return nuovo ? ApriCon(percorso, "wbx", L"wbx") : ApriCon(percorso, "ab", L"ab");
 }
 
 std::FILE* ApriLettura(const fs::path& percorso)
 {
-#ifdef _WIN32
-    return _wfopen(percorso.c_str(), L"rb");
-#else
-    return std::fopen(percorso.c_str(), "rb");
-#endif
+    return ApriCon(percorso, "rb", L"rb");
 }
 
 // Opens a file for writing from its start, as it is: for targets that are not regular files.
 std::FILE* ApriDiretto(const fs::path& percorso)
 {
-#ifdef _WIN32
-    return _wfopen(percorso.c_str(), L"wb");
-#else
-    return std::fopen(percorso.c_str(), "wb");
-#endif
+    return ApriCon(percorso, "wb", L"wb");
 }
 
 std::error_code UltimoErrore()
@@ -309,7 +308,8 @@ void ScriviFileTramite(const std::string& percorso, const std::function<void(con
         if (!Chiudi(*temporaneo))
             throw Errore("Stream write error");
         scrivi(temporaneo->percorso().u8string());
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> letto(ApriLettura(temporaneo->percorso()), &std::fclose);
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> letto(ApriLettura(temporaneo->percorso()),
+                                                              &std::fclose);
         if (!letto)
             ErroreCreazione(d.assoluto, UltimoErrore());
         ScriviFile(percorso, [&](std::FILE* file) {

@@ -218,8 +218,13 @@ TEST(PiattaformaQt, IlDialogoDiSalvataggioOffreLaCartellaDiExcelDopoIlTesto)
     QTemporaryDir cartella;
     const QString base = cartella.path() + QStringLiteral("/");
     PiattaformaQt piattaforma("Marvento");
-    DialogoFile salva{"File di testo delimitato da tabulatura", "*.txt", "txt", true, {},
-                      {{"Cartella di lavoro di Excel", "*.xlsx", "xlsx"}}, 0};
+    DialogoFile salva{"File di testo delimitato da tabulatura",
+                      "*.txt",
+                      "txt",
+                      true,
+                      (base + "prima.txt").toStdString(),
+                      {{"Cartella di lavoro di Excel", "*.xlsx", "xlsx"}},
+                      0};
     Copione copione;
     copione.aggiungi("QFileDialog", [&](QWidget* d) {
         auto* dialogo = static_cast<QFileDialog*>(d);
@@ -236,7 +241,6 @@ TEST(PiattaformaQt, IlDialogoDiSalvataggioOffreLaCartellaDiExcelDopoIlTesto)
 
     EXPECT_EQ(piattaforma.salvaFile(salva), (base + "riepilogo.xlsx").toStdString());
     EXPECT_EQ(salva.tipoScelto, 1);
-    salva.ultimoPercorso = base.toStdString();
     EXPECT_EQ(piattaforma.salvaFile(salva), (base + "tabella.txt").toStdString());
     EXPECT_EQ(salva.tipoScelto, 0);
 }
@@ -462,8 +466,9 @@ TEST_F(MenuGEN, IlTipoSceltoOLEstensioneDigitataDecidonoSeScrivereUnaCartellaDiE
         finestra.SalvaTabella_BTNClick();
         const std::string byte = LeggiFile(Percorso(caso.nome));
         EXPECT_EQ(byte.rfind("PK\x03\x04", 0) == 0, caso.cartella) << caso.nome;
-        if (!caso.cartella)
+        if (!caso.cartella) {
             EXPECT_EQ(byte, "Misura\tVel\r\n1\t87,3\r\n") << caso.nome;
+        }
     }
     EXPECT_TRUE(finta.box.empty());
     ASSERT_FALSE(finta.dialoghi.empty());

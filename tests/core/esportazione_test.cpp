@@ -10,8 +10,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -309,8 +309,9 @@ TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
     const std::string vecchio = "Num.\tTempo\r\n1\t12,500\r\n";
     Scrivi(destinazione, vecchio);
 
-    EXPECT_EQ(FallimentoConLimite(1024, [&] { ScriviFileIntero(destinazione.string(), std::string(200000, 'n')); }),
-              "Stream write error");
+    EXPECT_EQ(
+        FallimentoConLimite(1024, [&] { ScriviFileIntero(destinazione.string(), std::string(200000, 'n')); }),
+        "Stream write error");
     EXPECT_EQ(Leggi(destinazione), vecchio);
     EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"riepilogo.txt"});
 }
@@ -438,9 +439,10 @@ TEST_F(ScriviFile, CartellaExcelOltreIlFoglioRifiutataSenzaToccareIlFile)
         {GrigliaVuota(1, kColonneFoglio + 1),
          "La griglia ha 16385 colonne e un foglio di Excel ne contiene al massimo 16384: salvala come testo "
          "delimitato da tabulatura"},
-        {GrigliaVuota(kRigheFoglio, 1), "La griglia ha 1048576 righe e un foglio di Excel ne contiene al massimo "
-                                        "1048575 oltre all'intestazione: salvala come testo delimitato da "
-                                        "tabulatura"},
+        {GrigliaVuota(kRigheFoglio, 1),
+         "La griglia ha 1048576 righe e un foglio di Excel ne contiene al massimo "
+         "1048575 oltre all'intestazione: salvala come testo delimitato da "
+         "tabulatura"},
     };
     for (const auto& caso : casi) {
         try {
@@ -488,8 +490,8 @@ TEST_F(ScriviFile, CartellaExcelConUnTestoTroppoLungoLasciaLaVecchia)
         ScriviUnFoglio(griglia, destinazione);
         FAIL() << "no failure";
     } catch (const Errore& errore) {
-        EXPECT_STREQ(errore.what(),
-                     "La cella della riga 3, colonna 2 ha piu' di 32767 caratteri, quanti ne contiene una cella di Excel");
+        EXPECT_STREQ(errore.what(), "La cella della riga 3, colonna 2 ha piu' di 32767 caratteri, quanti ne "
+                                    "contiene una cella di Excel");
     }
     EXPECT_TRUE(Leggi(destinazione) == vecchio);
     EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
@@ -511,7 +513,8 @@ TEST_F(ScriviFile, CartellaExcelFallitaAMetaLasciaLaVecchia)
     const std::string vecchio = Leggi(destinazione);
     ASSERT_TRUE(Zip(vecchio));
 
-    EXPECT_EQ(FallimentoConLimite(200'000, [&] { ScriviUnFoglio(griglia, destinazione); }), "Stream write error");
+    EXPECT_EQ(FallimentoConLimite(200'000, [&] { ScriviUnFoglio(griglia, destinazione); }),
+              "Stream write error");
     EXPECT_TRUE(Leggi(destinazione) == vecchio);
     EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
 
