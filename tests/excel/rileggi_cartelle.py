@@ -18,7 +18,6 @@ Exit status 0 when everything agrees, 1 otherwise, 77 (skipped) without openpyxl
 import argparse
 import glob
 import os
-import random
 import re
 import subprocess
 import sys
@@ -241,12 +240,7 @@ def main():
                 if tipo in per_tipo and prova_file(a.cli, percorso, tipo, cartella, os.path.basename(percorso)):
                     provati += 1
                     per_tipo[tipo].append(percorso)
-        rng = random.Random(a.seed)
-        for i in range(a.casi):
-            nome, tipo, dati, _ = genera_casi.genera(rng, i)
-            sorgente = os.path.join(cartella, nome)
-            with open(sorgente, "wb") as f:
-                f.write(dati)
+        for nome, sorgente, tipo, _, _ in genera_casi.scrivi_generati(cartella, a.seed, a.casi):
             if prova_file(a.cli, sorgente, tipo, cartella, nome):
                 provati += 1
         for file in per_tipo.values():
