@@ -38,7 +38,7 @@ class PiattaformaBench : public Piattaforma
         orologio_.start();
         return file_;
     }
-    std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { errore = box.testo; }
     std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
                                                            const std::vector<CampoNumero>&) override

@@ -7,15 +7,15 @@
 #   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
 #
 # Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA). MARVENTO_BENCH_CASI
-# picks the sections (default "cli core finestra run"); MARVENTO_CLI times another marvento-cli (an
-# older build, say) in the cli section.
+# picks the sections (default "cli cartella core finestra run"); MARVENTO_CLI times another
+# marvento-cli (an older build, say) in the cli section.
 set -euo pipefail
 QUI=$(cd "$(dirname "$0")" && pwd)
 BUILD=$(cd "${1:-$QUI/../build-perf}" && pwd)
 VOLTE=${2:-5}
 DATI=${MARVENTO_BENCH_DATA:-$QUI/data}
 export MARVENTO_BENCH_DATA=$DATI
-CASI=${MARVENTO_BENCH_CASI:-cli core finestra run}
+CASI=${MARVENTO_BENCH_CASI:-cli cartella core finestra run}
 CLI=${MARVENTO_CLI:-$BUILD/src/cli/marvento-cli}
 NUCLEO=$BUILD/bench/marvento_bench_core
 FINESTRA=$BUILD/bench/marvento_bench_finestra
@@ -70,6 +70,20 @@ for tipo in mes rsz; do
 done
 crescita "marvento-cli mes"
 crescita "marvento-cli rsz"
+
+fi
+
+if [[ " $CASI " == *" cartella "* ]]; then
+echo "== marvento-cli: import, summary and both grids as one workbook (--workbook; $VOLTE runs, medians)"
+for tipo in mes rsz; do
+    casi=()
+    for mb in 10 100; do
+        [ ${#casi[@]} -eq 0 ] || casi+=(--)
+        casi+=("marvento-cli $tipo --workbook" $mb "$CLI" $tipo "$DATI/$tipo-$mb.$tipo" --decimal-separator , \
+            --workbook "$USCITA/c$mb.xlsx")
+    done
+    misura "${casi[@]}"
+done
 
 fi
 

@@ -3,7 +3,7 @@
 
 MARVENTO_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
   libxkbcommon-dev libgl-dev libgtest-dev libgmock-dev googletest libbenchmark-dev libboost-math-dev
-  qt6-translations-l10n)
+  qt6-translations-l10n libxlsxwriter-dev python3-openpyxl)
 
 marvento_install_missing() {
   local missing=() p

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cross-compiles the core and its tests for 64-bit Windows with mingw-w64 and runs the test programs
 # under wine. Everything goes into build-mingw/: GoogleTest built from /usr/src/googletest with the
-# same compiler, the project (core only) and the wine prefix. Installs what is missing when run as
-# root on Debian 12. Extra arguments go to the project's cmake configure step.
+# same compiler, the project (core only) and the wine prefix; zlib and libxlsxwriter come from
+# scripts/windows-deps.sh, which builds them once into its cache outside the tree. Installs what is
+# missing when run as root on Debian 12. Extra arguments go to the project's cmake configure step.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -38,6 +39,9 @@ if [ ! -f "$out/googletest-install/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake --install "$out/googletest" >/dev/null
 fi
 
+echo "== zlib and libxlsxwriter for Windows (scripts/windows-deps.sh)"
+deps=$("$root/scripts/windows-deps.sh" | tail -n 1)
+
 echo "== Core and its tests for Windows ($out/marvento)"
 # Boost.Math is header-only: the Debian headers serve the cross compiler too, from a folder of their
 # own, since handing it all of /usr/include would put glibc's headers before mingw's.
@@ -46,7 +50,7 @@ ln -sfn /usr/include/boost "$out/boost/include/boost"
 # Tests are listed when ctest runs, not after each link, so the build never waits for wine.
 cmake -S . -B "$out/marvento" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMARVENTO_BUILD_APP=OFF \
-  -DCMAKE_FIND_ROOT_PATH="$out/googletest-install" -DBoost_INCLUDE_DIR="$out/boost/include" \
+  -DCMAKE_FIND_ROOT_PATH="$out/googletest-install;$deps" -DBoost_INCLUDE_DIR="$out/boost/include" \
   -DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST "$@" >/dev/null
 # Keep going past a test program that does not compile for Windows: the others still run.
 build_failed=no

@@ -18,9 +18,12 @@ std::vector<std::string> Piattaforma::apriFile(DialogoFile& dialogo)
 
 std::string Piattaforma::salvaFile(DialogoFile& dialogo)
 {
-    std::string percorso = mostraDialogoSalva(dialogo);
-    if (!percorso.empty())
+    int tipo = 0;
+    std::string percorso = mostraDialogoSalva(dialogo, tipo);
+    if (!percorso.empty()) {
         dialogo.ultimoPercorso = percorso;
+        dialogo.tipoScelto = tipo;
+    }
     return percorso;
 }
 

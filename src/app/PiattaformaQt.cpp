@@ -23,40 +23,62 @@ QString DaUtf8(const std::string& testo)
     return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
-// The open dialog takes several files, and still returns a typed name of a missing file: its reader
-// says what is wrong with it, as for any file that does not read.
-class DialogoApri : public QFileDialog
+// Open mode takes several files and still returns a typed name of a missing file: its reader says
+// what is wrong with it, as for any file that does not read. A name typed without an extension
+// takes the extension of the type selected when the user accepts, before the dialog adds it and
+// asks about replacing the file.
+class DialogoConTipi : public QFileDialog
 {
   public:
     using QFileDialog::QFileDialog;
+    QStringList estensioni;
 
+  protected:
     void accept() override
     {
+        const qsizetype indice = nameFilters().indexOf(selectedNameFilter());
+        if (indice >= 0 && indice < estensioni.size())
+            setDefaultSuffix(estensioni.at(indice));
         const QStringList scelti = selectedFiles();
         const bool manca = std::any_of(scelti.begin(), scelti.end(),
                                        [](const QString& file) { return !QFileInfo::exists(file); });
-        if (manca)
+        if (acceptMode() == QFileDialog::AcceptOpen && manca)
             QDialog::accept();
         else
             QFileDialog::accept();
     }
 };
 
-QStringList MostraDialogo(QFileDialog& finestra, const DialogoFile& dialogo, QFileDialog::AcceptMode modo)
+QString Filtro(const std::string& descrizione, const std::string& modello)
 {
+    return DaUtf8(descrizione) + QStringLiteral(" (") + DaUtf8(modello) + QStringLiteral(")");
+}
+
+// The chosen files, none on a cancel; tipo receives the index of the file type selected.
+QStringList MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo, int& tipo)
+{
+    DialogoConTipi finestra(QApplication::activeWindow());
     // Qt's own dialog behaves the same on every desktop: it returns a typed name of a missing file
     // in open mode and adds the default suffix before the overwrite question.
     finestra.setOption(QFileDialog::DontUseNativeDialog, true);
     finestra.setAcceptMode(modo);
     finestra.setFileMode(modo == QFileDialog::AcceptOpen ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
-    finestra.setNameFilter(DaUtf8(dialogo.descrizione) + QStringLiteral(" (") + DaUtf8(dialogo.modello) +
-                           QStringLiteral(")"));
-    finestra.setDefaultSuffix(DaUtf8(dialogo.estensione));
+    QStringList filtri{Filtro(dialogo.descrizione, dialogo.modello)};
+    QStringList estensioni{DaUtf8(dialogo.estensione)};
+    for (const TipoFileDialogo& altro : dialogo.altriTipi) {
+        filtri << Filtro(altro.descrizione, altro.modello);
+        estensioni << DaUtf8(altro.estensione);
+    }
+    finestra.setNameFilters(filtri);
+    finestra.selectNameFilter(filtri.first());
+    finestra.setDefaultSuffix(estensioni.first());
+    finestra.estensioni = estensioni;
     finestra.setOption(QFileDialog::DontConfirmOverwrite, !dialogo.confermaSovrascrittura);
     if (!dialogo.ultimoPercorso.empty())
         finestra.selectFile(DaUtf8(dialogo.ultimoPercorso));
     if (finestra.exec() != QDialog::Accepted)
         return {};
+    tipo = static_cast<int>(std::max<qsizetype>(0, filtri.indexOf(finestra.selectedNameFilter())));
     return finestra.selectedFiles();
 }
 
@@ -64,8 +86,8 @@ QStringList MostraDialogo(QFileDialog& finestra, const DialogoFile& dialogo, QFi
 
 std::vector<std::string> PiattaformaQt::mostraDialogoApri(const DialogoFile& dialogo)
 {
-    DialogoApri finestra(QApplication::activeWindow());
-    QStringList scelti = MostraDialogo(finestra, dialogo, QFileDialog::AcceptOpen);
+    int tipo = 0;
+    QStringList scelti = MostraDialogo(dialogo, QFileDialog::AcceptOpen, tipo);
     // The runs in the order the list shows their names, "_2" before "_10".
     QCollator ordine;
     ordine.setNumericMode(true);
@@ -76,10 +98,9 @@ std::vector<std::string> PiattaformaQt::mostraDialogoApri(const DialogoFile& dia
     return percorsi;
 }
 
-std::string PiattaformaQt::mostraDialogoSalva(const DialogoFile& dialogo)
+std::string PiattaformaQt::mostraDialogoSalva(const DialogoFile& dialogo, int& tipo)
 {
-    QFileDialog finestra(QApplication::activeWindow());
-    const QStringList scelti = MostraDialogo(finestra, dialogo, QFileDialog::AcceptSave);
+    const QStringList scelti = MostraDialogo(dialogo, QFileDialog::AcceptSave, tipo);
     return scelti.isEmpty() ? std::string() : scelti.first().toStdString();
 }
 

@@ -12,7 +12,7 @@ class PiattaformaQt : public Piattaforma
 
   protected:
     std::vector<std::string> mostraDialogoApri(const DialogoFile& dialogo) override;
-    std::string mostraDialogoSalva(const DialogoFile& dialogo) override;
+    std::string mostraDialogoSalva(const DialogoFile& dialogo, int& tipo) override;
     void mostraBox(const BoxMessaggio& box) override;
     std::optional<std::vector<double>> mostraDialogoNumeri(const std::string& titolo,
                                                            const std::vector<CampoNumero>& campi) override;

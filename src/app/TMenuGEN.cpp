@@ -2,6 +2,7 @@
 
 #include "ui_TMenuGEN.h"
 
+#include "CartellaExcel.h"
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Importazione.h"
@@ -272,15 +273,15 @@ void TMenuGEN::Diagrammi_BTNClick()
 
 void TMenuGEN::SalvaTabella_BTNClick()
 {
-    esegui([this] { SalvaGriglia(tabella_); });
+    esegui([this] { SalvaGriglia(tabella_, "Tabella"); });
 }
 
 void TMenuGEN::SalvaRiepilogo_BTNClick()
 {
-    esegui([this] { SalvaGriglia(riepilogo_); });
+    esegui([this] { SalvaGriglia(riepilogo_, "Riepilogo"); });
 }
 
-void TMenuGEN::SalvaGriglia(Griglia& griglia)
+void TMenuGEN::SalvaGriglia(Griglia& griglia, const char* nomeFoglio)
 {
     const std::string percorso = piattaforma_.salvaFile(DialogoSalva_);
     if (percorso.empty()) {
@@ -288,8 +289,11 @@ void TMenuGEN::SalvaGriglia(Griglia& griglia)
         return;
     }
     // A grid that cannot be exported fails before the file is touched; the rows then go to a
-    // temporary file a block at a time, which replaces the chosen one only when complete.
-    ScriviTabulato(griglia, percorso);
+    // temporary file, which replaces the chosen one only when complete.
+    if (FormatoCartellaExcel(percorso, DialogoSalva_.tipoScelto == 1))
+        ScriviCartellaExcel({{nomeFoglio, griglia}}, percorso, separatore_);
+    else
+        ScriviTabulato(griglia, percorso);
 }
 
 } // namespace marvento

@@ -88,7 +88,8 @@ class TMenuGEN : public QWidget
     // that escapes the handler in the error box; the program goes on. The views are refreshed in
     // any case, so that a partial state left by a failure stays visible.
     void esegui(const std::function<void()>& gestore);
-    void SalvaGriglia(Griglia& griglia);
+    // nomeFoglio names the sheet when the user saves a workbook.
+    void SalvaGriglia(Griglia& griglia, const char* nomeFoglio);
     // The two imports; a given percorso replaces the dialog's answer and becomes the dialog's
     // last path, as a choice in the dialog would.
     void ApriFileVelocita(const std::optional<std::vector<std::string>>& percorsi);
@@ -109,7 +110,14 @@ class TMenuGEN : public QWidget
     DialogoFile DialogoApri_Velocita_{"File velocita' sezioni", "*.mes", "mes", false, {}};
     DialogoFile DialogoApri_TempiArchi_{"File tempi archi", "*.rsz", "rsz", false, {}};
     // Both export buttons share this one, so the path chosen for one table is offered for the other.
-    DialogoFile DialogoSalva_{"File di testo delimitato da tabulatura", "*.txt", "txt", true, {}};
+    // The tab-delimited text comes first and is selected; a workbook is the second type.
+    DialogoFile DialogoSalva_{"File di testo delimitato da tabulatura",
+                              "*.txt",
+                              "txt",
+                              true,
+                              {},
+                              {{"Cartella di lavoro di Excel", "*.xlsx", "xlsx"}},
+                              0};
     TDiagrammi* Diagrammi_ = nullptr;
 };
 

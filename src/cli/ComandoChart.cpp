@@ -32,7 +32,7 @@ class PiattaformaRigaDiComando : public Piattaforma
 
   protected:
     std::vector<std::string> mostraDialogoApri(const DialogoFile&) override { return {}; }
-    std::string mostraDialogoSalva(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
     void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
     std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
                                                            const std::vector<CampoNumero>&) override

@@ -37,9 +37,9 @@ int ComandoRsz(const QStringList& argomenti)
     parser.setApplicationDescription(
         "Importa un file di tempi archi (.rsz) come \"Apri File Archi\", con --real-lengths corregge i "
         "tempi come \"Correggi Tempi\", e ne salva la tabella e il riepilogo come \"Salva Tabella\" e "
-        "\"Salva Riepilogo\"; senza --detail ne' --summary stampa il riepilogo. Piu' file sono i run "
-        "di uno scenario: una tabella di tutti i run e un riepilogo con le figure di tutti i run "
-        "insieme e le statistiche tra i run.");
+        "\"Salva Riepilogo\"; senza --detail, --summary ne' --workbook stampa il riepilogo. Piu' file "
+        "sono i run di uno scenario: una tabella di tutti i run e un riepilogo con le figure di tutti "
+        "i run insieme e le statistiche tra i run.");
     AggiungiOpzioniImportazione(parser);
     parser.addOption({"real-lengths",
                       "Le lunghezze reali degli archi, una per riga del riepilogo separate da \";\" "

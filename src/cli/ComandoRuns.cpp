@@ -3,7 +3,6 @@
 #include "Comandi.h"
 
 #include "Comune.h"
-#include "Esportazione.h"
 #include "Griglia.h"
 #include "StatisticheRun.h"
 
@@ -24,7 +23,10 @@ void AggiungiOpzioni(QCommandLineParser& parser)
         "misura o sezione media, deviazione standard, minimo, massimo, semiampiezza dell'intervallo "
         "di confidenza e run necessari; senza --summary stampa la tabella.");
     AggiungiAiutoEVersione(parser);
-    parser.addOption({"summary", "Salva le statistiche in OUT (testo tabulato).", "OUT"});
+    parser.addOption(
+        {"summary",
+         "Salva le statistiche in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",
+         "OUT"});
     AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
     parser.addPositionalArgument("FILE", "I file dei run, almeno due, tutti dello stesso tipo.", "FILE...");
@@ -104,7 +106,7 @@ int ComandoRuns(const QStringList& argomenti)
         if (uscita.isEmpty())
             StampaTabella(statistiche);
         else
-            ScriviFileIntero(PercorsoLocale(uscita), TestoTabulato(statistiche));
+            ScriviGriglia(statistiche, PercorsoLocale(uscita), "Statistiche", separatore);
     });
 }
 

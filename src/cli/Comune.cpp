@@ -1,5 +1,6 @@
 #include "Comune.h"
 
+#include "CartellaExcel.h"
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Griglia.h"
@@ -166,8 +167,18 @@ std::string PercorsoLocale(const QString& percorso)
 void AggiungiOpzioniImportazione(QCommandLineParser& parser)
 {
     AggiungiAiutoEVersione(parser);
-    parser.addOption({"detail", "Salva la tabella di dettaglio in OUT (testo tabulato).", "OUT"});
-    parser.addOption({"summary", "Salva il riepilogo in OUT (testo tabulato).", "OUT"});
+    parser.addOption({"detail",
+                      "Salva la tabella di dettaglio in OUT (testo tabulato; cartella di lavoro di Excel se "
+                      "OUT finisce in .xlsx).",
+                      "OUT"});
+    parser.addOption(
+        {"summary",
+         "Salva il riepilogo in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",
+         "OUT"});
+    parser.addOption({"workbook",
+                      "Salva tabella e riepilogo come i fogli \"Tabella\" e \"Riepilogo\" di una cartella di "
+                      "lavoro di Excel in OUT.",
+                      "OUT.xlsx"});
     AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
     parser.addPositionalArgument("FILE",
@@ -180,7 +191,7 @@ std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStrin
                                         OpzioniImportazione& opzioni)
 {
     if (const auto uscita = AnalizzaComuni(
-            parser, argomenti, {"detail", "summary", "confidence", "tolerance", "decimal-separator"}))
+            parser, argomenti, {"detail", "summary", "workbook", "confidence", "tolerance", "decimal-separator"}))
         return uscita;
     const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
     for (const QString& file : parser.positionalArguments())
@@ -189,30 +200,69 @@ std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStrin
         opzioni.dettaglio = assoluto(parser.value("detail"));
     if (parser.isSet("summary"))
         opzioni.riepilogo = assoluto(parser.value("summary"));
-    if (parser.isSet("detail") && parser.isSet("summary") && opzioni.dettaglio == opzioni.riepilogo)
-        return ErroreUso(parser, QStringLiteral("--detail e --summary indicano lo stesso file."));
+    if (parser.isSet("workbook"))
+        opzioni.cartella = assoluto(parser.value("workbook"));
+    const struct
+    {
+        const std::string& a;
+        const std::string& b;
+        const char* problema;
+    } coppie[] = {{opzioni.dettaglio, opzioni.riepilogo, "--detail e --summary indicano lo stesso file."},
+                  {opzioni.dettaglio, opzioni.cartella, "--detail e --workbook indicano lo stesso file."},
+                  {opzioni.riepilogo, opzioni.cartella, "--summary e --workbook indicano lo stesso file."}};
+    for (const auto& coppia : coppie)
+        if (!coppia.a.empty() && coppia.a == coppia.b)
+            return ErroreUso(parser, QString::fromUtf8(coppia.problema));
     if (const auto uscita = LeggiOpzioniRun(parser, opzioni.run))
         return uscita;
     return LeggiSeparatore(parser, opzioni.separatore);
 }
 
+namespace {
+
+// The check that the export of a grid to this file makes before it touches the file.
+void ControllaUscita(const Griglia& griglia, const std::string& percorso)
+{
+    if (NomeCartellaExcel(percorso))
+        ControllaFoglioExcel(griglia);
+    else
+        griglia.intestazione(0); // a grid without columns cannot be exported
+}
+
+} // namespace
+
+void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio,
+                   char separatore)
+{
+    if (NomeCartellaExcel(percorso))
+        ScriviCartellaExcel({{nomeFoglio, griglia}}, percorso, separatore);
+    else
+        ScriviTabulato(griglia, percorso);
+}
+
 void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo)
 {
-    if (opzioni.dettaglio.empty() && opzioni.riepilogo.empty()) {
+    if (opzioni.dettaglio.empty() && opzioni.riepilogo.empty() && opzioni.cartella.empty()) {
         StampaTabella(riepilogo);
         return;
     }
-    // Both grids checked first: a grid that cannot be exported (it has no columns) must not leave
-    // the other file written. Each file is then written a block of rows at a time, without its whole
-    // text in memory.
+    // Every grid checked first: a grid that cannot be exported (no columns, too large for a sheet)
+    // must not leave another file written.
     if (!opzioni.dettaglio.empty())
-        tabella.intestazione(0);
+        ControllaUscita(tabella, opzioni.dettaglio);
     if (!opzioni.riepilogo.empty())
-        riepilogo.intestazione(0);
+        ControllaUscita(riepilogo, opzioni.riepilogo);
+    if (!opzioni.cartella.empty()) {
+        ControllaFoglioExcel(tabella);
+        ControllaFoglioExcel(riepilogo);
+    }
     if (!opzioni.dettaglio.empty())
-        ScriviTabulato(tabella, opzioni.dettaglio);
+        ScriviGriglia(tabella, opzioni.dettaglio, "Tabella", opzioni.separatore);
     if (!opzioni.riepilogo.empty())
-        ScriviTabulato(riepilogo, opzioni.riepilogo);
+        ScriviGriglia(riepilogo, opzioni.riepilogo, "Riepilogo", opzioni.separatore);
+    if (!opzioni.cartella.empty())
+        ScriviCartellaExcel({{"Tabella", tabella}, {"Riepilogo", riepilogo}}, opzioni.cartella,
+                            opzioni.separatore);
 }
 
 namespace {

@@ -70,12 +70,13 @@ struct OpzioniImportazione
     std::vector<std::string> file; // FILE...: one file, or the runs of one scenario
     std::string dettaglio;         // --detail OUT, empty when not given
     std::string riepilogo;         // --summary OUT, empty when not given
+    std::string cartella;          // --workbook OUT, empty when not given
     char separatore = '.';         // --decimal-separator, otherwise the locale's
     OpzioniRun run;                // --confidence, --tolerance
 };
 
-// Adds --help, --version, --detail, --summary, --confidence, --tolerance, --decimal-separator and
-// the FILE... argument.
+// Adds --help, --version, --detail, --summary, --workbook, --confidence, --tolerance,
+// --decimal-separator and the FILE... argument.
 void AggiungiOpzioniImportazione(QCommandLineParser& parser);
 
 // Reads the options that AggiungiOpzioniImportazione added. Fills opzioni and returns nothing when
@@ -83,10 +84,16 @@ void AggiungiOpzioniImportazione(QCommandLineParser& parser);
 std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStringList& argomenti,
                                         OpzioniImportazione& opzioni);
 
-// Writes --detail and --summary as the window's export does, both grids checked before either file
-// is written; with neither, prints the summary to stdout as an aligned table. Fails with the
-// export's messages.
+// Writes --detail and --summary as the window's export does (a workbook of one sheet for a name
+// ending in .xlsx, else tab-delimited text) and --workbook as a workbook of both grids, every grid
+// checked before any file is written; with none of them, prints the summary to stdout as an
+// aligned table. Fails with the export's messages.
 void ScriviUscite(const OpzioniImportazione& opzioni, const Griglia& tabella, const Griglia& riepilogo);
+
+// One grid to a file: a workbook of one sheet, nomeFoglio, when the name ends in .xlsx, else the
+// tab-delimited text. Checks the grid before the file is touched.
+void ScriviGriglia(const Griglia& griglia, const std::string& percorso, const char* nomeFoglio,
+                   char separatore);
 
 // The grid on stdout as a plain-text table: columns padded to their widest cell, numbers to the
 // right. Fails as a file export does when stdout cannot take it.

@@ -39,24 +39,32 @@ std::string Descrizione(const std::error_code& codice)
     throw Errore("Cannot create file \"" + percorso.u8string() + "\". " + Descrizione(codice));
 }
 
+// fopen with the path in the system's own characters (wide on Windows).
+std::FILE* ApriCon(const fs::path& percorso, [[maybe_unused]] const char* modo,
+                   [[maybe_unused]] const wchar_t* modoLargo)
+{
+#ifdef _WIN32
+    return _wfopen(percorso.c_str(), modoLargo);
+#else
+    return std::fopen(percorso.c_str(), modo);
+#endif
+}
+
 std::FILE* Apri(const fs::path& percorso, bool nuovo)
 {
     // "x": never open a file that someone else created under the same name.
-#ifdef _WIN32
-    return _wfopen(percorso.c_str(), nuovo ? L"wbx" : L"ab");
-#else
-    return std::fopen(percorso.c_str(), nuovo ? "wbx" : "ab");
-#endif
+    return nuovo ? ApriCon(percorso, "wbx", L"wbx") : ApriCon(percorso, "ab", L"ab");
+}
+
+std::FILE* ApriLettura(const fs::path& percorso)
+{
+    return ApriCon(percorso, "rb", L"rb");
 }
 
 // Opens a file for writing from its start, as it is: for targets that are not regular files.
 std::FILE* ApriDiretto(const fs::path& percorso)
 {
-#ifdef _WIN32
-    return _wfopen(percorso.c_str(), L"wb");
-#else
-    return std::fopen(percorso.c_str(), "wb");
-#endif
+    return ApriCon(percorso, "wb", L"wb");
 }
 
 std::error_code UltimoErrore()
@@ -148,40 +156,122 @@ std::string TestoTabulato(const Griglia& griglia)
 
 namespace {
 
-// Writes a file as ScriviFileIntero describes; scrivi puts the content into the open file and
-// returns false when a write failed.
-void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*)>& scrivi)
+// Where a write goes: the path as the user named it (for the messages), the file it reaches (a
+// link's target) and that file's state before the write.
+struct Destinazione
 {
+    fs::path assoluto;
+    fs::path reale;
+    fs::file_status stato;
+    bool esiste = false;
+};
+
+Destinazione TrovaDestinazione(const std::string& percorso)
+{
+    Destinazione d;
     const fs::path richiesto = fs::u8path(percorso);
     std::error_code codice;
-    fs::path assoluto = fs::absolute(richiesto, codice);
-    assoluto = codice ? richiesto : assoluto.lexically_normal();
+    d.assoluto = fs::absolute(richiesto, codice);
+    d.assoluto = codice ? richiesto : d.assoluto.lexically_normal();
 
     // Writing to a link writes the file it points to, as opening it for writing would.
-    fs::path reale = assoluto;
-    if (fs::is_symlink(fs::symlink_status(assoluto, codice))) {
-        fs::path risolto = fs::weakly_canonical(assoluto, codice);
+    d.reale = d.assoluto;
+    if (fs::is_symlink(fs::symlink_status(d.assoluto, codice))) {
+        fs::path risolto = fs::weakly_canonical(d.assoluto, codice);
         if (!codice)
-            reale = risolto;
+            d.reale = risolto;
     }
 
     // An existing file that could not be opened for writing (read-only, held by another program)
     // must not be replaced behind its back; opening it to append changes nothing in it.
-    const auto stato = fs::status(reale, codice);
-    const bool esiste = fs::exists(stato);
-    if (esiste) {
-        std::FILE* prova = Apri(reale, false);
+    d.stato = fs::status(d.reale, codice);
+    d.esiste = fs::exists(d.stato);
+    if (d.esiste) {
+        std::FILE* prova = Apri(d.reale, false);
         if (!prova)
-            ErroreCreazione(assoluto, UltimoErrore());
+            ErroreCreazione(d.assoluto, UltimoErrore());
         std::fclose(prova);
     }
+    return d;
+}
+
+// A new file of its own in the folder, open for writing; messages name the user's path.
+std::unique_ptr<FileTemporaneo> CreaTemporaneo(const fs::path& cartella, const fs::path& assoluto)
+{
+    std::random_device casuale;
+    for (int tentativo = 0;; ++tentativo) {
+        char nome[40];
+        std::snprintf(nome, sizeof nome, ".marvento-%08x%08x.tmp", casuale(), casuale());
+        fs::path candidato = cartella / nome;
+        std::FILE* file = Apri(candidato, true);
+        if (!file) {
+            if (errno == EEXIST && tentativo < 100)
+                continue;
+            ErroreCreazione(assoluto, UltimoErrore());
+        }
+        auto temporaneo = std::make_unique<FileTemporaneo>(candidato);
+        temporaneo->file() = file;
+        return temporaneo;
+    }
+}
+
+#ifdef SIGXFSZ
+// Beyond the process's file size limit the system ends the program with this signal, which would
+// leave the temporary file behind; ignored, the write fails like on a full disk.
+struct IgnoraLimiteFile
+{
+    void (*prima)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    IgnoraLimiteFile() = default;
+    IgnoraLimiteFile(const IgnoraLimiteFile&) = delete;
+    IgnoraLimiteFile& operator=(const IgnoraLimiteFile&) = delete;
+    ~IgnoraLimiteFile()
+    {
+        if (prima != SIG_ERR)
+            std::signal(SIGXFSZ, prima);
+    }
+};
+#else
+struct IgnoraLimiteFile
+{
+};
+#endif
+
+// Closes the temporary file; false when its last bytes did not reach the disk.
+bool Chiudi(FileTemporaneo& temporaneo)
+{
+    std::FILE*& file = temporaneo.file();
+    if (!file)
+        return true;
+    bool chiuso = std::fflush(file) == 0;
+    chiuso = std::fclose(file) == 0 && chiuso;
+    file = nullptr;
+    return chiuso;
+}
+
+// The complete temporary file replaces the target, with the target's permissions.
+void Consegna(FileTemporaneo& temporaneo, const Destinazione& d)
+{
+    std::error_code codice;
+    if (d.esiste)
+        fs::permissions(temporaneo.percorso(), d.stato.permissions(), codice); // best effort: keep the mode
+    fs::rename(temporaneo.percorso(), d.reale, codice);
+    if (codice)
+        ErroreCreazione(d.assoluto, codice);
+    temporaneo.consegnato();
+}
+
+// Writes a file as ScriviFileIntero describes; scrivi puts the content into the open file and
+// returns false when a write failed.
+void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*)>& scrivi)
+{
+    const Destinazione d = TrovaDestinazione(percorso);
 
     // A device or a pipe (a terminal, /dev/stdout) holds no content to protect, and renaming a
     // file over it would replace the device's name: such a target is written straight.
-    if (esiste && !fs::is_regular_file(stato)) {
-        std::unique_ptr<std::FILE, int (*)(std::FILE*)> diretto(ApriDiretto(reale), &std::fclose);
+    if (d.esiste && !fs::is_regular_file(d.stato)) {
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> diretto(ApriDiretto(d.reale), &std::fclose);
         if (!diretto)
-            ErroreCreazione(assoluto, UltimoErrore());
+            ErroreCreazione(d.assoluto, UltimoErrore());
         bool fatto = scrivi(diretto.get());
         fatto = std::fflush(diretto.get()) == 0 && fatto;
         fatto = std::fclose(diretto.release()) == 0 && fatto;
@@ -192,53 +282,53 @@ void ScriviFile(const std::string& percorso, const std::function<bool(std::FILE*
 
     // The new content goes to a file of its own in the same folder (so that the rename stays on
     // one file system) and replaces the target only once it is whole.
-    std::random_device casuale;
-    std::unique_ptr<FileTemporaneo> temporaneo;
-    for (int tentativo = 0; !temporaneo; ++tentativo) {
-        char nome[40];
-        std::snprintf(nome, sizeof nome, ".marvento-%08x%08x.tmp", casuale(), casuale());
-        fs::path candidato = reale.parent_path() / nome;
-        std::FILE* file = Apri(candidato, true);
-        if (!file) {
-            if (errno == EEXIST && tentativo < 100)
-                continue;
-            ErroreCreazione(assoluto, UltimoErrore());
-        }
-        temporaneo = std::make_unique<FileTemporaneo>(candidato);
-        temporaneo->file() = file;
-    }
-
-#ifdef SIGXFSZ
-    // Beyond the process's file size limit the system ends the program with this signal, which
-    // would leave the temporary file behind; ignored, the write fails like on a full disk.
-    struct IgnoraLimiteFile
-    {
-        void (*prima)(int) = std::signal(SIGXFSZ, SIG_IGN);
-        ~IgnoraLimiteFile()
-        {
-            if (prima != SIG_ERR)
-                std::signal(SIGXFSZ, prima);
-        }
-    } ignoraLimiteFile;
-#endif
-
-    std::FILE*& file = temporaneo->file();
-    bool scritto = scrivi(file);
-    scritto = std::fflush(file) == 0 && scritto;
-    scritto = std::fclose(file) == 0 && scritto;
-    file = nullptr;
+    const auto temporaneo = CreaTemporaneo(d.reale.parent_path(), d.assoluto);
+    [[maybe_unused]] const IgnoraLimiteFile ignoraLimiteFile;
+    bool scritto = scrivi(temporaneo->file());
+    scritto = Chiudi(*temporaneo) && scritto;
     if (!scritto)
         throw Errore("Stream write error");
-
-    if (esiste)
-        fs::permissions(temporaneo->percorso(), stato.permissions(), codice); // best effort: keep the mode
-    fs::rename(temporaneo->percorso(), reale, codice);
-    if (codice)
-        ErroreCreazione(assoluto, codice);
-    temporaneo->consegnato();
+    Consegna(*temporaneo, d);
 }
 
 } // namespace
+
+void ScriviFileTramite(const std::string& percorso, const std::function<void(const std::string&)>& scrivi)
+{
+    const Destinazione d = TrovaDestinazione(percorso);
+    [[maybe_unused]] const IgnoraLimiteFile ignoraLimiteFile;
+    if (d.esiste && !fs::is_regular_file(d.stato)) {
+        // A device takes the bytes as they come: they are made whole in the system's temporary
+        // folder first, then copied.
+        std::error_code codice;
+        const fs::path cartella = fs::temp_directory_path(codice);
+        if (codice)
+            ErroreCreazione(d.assoluto, codice);
+        const auto temporaneo = CreaTemporaneo(cartella, d.assoluto);
+        if (!Chiudi(*temporaneo))
+            throw Errore("Stream write error");
+        scrivi(temporaneo->percorso().u8string());
+        std::unique_ptr<std::FILE, int (*)(std::FILE*)> letto(ApriLettura(temporaneo->percorso()),
+                                                              &std::fclose);
+        if (!letto)
+            ErroreCreazione(d.assoluto, UltimoErrore());
+        ScriviFile(percorso, [&](std::FILE* file) {
+            char blocco[1 << 16];
+            std::size_t n = 0;
+            while ((n = std::fread(blocco, 1, sizeof blocco, letto.get())) > 0)
+                if (std::fwrite(blocco, 1, n, file) != n)
+                    return false;
+            return std::ferror(letto.get()) == 0;
+        });
+        return;
+    }
+    const auto temporaneo = CreaTemporaneo(d.reale.parent_path(), d.assoluto);
+    // The writer opens the file by its name.
+    if (!Chiudi(*temporaneo))
+        throw Errore("Stream write error");
+    scrivi(temporaneo->percorso().u8string());
+    Consegna(*temporaneo, d);
+}
 
 void ScriviFileIntero(const std::string& percorso, std::string_view byte)
 {

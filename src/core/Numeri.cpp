@@ -115,7 +115,7 @@ std::int32_t LeggiIntero(std::string_view testo)
     return negativo ? DaSchema(0u - static_cast<std::uint32_t>(valore)) : static_cast<std::int32_t>(valore);
 }
 
-double LeggiDecimale(std::string_view testo, char separatore)
+bool ProvaDecimale(std::string_view testo, char separatore, double& valore)
 {
     const std::size_t n = testo.size();
     std::size_t p = 0;
@@ -134,7 +134,7 @@ double LeggiDecimale(std::string_view testo, char separatore)
         decimali = testo.substr(inizioDecimali, p - inizioDecimali);
     }
     if (intere.empty() && !conSeparatore)
-        ErroreDecimale(testo);
+        return false;
 
     bool esponenteNegativo = false;
     std::string_view cifreEsponente;
@@ -152,7 +152,7 @@ double LeggiDecimale(std::string_view testo, char separatore)
     while (p < n && testo[p] == ' ')
         ++p;
     if (p != n)
-        ErroreDecimale(testo);
+        return false;
 
     // Rewritten in the one form that from_chars takes, which rounds correctly and knows no locale.
     std::string forma;
@@ -172,7 +172,7 @@ double LeggiDecimale(std::string_view testo, char separatore)
         forma.append(cifreEsponente.data(), cifreEsponente.size());
     }
 
-    double valore = 0.0;
+    valore = 0.0;
     const auto esito =
         std::from_chars(forma.data(), forma.data() + forma.size(), valore, std::chars_format::general);
     if (esito.ec == std::errc::result_out_of_range) {
@@ -184,10 +184,17 @@ double LeggiDecimale(std::string_view testo, char separatore)
             esponente = -esponente;
         // Too large for a double is no valid value; too small is zero.
         if (OrdineDiGrandezza(intere, decimali, esponente) > 0)
-            ErroreDecimale(testo);
-        return negativo ? -0.0 : 0.0;
+            return false;
+        valore = negativo ? -0.0 : 0.0;
+        return true;
     }
-    if (esito.ec != std::errc() || esito.ptr != forma.data() + forma.size())
+    return esito.ec == std::errc() && esito.ptr == forma.data() + forma.size();
+}
+
+double LeggiDecimale(std::string_view testo, char separatore)
+{
+    double valore = 0.0;
+    if (!ProvaDecimale(testo, separatore, valore))
         ErroreDecimale(testo);
     return valore;
 }

@@ -35,6 +35,8 @@ class PiattaformaFinta : public Piattaforma
     std::deque<std::string> risposteSalva;
     // Answers for the dialogs of numbers: the values typed, or no values for a cancel.
     std::deque<std::vector<double>> risposteNumeri;
+    // The file type selected in each save dialog answered, in order; the first type when none is left.
+    std::deque<int> tipiSalva;
 
     std::vector<DialogoMostrato> dialoghi;
     std::vector<BoxMessaggio> box;
@@ -73,8 +75,13 @@ class PiattaformaFinta : public Piattaforma
         return risposta;
     }
 
-    std::string mostraDialogoSalva(const DialogoFile& dialogo) override
+    std::string mostraDialogoSalva(const DialogoFile& dialogo, int& tipo) override
     {
+        tipo = 0;
+        if (!tipiSalva.empty()) {
+            tipo = tipiSalva.front();
+            tipiSalva.pop_front();
+        }
         return rispondi(TipoDialogo::Salva, dialogo, risposteSalva);
     }
 

@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -215,6 +216,40 @@ TEST(PiattaformaQt, IDialoghiRestituisconoIlNomeDigitatoConLEstensione)
     EXPECT_EQ(piattaforma.salvaFile(salva), (base + "nuovo.txt").toStdString());
 }
 
+// The save dialog of the window: the text first and selected, the workbook second; a name typed
+// without an extension takes the selected type's, and the type chosen comes back.
+TEST(PiattaformaQt, IlDialogoDiSalvataggioOffreLaCartellaDiExcelDopoIlTesto)
+{
+    QTemporaryDir cartella;
+    const QString base = cartella.path() + QStringLiteral("/");
+    PiattaformaQt piattaforma("Marvento");
+    DialogoFile salva{"File di testo delimitato da tabulatura",
+                      "*.txt",
+                      "txt",
+                      true,
+                      (base + "prima.txt").toStdString(),
+                      {{"Cartella di lavoro di Excel", "*.xlsx", "xlsx"}},
+                      0};
+    Copione copione;
+    copione.aggiungi("QFileDialog", [&](QWidget* d) {
+        auto* dialogo = static_cast<QFileDialog*>(d);
+        EXPECT_EQ(dialogo->nameFilters(), (QStringList{"File di testo delimitato da tabulatura (*.txt)",
+                                                       "Cartella di lavoro di Excel (*.xlsx)"}));
+        EXPECT_EQ(dialogo->selectedNameFilter(), "File di testo delimitato da tabulatura (*.txt)");
+        auto* tipi = dialogo->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        ASSERT_NE(tipi, nullptr);
+        tipi->setCurrentIndex(1); // as the user picks it
+        DigitaNome(d, "riepilogo");
+    });
+    copione.aggiungi("QFileDialog", [](QWidget* d) { DigitaNome(d, "tabella"); });
+    copione.avvia();
+
+    EXPECT_EQ(piattaforma.salvaFile(salva), (base + "riepilogo.xlsx").toStdString());
+    EXPECT_EQ(salva.tipoScelto, 1);
+    EXPECT_EQ(piattaforma.salvaFile(salva), (base + "tabella.txt").toStdString());
+    EXPECT_EQ(salva.tipoScelto, 0);
+}
+
 TEST(PiattaformaQt, IBoxHannoTitoloIconaETestoSemplice)
 {
     PiattaformaQt piattaforma("Marvento");
@@ -418,6 +453,36 @@ TEST_F(MenuGEN, LEsportazioneScriveLaGrigliaByteperByte)
 
     EXPECT_TRUE(finta.box.empty());
     EXPECT_EQ(LeggiFile(file), "a\tb\t\r\n1\t2\t\r\n\t\xE8\tx y\r\n");
+}
+
+TEST_F(MenuGEN, IlTipoSceltoOLEstensioneDigitataDecidonoSeScrivereUnaCartellaDiExcel)
+{
+    Riempi(finestra.tabella(), {"Misura", "Vel"}, {{"1", "87,3"}});
+    finestra.aggiornaGriglie();
+    const struct
+    {
+        const char* nome;
+        int tipo;
+        bool cartella;
+    } casi[] = {{"a.xlsx", 0, true}, {"b.dat", 1, true}, {"c.txt", 1, false}, {"d.dat", 0, false}};
+    for (const auto& caso : casi) {
+        finta.risposteSalva = {Percorso(caso.nome)};
+        finta.tipiSalva = {caso.tipo};
+        finestra.SalvaTabella_BTNClick();
+        const std::string byte = LeggiFile(Percorso(caso.nome));
+        EXPECT_EQ(byte.rfind("PK\x03\x04", 0) == 0, caso.cartella) << caso.nome;
+        if (!caso.cartella) {
+            EXPECT_EQ(byte, "Misura\tVel\r\n1\t87,3\r\n") << caso.nome;
+        }
+    }
+    EXPECT_TRUE(finta.box.empty());
+    ASSERT_FALSE(finta.dialoghi.empty());
+    const DialogoFile& dialogo = finta.dialoghi[0].dialogo;
+    EXPECT_EQ(dialogo.descrizione, "File di testo delimitato da tabulatura");
+    ASSERT_EQ(dialogo.altriTipi.size(), 1u);
+    EXPECT_EQ(dialogo.altriTipi[0].descrizione, "Cartella di lavoro di Excel");
+    EXPECT_EQ(dialogo.altriTipi[0].modello, "*.xlsx");
+    EXPECT_EQ(dialogo.altriTipi[0].estensione, "xlsx");
 }
 
 TEST_F(MenuGEN, UnaScritturaFallitaLasciaTuttoComEra)

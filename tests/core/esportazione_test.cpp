@@ -1,3 +1,4 @@
+#include "CartellaExcel.h"
 #include "Codifica.h"
 #include "Errore.h"
 #include "Esportazione.h"
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -259,26 +261,26 @@ TEST_F(ScriviFile, TargetThatCannotBeCreatedFailsWithTheFullPathAndTheSystemReas
 }
 
 #ifndef _WIN32
-// A write that fails part-way (here: the file size limit, as a full disk would) must leave the old
-// file as it was and no temporary file behind. The limit is set in a child process only.
-TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
-{
-    const fs::path destinazione = cartella_ / "riepilogo.txt";
-    const std::string vecchio = "Num.\tTempo\r\n1\t12,500\r\n";
-    Scrivi(destinazione, vecchio);
+namespace {
 
+// Runs lavoro in a child process whose files may not grow beyond limite bytes (SIGXFSZ ignored, so
+// a write beyond fails as on a full disk); returns the message of the Errore that it threw.
+std::string FallimentoConLimite(rlim_t limite, const std::function<void()>& lavoro)
+{
     int tubo[2];
-    ASSERT_EQ(pipe(tubo), 0);
+    if (pipe(tubo) != 0)
+        throw std::runtime_error("pipe");
     pid_t figlio = fork();
-    ASSERT_GE(figlio, 0);
+    if (figlio < 0)
+        throw std::runtime_error("fork");
     if (figlio == 0) {
         close(tubo[0]);
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limite{1024, 1024};
-        setrlimit(RLIMIT_FSIZE, &limite);
+        rlimit limiti{limite, limite};
+        setrlimit(RLIMIT_FSIZE, &limiti);
         std::string esito = "(no failure)";
         try {
-            ScriviFileIntero(destinazione.string(), std::string(200000, 'n'));
+            lavoro();
         } catch (const Errore& errore) {
             esito = errore.what();
         }
@@ -292,10 +294,24 @@ TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
         esito.append(blocco, static_cast<std::size_t>(letti));
     close(tubo[0]);
     int stato = 0;
-    ASSERT_EQ(waitpid(figlio, &stato, 0), figlio);
-    ASSERT_TRUE(WIFEXITED(stato) && WEXITSTATUS(stato) == 0);
+    if (waitpid(figlio, &stato, 0) != figlio || !WIFEXITED(stato) || WEXITSTATUS(stato) != 0)
+        throw std::runtime_error("the child process did not end well");
+    return esito;
+}
 
-    EXPECT_EQ(esito, "Stream write error");
+} // namespace
+
+// A write that fails part-way (here: the file size limit, as a full disk would) must leave the old
+// file as it was and no temporary file behind. The limit is set in a child process only.
+TEST_F(ScriviFile, WriteFailingPartWayKeepsTheOldFileAndLeavesNoTemporary)
+{
+    const fs::path destinazione = cartella_ / "riepilogo.txt";
+    const std::string vecchio = "Num.\tTempo\r\n1\t12,500\r\n";
+    Scrivi(destinazione, vecchio);
+
+    EXPECT_EQ(
+        FallimentoConLimite(1024, [&] { ScriviFileIntero(destinazione.string(), std::string(200000, 'n')); }),
+        "Stream write error");
     EXPECT_EQ(Leggi(destinazione), vecchio);
     EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"riepilogo.txt"});
 }
@@ -326,3 +342,201 @@ TEST(ScriviTabulato, IBlocchiDiRigheDannoIlTestoIntero)
     }
     fs::remove(percorso);
 }
+
+TEST(NumeroDellaCella, NumbersByTheRulesAndTheFilesCommaTextsOtherwise)
+{
+    struct Caso
+    {
+        const char* testo;
+        char separatore;
+        bool numero;
+        double valore;
+        int decimali;
+        bool esponente;
+    };
+    const Caso casi[] = {
+        {"12", ',', true, 12, 0, false},
+        {"-0,125", ',', true, -0.125, 3, false},
+        {"3,000", ',', true, 3, 3, false},
+        {" 45,3 ", ',', true, 45.3, 1, false},
+        {"+5,", ',', true, 5, 0, false},
+        {",5", ',', true, 0.5, 1, false},
+        {"1,5E-3", ',', true, 0.0015, 1, true},
+        {"1e3", '.', true, 1000, 0, true},
+        {"12.50", '.', true, 12.5, 2, false},
+        {"87,3", '.', true, 87.3, 1, false}, // as the importers copy the files' decimals
+        {"1e-400", '.', true, 0, 0, true},
+        {"87.3", ',', false, 0, 0, false}, // no other decimal mark where the separator is ","
+        {"1.234,5", '.', false, 0, 0, false},
+        {"1e400", '.', false, 0, 0, false},
+        {",", ',', false, 0, 0, false}, // no digit: LeggiDecimale reads 0, the cell stays a text
+        {"-,e5", ',', false, 0, 0, false},
+        {"", ',', false, 0, 0, false},
+        {"-", ',', false, 0, 0, false},
+        {"$1F", ',', false, 0, 0, false},
+        {"12 5", ',', false, 0, 0, false},
+        {"INF", '.', false, 0, 0, false},
+        {"Misura", '.', false, 0, 0, false},
+    };
+    for (const Caso& caso : casi) {
+        const std::optional<NumeroCella> numero = NumeroDellaCella(caso.testo, caso.separatore);
+        ASSERT_EQ(numero.has_value(), caso.numero) << caso.testo;
+        if (!numero)
+            continue;
+        EXPECT_EQ(numero->valore, caso.valore) << caso.testo;
+        EXPECT_EQ(numero->decimali, caso.decimali) << caso.testo;
+        EXPECT_EQ(numero->esponente, caso.esponente) << caso.testo;
+    }
+}
+
+TEST(FormatoCartellaExcel, TheTypedExtensionDecidesElseTheTypeSelected)
+{
+    const struct
+    {
+        const char* nome;
+        bool cartellaScelta;
+        bool cartella;
+    } casi[] = {
+        {"/t/a.xlsx", false, true}, {"/t/a.XLSX", false, true}, {"/t/a.txt", true, false},
+        {"/t/a.TXT", true, false},  {"/t/a.dat", true, true},   {"/t/a.dat", false, false},
+        {"/t/xlsx", false, false},
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(FormatoCartellaExcel(caso.nome, caso.cartellaScelta), caso.cartella) << caso.nome;
+}
+
+namespace {
+
+Griglia GrigliaVuota(int righe, int colonne)
+{
+    Griglia griglia;
+    PreparaGriglia(griglia, righe, colonne, false);
+    return griglia;
+}
+
+void ScriviUnFoglio(const Griglia& griglia, const fs::path& percorso)
+{
+    ScriviCartellaExcel({{"Tabella", griglia}}, percorso.string(), ',');
+}
+
+bool Zip(const std::string& byte)
+{
+    return byte.rfind("PK\x03\x04", 0) == 0;
+}
+
+} // namespace
+
+TEST_F(ScriviFile, CartellaExcelOltreIlFoglioRifiutataSenzaToccareIlFile)
+{
+    const fs::path destinazione = cartella_ / "tabella.xlsx";
+    Scrivi(destinazione, "vecchio");
+    const struct
+    {
+        Griglia griglia;
+        std::string messaggio;
+    } casi[] = {
+        {Griglia(), "Column index, 0, out of bounds"},
+        {GrigliaVuota(1, kColonneFoglio + 1),
+         "La griglia ha 16385 colonne e un foglio di Excel ne contiene al massimo 16384: salvala come testo "
+         "delimitato da tabulatura"},
+        {GrigliaVuota(kRigheFoglio, 1),
+         "La griglia ha 1048576 righe e un foglio di Excel ne contiene al massimo "
+         "1048575 oltre all'intestazione: salvala come testo delimitato da "
+         "tabulatura"},
+    };
+    for (const auto& caso : casi) {
+        try {
+            ScriviUnFoglio(caso.griglia, destinazione);
+            ADD_FAILURE() << "no failure for " << caso.messaggio;
+        } catch (const Errore& errore) {
+            EXPECT_EQ(errore.what(), caso.messaggio);
+        }
+    }
+    EXPECT_EQ(Leggi(destinazione), "vecchio");
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
+}
+
+TEST_F(ScriviFile, CartellaExcelAiLimitiDelFoglio)
+{
+    const struct
+    {
+        int righe;
+        int colonne;
+    } casi[] = {{1, kColonneFoglio}, {kRigheFoglio - 1, 1}};
+    for (const auto& caso : casi) {
+        Griglia griglia = GrigliaVuota(caso.righe, caso.colonne);
+        griglia.impostaCella(caso.colonne - 1, caso.righe - 1, "1,5");
+        ScriviUnFoglio(griglia, cartella_ / "limite.xlsx");
+        EXPECT_TRUE(Zip(Leggi(cartella_ / "limite.xlsx"))) << caso.righe << " x " << caso.colonne;
+    }
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"limite.xlsx"});
+}
+
+// A cell holds 32,767 characters, counted as characters: "è" takes two bytes.
+TEST_F(ScriviFile, CartellaExcelConUnTestoTroppoLungoLasciaLaVecchia)
+{
+    const fs::path destinazione = cartella_ / "tabella.xlsx";
+    Griglia griglia = GrigliaVuota(3, 2);
+    std::string lungo;
+    for (int i = 0; i < 32'767; ++i)
+        lungo += "\xC3\xA8";
+    griglia.impostaCella(0, 0, lungo);
+    ScriviUnFoglio(griglia, destinazione);
+    const std::string vecchio = Leggi(destinazione);
+    ASSERT_TRUE(Zip(vecchio));
+
+    griglia.impostaCella(1, 2, std::string(32'768, 'x'));
+    try {
+        ScriviUnFoglio(griglia, destinazione);
+        FAIL() << "no failure";
+    } catch (const Errore& errore) {
+        EXPECT_STREQ(errore.what(), "La cella della riga 3, colonna 2 ha piu' di 32767 caratteri, quanti ne "
+                                    "contiene una cella di Excel");
+    }
+    EXPECT_TRUE(Leggi(destinazione) == vecchio);
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
+}
+
+#ifndef _WIN32
+// A full disk part-way through a workbook (the library's own temporary file or the workbook): the
+// old workbook stays as it was, and nothing is left behind.
+TEST_F(ScriviFile, CartellaExcelFallitaAMetaLasciaLaVecchia)
+{
+    const fs::path destinazione = cartella_ / "tabella.xlsx";
+    Griglia griglia = GrigliaVuota(20'000, 20);
+    for (int c = 0; c < 20; ++c) {
+        griglia.impostaIntestazione(c, "Colonna " + std::to_string(c));
+        for (int r = 0; r < griglia.numeroRighe(); ++r)
+            griglia.impostaCella(c, r, std::to_string(r * 20 + c) + ",5");
+    }
+    ScriviUnFoglio(GrigliaVuota(1, 1), destinazione);
+    const std::string vecchio = Leggi(destinazione);
+    ASSERT_TRUE(Zip(vecchio));
+
+    EXPECT_EQ(FallimentoConLimite(200'000, [&] { ScriviUnFoglio(griglia, destinazione); }),
+              "Stream write error");
+    EXPECT_TRUE(Leggi(destinazione) == vecchio);
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
+
+    ScriviUnFoglio(griglia, destinazione); // without the limit: replaced
+    EXPECT_GT(Leggi(destinazione).size(), 200'000u);
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tabella.xlsx"});
+}
+
+TEST_F(ScriviFile, CartellaExcelInUnTuboSenzaSostituirlo)
+{
+    const fs::path tubo = cartella_ / "tubo";
+    ASSERT_EQ(mkfifo(tubo.c_str(), 0600), 0);
+    const int lettura = open(tubo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(lettura, 0);
+
+    ScriviUnFoglio(GrigliaVuota(1, 1), tubo); // a small workbook: the pipe's buffer holds it
+
+    char ricevuto[4] = {};
+    const auto letti = read(lettura, ricevuto, sizeof ricevuto);
+    close(lettura);
+    EXPECT_TRUE(fs::is_fifo(tubo));
+    EXPECT_TRUE(letti == 4 && Zip(std::string(ricevuto, 4)));
+    EXPECT_EQ(Contenuto(cartella_), std::vector<std::string>{"tubo"});
+}
+#endif

@@ -11,7 +11,6 @@ compared. Exit status 0 when everything agrees, 1 otherwise, 77 when the CLI is 
 
 import argparse
 import os
-import random
 import subprocess
 import sys
 import tempfile
@@ -112,13 +111,7 @@ def main():
                 with open(f, "wb") as h:
                     h.write(dati)
                 casi.append((nome, f, tipo, dati, reali))
-        rng = random.Random(a.seed)
-        for i in range(a.casi):
-            nome, tipo, dati, reali = genera_casi.genera(rng, i)
-            f = os.path.join(tmp, nome)
-            with open(f, "wb") as h:
-                h.write(dati)
-            casi.append((nome, f, tipo, dati, reali))
+        casi.extend(genera_casi.scrivi_generati(tmp, a.seed, a.casi))
 
         confronti = differenze = 0
         stati = {"ok": 0, "errore": 0}

@@ -5,6 +5,7 @@ genera(rng) gives one case: (name, kind "mes"|"rsz", file bytes, list of real-le
 The real lengths are written with "," and confronta.py turns them to the run's separator.
 """
 
+import os
 import random
 
 ETICHETTE = ["1", "2", "12", "Via Roma", "Corso Italia nord", "Viale dell'Università", "Piazza Città",
@@ -239,6 +240,18 @@ def genera(rng, indice):
         _, dati, reali = genera_rsz(rng, guasto)
     nome = "caso%04d-%s.%s" % (indice, guasto or "ok", tipo)
     return nome, tipo, dati, reali
+
+
+def scrivi_generati(cartella, seme, quanti):
+    """The first quanti generated cases of seme, each written into cartella:
+    (nome, percorso, tipo, dati, reali) for each."""
+    rng = random.Random(seme)
+    for i in range(quanti):
+        nome, tipo, dati, reali = genera(rng, i)
+        percorso = os.path.join(cartella, nome)
+        with open(percorso, "wb") as f:
+            f.write(dati)
+        yield nome, percorso, tipo, dati, reali
 
 
 if __name__ == "__main__":
