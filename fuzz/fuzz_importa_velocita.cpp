@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dati, std::size_t dime
         [](const ListaRighe& righe, Griglia& tabella, Griglia& riepilogo, char separatore) {
             // With the rows' numbers and names, as every import takes them: one per summary row.
             std::vector<RigaRiepilogo> righeRiepilogo;
-            ImportaVelocita(righe, tabella, riepilogo, separatore, ParoleVelocitaDelFile(righe), &righeRiepilogo);
+            ImportaVelocita(righe, tabella, riepilogo, separatore, ParoleVelocitaDelFile(righe),
+                            &righeRiepilogo);
             VERIFICA(static_cast<int>(righeRiepilogo.size()) == riepilogo.numeroRighe());
         },
         [](Griglia&, Griglia& riepilogo, char) { VERIFICA(riepilogo.numeroColonne() == 5); });

@@ -190,8 +190,9 @@ void AggiungiOpzioniImportazione(QCommandLineParser& parser)
 std::optional<int> AnalizzaImportazione(QCommandLineParser& parser, const QStringList& argomenti,
                                         OpzioniImportazione& opzioni)
 {
-    if (const auto uscita = AnalizzaComuni(
-            parser, argomenti, {"detail", "summary", "workbook", "confidence", "tolerance", "decimal-separator"}))
+    if (const auto uscita =
+            AnalizzaComuni(parser, argomenti,
+                           {"detail", "summary", "workbook", "confidence", "tolerance", "decimal-separator"}))
         return uscita;
     const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
     for (const QString& file : parser.positionalArguments())
