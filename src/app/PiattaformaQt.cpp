@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -15,12 +16,24 @@ QString DaUtf8(const std::string& testo)
     return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
+// On Windows the system's own dialog, as users expect of a Windows program. Everywhere else, and
+// when the windows are not on a real Windows desktop (the offscreen tests), Qt's own dialog: it
+// behaves the same on every desktop, returns a typed name of a missing file in open mode and adds
+// the default suffix before the overwrite question. The Windows dialog adds the suffix too, and may
+// refuse a missing file itself in open mode, where the user sees it at once.
+bool DialogoDiSistema()
+{
+#ifdef Q_OS_WIN
+    return QGuiApplication::platformName() == QLatin1String("windows");
+#else
+    return false;
+#endif
+}
+
 std::string MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo)
 {
     QFileDialog finestra(QApplication::activeWindow());
-    // Qt's own dialog behaves the same on every desktop: it returns a typed name of a missing file
-    // in open mode and adds the default suffix before the overwrite question.
-    finestra.setOption(QFileDialog::DontUseNativeDialog, true);
+    finestra.setOption(QFileDialog::DontUseNativeDialog, !DialogoDiSistema());
     finestra.setAcceptMode(modo);
     finestra.setFileMode(QFileDialog::AnyFile);
     finestra.setNameFilter(DaUtf8(dialogo.descrizione) + QStringLiteral(" (") + DaUtf8(dialogo.modello) +

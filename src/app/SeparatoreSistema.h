@@ -4,7 +4,7 @@
 namespace marvento {
 
 // The decimal symbol of the system locale (on Linux the locale that LC_ALL, LC_NUMERIC or LANG
-// names); '.' when none is set or the symbol is not a single ASCII character.
+// names; on Windows the decimal symbol of the regional settings, as Qt reads it from the system); '.' when none is set or the symbol is not a single ASCII character.
 char SeparatoreDecimaleDiSistema();
 
 } // namespace marvento
