@@ -252,8 +252,8 @@ fai_installatore() {
     while IFS= read -r d; do
       w=${d//\//\\}
       echo "  SetOutPath \"\$INSTDIR${w:+\\$w}\""
-      find "$dir/$d" -maxdepth 1 -type f -printf '%f\n' | sort | while IFS= read -r f; do
-        echo "  File \"$(winpath "$dir/$d/$f")\""
+      find "$dir/$d" -maxdepth 1 -type f -printf '%P\n' | sort | while IFS= read -r f; do
+        echo "  File \"$dir/${d:+$d/}$f\""
       done
     done < <(cd "$dir" && find . -type d -printf '%P\n' | sort)
     echo '!macroend'
@@ -266,13 +266,10 @@ fai_installatore() {
     done
     echo '!macroend'
   } >"$elenco"
-  cp "$root/packaging/windows/marvento.ico" "$out/marvento.ico"
   makensis -V2 -NOCD -DVERSIONE="$version" -DCARTELLA="$dir" -DELENCO="$elenco" \
+    -DICONA="$root/packaging/windows/marvento.ico" \
     -DUSCITA="$setup" "$root/packaging/windows/marvento.nsi"
 }
-
-# makensis on Linux takes the build machine's paths as they are.
-winpath() { printf '%s' "$1"; }
 
 installa_pacchetti
 prepara_qt

@@ -2,10 +2,12 @@
 ;   VERSIONE    the version, e.g. 0.1.0
 ;   CARTELLA    the program's folder (windeployqt's layout) with LICENSE.txt in it
 ;   ELENCO      an include file that defines the macros FileInstallati and FileRimossi
+;   ICONA       the program's icon (.ico)
 ;   USCITA      the setup file to write
 ; Per-user by default: no administrator rights, %LOCALAPPDATA%\Programs\Marvento, the Start menu,
 ; "open with" and Programs and Features all under HKEY_CURRENT_USER.
-Unicode true
+; A 64-bit installer for a 64-bit program: it also runs where only 64-bit wine is installed.
+Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel user
 ManifestDPIAware true
@@ -30,8 +32,8 @@ VIAddVersionKey /LANG=0 "FileVersion" "${VERSIONE}"
 VIAddVersionKey /LANG=0 "FileDescription" "Installazione di Marvento ${VERSIONE}"
 VIAddVersionKey /LANG=0 "LegalCopyright" "GPL-3.0-or-later"
 
-!define MUI_ICON "${CARTELLA}\..\marvento.ico"
-!define MUI_UNICON "${CARTELLA}\..\marvento.ico"
+!define MUI_ICON "${ICONA}"
+!define MUI_UNICON "${ICONA}"
 !define MUI_ABORTWARNING
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Marvento.exe"
 
