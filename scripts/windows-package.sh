@@ -81,6 +81,13 @@ sorgenti_qtbase() {
 costruisci_qtbase() {
   local src=$cache/qt6-mingw-build/qtbase-src bld=$cache/qt6-mingw-build/qtbase
   echo "== qtbase $qt_version for Windows (log: $bld.log)"
+  # A build that was interrupted goes on where it stopped.
+  if [ -f "$bld/build.ninja" ] && [ -f "$src/configure" ]; then
+    echo "   (going on with the build in $bld)"
+    ninja -C "$bld" -j "$jobs" >>"$bld.log" 2>&1 || { tail -n 30 "$bld.log" >&2; return 1; }
+    cmake --install "$bld" >>"$bld.log" 2>&1
+    return 0
+  fi
   sorgenti_qtbase "$src"
   rm -rf "$bld" && mkdir -p "$bld"
   # Only what Marvento loads: Core, Gui, Widgets, the windows platform plugin and style, PNG.
@@ -117,6 +124,16 @@ prepara_qt() {
   fi
   local t0=$SECONDS
   mkdir -p "$cache"
+  # One Qt build at a time: a second run waits for the first and then reuses what it built.
+  exec 9>"$cache/qt6-mingw.lock"
+  if ! flock -n 9; then
+    echo "   (another run is building Qt: waiting for it)"
+    flock 9
+  fi
+  if [ -f "$stamp" ]; then
+    echo "== Qt $qt_version for Windows: reusing $qt_prefix"
+    return 0
+  fi
   cp "$root/cmake/mingw-w64-qt.cmake" "$toolchain"
   # A qtbase already installed by an earlier run that stopped at Qt Charts is kept.
   if [ ! -f "$qt_prefix/lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake" ]; then
@@ -167,7 +184,7 @@ dll_importate() {
 }
 
 # Step 3b: the folder in windeployqt's layout: the programs, the Qt DLLs, the plugins Qt loads at
-# run time (platform, style), Qt's Italian catalogue for marvento-cli's help, the DLLs of the other
+# run time (platforms, style), Qt's Italian catalogue for marvento-cli's help, the DLLs of the other
 # libraries and of the mingw runtime. Then a check that every DLL imported is either in the
 # folder or a Windows system DLL.
 componi_cartella() {
@@ -177,6 +194,8 @@ componi_cartella() {
   cp "$bld/src/app/Marvento.exe" "$bld/src/cli/marvento-cli.exe" "$dir/"
   for f in Qt6Core Qt6Gui Qt6Widgets Qt6Charts; do cp "$qt_prefix/bin/$f.dll" "$dir/"; done
   cp "$qt_prefix/plugins/platforms/qwindows.dll" "$dir/platforms/"
+  # marvento-cli chart draws on the offscreen platform, as on Linux, without showing a window.
+  cp "$qt_prefix/plugins/platforms/qoffscreen.dll" "$dir/platforms/"
   cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
   cp /usr/share/qt6/translations/qtbase_it.qm "$dir/translations/"
   if [ -d "$deps_prefix/bin" ] && [ "$prefissi" != "$qt_prefix" ]; then
