@@ -205,7 +205,7 @@ componi_cartella() {
   gcc_dir=$(dirname "$("$triplet-g++-posix" -print-libgcc-file-name)")
   cp "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" "$dir/"
   cp "/usr/$triplet/lib/libwinpthread-1.dll" "$dir/"
-  find "$dir" -iname '*.dll' -o -iname '*.exe' | xargs "$triplet-strip" --strip-unneeded
+  find "$dir" \( -iname '*.dll' -o -iname '*.exe' \) -print0 | xargs -0 "$triplet-strip" --strip-unneeded
   controlla_dll "$dir"
   componi_licenze "$dir"
 }
