@@ -24,9 +24,9 @@ version=$(sed -n 's/^project(Marvento VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLi
 setup=$dist/Marvento-$version-win64-setup.exe
 zipfile=$dist/Marvento-$version-win64.zip
 SECONDS=0
-# shellcheck source=scripts/windows-common.sh
-source "$root/scripts/windows-common.sh"
-win_installa wine64 xvfb xauth xdotool imagemagick fonts-wine unzip cmake ninja-build
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
+marvento_installa_pacchetti wine64 xvfb xauth xdotool imagemagick fonts-wine unzip cmake ninja-build
 for f in "$setup" "$zipfile"; do
   [ -f "$f" ] || { echo "Missing $f: run scripts/windows-package.sh first" >&2; exit 1; }
 done

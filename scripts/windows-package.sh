@@ -37,14 +37,14 @@ out=$root/build-win64
 dist=$root/dist
 SECONDS=0
 
-# shellcheck source=scripts/windows-common.sh
-source "$root/scripts/windows-common.sh"
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
 
 installa_pacchetti() {
   local packages=(cmake ninja-build dpkg-dev xz-utils zip g++-mingw-w64-x86-64-posix
     gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis imagemagick qt6-base-dev
     qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libboost-math-dev qt6-translations-l10n)
-  win_installa "${packages[@]}"
+  marvento_installa_pacchetti "${packages[@]}"
 }
 
 # The deb-src entry that `apt-get source` needs, beside Debian's own list.
