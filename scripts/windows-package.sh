@@ -41,9 +41,11 @@ SECONDS=0
 source "$root/scripts/common.sh"
 
 installa_pacchetti() {
-  local packages=(cmake ninja-build dpkg-dev xz-utils zip g++-mingw-w64-x86-64-posix
-    gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 nsis imagemagick qt6-base-dev
-    qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libboost-math-dev qt6-translations-l10n)
+  # Debian's Qt 6.4.2 is the host Qt of the cross build (moc, rcc, uic) and gives the Italian
+  # catalogue; Boost.Math's headers serve both builds.
+  local packages=(cmake ninja-build dpkg-dev xz-utils zip nsis g++-mingw-w64-x86-64-posix
+    gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools
+    qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libboost-math-dev qt6-translations-l10n)
   marvento_installa_pacchetti "${packages[@]}"
 }
 
