@@ -34,6 +34,9 @@ if(UNIX AND NOT APPLE)
     set(marvento_man ${MARVENTO_LINUX_DIR}/marvento-cli.1)
   endif()
   install(FILES ${marvento_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  # The licence (GPL-3.0-or-later, as Qt Charts requires), where Debian keeps a package's terms.
+  # Qt's own texts come with Debian's Qt packages.
+  install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/marvento RENAME copyright)
 endif()
 
 # The Debian package. The Qt libraries it needs are found by dpkg-shlibdeps from the binaries

@@ -1,4 +1,5 @@
-# Shared by run.sh and test.sh: install what is missing, then configure and build into build/.
+# Shared by run.sh, test.sh and the packaging scripts: install what is missing, then configure and
+# build into build/.
 # shellcheck shell=bash
 
 MARVENTO_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev libqt6opengl6-dev
@@ -6,8 +7,13 @@ MARVENTO_PACKAGES=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-charts-dev 
   qt6-translations-l10n libxlsxwriter-dev python3-openpyxl)
 
 marvento_install_missing() {
+  marvento_installa_pacchetti "${MARVENTO_PACKAGES[@]}"
+}
+
+# Installs those of the Debian packages given that are missing (as root), or says which they are.
+marvento_installa_pacchetti() {
   local missing=() p
-  for p in "${MARVENTO_PACKAGES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0

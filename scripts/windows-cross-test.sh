@@ -13,21 +13,9 @@ wine=/usr/lib/wine/wine64
 SECONDS=0
 
 packages=(cmake ninja-build googletest libboost-math-dev g++-mingw-w64-x86-64 wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "Needs these Debian packages: ${missing[*]} (about 1.4 GB with wine)" >&2
-    echo "Install them as root: apt-get install -y --no-install-recommends ${missing[*]}" >&2
-    exit 1
-  fi
-  echo "== Installing: ${missing[*]}"
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
+marvento_installa_pacchetti "${packages[@]}"
 [ -x "$wine" ] || { echo "$wine is missing (package wine64)" >&2; exit 1; }
 
 echo "== GoogleTest for Windows ($out/googletest)"

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QString>
 #include <QStringList>
@@ -23,10 +24,25 @@ QString DaUtf8(const std::string& testo)
     return QString::fromUtf8(testo.data(), static_cast<qsizetype>(testo.size()));
 }
 
-// Open mode takes several files and still returns a typed name of a missing file: its reader says
-// what is wrong with it, as for any file that does not read. A name typed without an extension
-// takes the extension of the type selected when the user accepts, before the dialog adds it and
-// asks about replacing the file.
+// On Windows the system's own dialog, as users expect of a Windows program. Everywhere else, and
+// when the windows are not on a real Windows desktop (the offscreen tests), Qt's own dialog: it
+// behaves the same on every desktop, returns a typed name of a missing file in open mode and adds
+// the default suffix before the overwrite question. The Windows dialog adds the suffix too, changes
+// it with the file type, and may refuse a missing file itself in open mode, where the user sees it
+// at once.
+bool DialogoDiSistema()
+{
+#ifdef Q_OS_WIN
+    return QGuiApplication::platformName() == QLatin1String("windows");
+#else
+    return false;
+#endif
+}
+
+// Qt's dialog in open mode takes several files and still returns a typed name of a missing file:
+// its reader says what is wrong with it, as for any file that does not read. A name typed without
+// an extension takes the extension of the type selected when the user accepts, before the dialog
+// adds it and asks about replacing the file.
 class DialogoConTipi : public QFileDialog
 {
   public:
@@ -58,9 +74,7 @@ QString Filtro(const std::string& descrizione, const std::string& modello)
 QStringList MostraDialogo(const DialogoFile& dialogo, QFileDialog::AcceptMode modo, int& tipo)
 {
     DialogoConTipi finestra(QApplication::activeWindow());
-    // Qt's own dialog behaves the same on every desktop: it returns a typed name of a missing file
-    // in open mode and adds the default suffix before the overwrite question.
-    finestra.setOption(QFileDialog::DontUseNativeDialog, true);
+    finestra.setOption(QFileDialog::DontUseNativeDialog, !DialogoDiSistema());
     finestra.setAcceptMode(modo);
     finestra.setFileMode(modo == QFileDialog::AcceptOpen ? QFileDialog::ExistingFiles : QFileDialog::AnyFile);
     QStringList filtri{Filtro(dialogo.descrizione, dialogo.modello)};

@@ -1,5 +1,6 @@
 #pragma once
-// The real platform: Qt's own file dialogs and QMessageBox, all modal.
+// The real platform: the file dialogs (the system's own on Windows, Qt's elsewhere) and
+// QMessageBox, all modal.
 
 #include "Piattaforma.h"
 
