@@ -120,6 +120,12 @@ cmake -S "$xlsx_src" -B "$cache/build/libxlsxwriter" -G Ninja -DCMAKE_TOOLCHAIN_
 cmake --build "$cache/build/libxlsxwriter" --parallel "$(nproc)" >/dev/null
 cmake --install "$cache/build/libxlsxwriter" >/dev/null
 
+# Their terms, shipped beside the programs that link them.
+mkdir -p "$prefix/licenses/zlib" "$prefix/licenses/libxlsxwriter"
+cp "$zlib_src/debian/copyright" "$prefix/licenses/zlib/copyright.txt"
+cp "$xlsx_src/debian/copyright" "$prefix/licenses/libxlsxwriter/copyright.txt"
+[ -f "$xlsx_src/License.txt" ] && cp "$xlsx_src/License.txt" "$prefix/licenses/libxlsxwriter/License.txt"
+
 [ -f "$prefix/lib/libxlsxwriter.a" ] && [ -f "$prefix/lib/libz.a" ] ||
   { echo "The libraries were not built into $prefix/lib" >&2; exit 1; }
 {
