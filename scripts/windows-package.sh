@@ -48,29 +48,13 @@ installa_pacchetti() {
   marvento_installa_pacchetti "${packages[@]}"
 }
 
-# The deb-src entry that `apt-get source` needs, beside Debian's own list.
-aggiungi_deb_src() {
-  if grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    return 0
-  fi
-  echo "== Adding a deb-src entry (/etc/apt/sources.list.d/marvento-deb-src.sources)"
-  cat >/etc/apt/sources.list.d/marvento-deb-src.sources <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-  apt-get update -qq
-}
-
 # qtbase's orig tarball from Debian, unpacked into $1.
 sorgenti_qtbase() {
   local dir=$1 tar
   mkdir -p "$cache/src"
   tar=$(find "$cache/src" -maxdepth 1 -name "qt6-base_${qt_version}*.orig.tar.xz" | head -n 1)
   if [ -z "$tar" ]; then
-    aggiungi_deb_src
+    marvento_deb_src qt6-base
     (cd "$cache/src" && apt-get source --download-only qt6-base >/dev/null)
     tar=$(find "$cache/src" -maxdepth 1 -name "qt6-base_${qt_version}*.orig.tar.xz" | head -n 1)
   fi
