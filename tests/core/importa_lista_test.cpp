@@ -43,8 +43,9 @@ Griglie Leggi(const std::string& testo, TipoFile tipo, char separatore = ',')
 const std::string kTestaTempi = "$VISION\n* File:\t\tC:\\rete.inpx\n* PTV Vissim:\t11.00 [14]\n*\n"
                                 "* Table: Vehicle Travel Time Results\n*\n"
                                 "* DISTTRAV(ALL): DistTrav(All), Distance traveled (All) [ft]\n*\n";
-const std::string kColonneTempi = "$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:SIMRUN;TIMEINT;VEHICLETRAVELTIMEMEASUREMENT;"
-                                  "VEHICLETRAVELTIMEMEASUREMENT\\NAME;VEHS(ALL);TRAVTM(ALL);DISTTRAV(ALL)\n";
+const std::string kColonneTempi =
+    "$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:SIMRUN;TIMEINT;VEHICLETRAVELTIMEMEASUREMENT;"
+    "VEHICLETRAVELTIMEMEASUREMENT\\NAME;VEHS(ALL);TRAVTM(ALL);DISTTRAV(ALL)\n";
 
 // Two sections numbered 1017 and 1018, two intervals written out of order; 1018 counted no
 // vehicle in the first, and its length comes from the second.
@@ -60,9 +61,11 @@ const std::string kTempi = kTestaTempi + kColonneTempi +
 // a harmonic mean and a vehicle class; a short last interval.
 const std::string kVelocita =
     "$VISION\n* Table: Data Collection Results\n*\n"
-    "$DATACOLLECTIONMEASUREMENTEVALUATION:VEHS(ALL);SPEEDAVGHARM(ALL);TIMEINT;DATACOLLECTIONMEASUREMENT;SIMRUN;"
+    "$DATACOLLECTIONMEASUREMENTEVALUATION:VEHS(ALL);SPEEDAVGHARM(ALL);TIMEINT;DATACOLLECTIONMEASUREMENT;"
+    "SIMRUN;"
     "SPEEDAVGARITH(ALL);VEHS(10)\n"
-    "10;48.00;0-900;5;1;50.00;9\n0;;0-900;7;1;;0\n30;59.00;900-1801;5;1;60.00;25\n4;20.00;900-1801;7;1;30.00;4\n"
+    "10;48.00;0-900;5;1;50.00;9\n0;;0-900;7;1;;0\n30;59.00;900-1801;5;1;60.00;25\n4;20.00;900-1801;7;1;30.00;"
+    "4\n"
     "20;40.00;0-900;5;2;40.00;20\n6;20.00;0-900;7;2;20.00;5\n20;70.00;900-1801;5;2;70.00;18\n"
     "2;10.00;900-1801;7;2;10.00;2\n"
     "15;50.00;0-900;5;MAX;55.00;14\n\n";
@@ -70,11 +73,13 @@ const std::string kVelocita =
 TEST(ImportaLista, TempiDiUnRunNelleTabelleDiUnFileRsz)
 {
     const Griglie g = Leggi(kTempi, TipoFile::Archi);
-    EXPECT_EQ(Intestazioni(g.tabella), (Riga{"Intervallo [s]", "Sezione", "TdP [s]", "Veicoli", "Distanza [ft]",
-                                             "Sezione", "TdP [s]", "Veicoli", "Distanza [ft]"}));
+    EXPECT_EQ(Intestazioni(g.tabella),
+              (Riga{"Intervallo [s]", "Sezione", "TdP [s]", "Veicoli", "Distanza [ft]", "Sezione", "TdP [s]",
+                    "Veicoli", "Distanza [ft]"}));
     ASSERT_EQ(g.tabella.numeroRighe(), 2);
     EXPECT_EQ(RigaDi(g.tabella, 0), (Riga{"900", "1017", "56,12", "20", "1487,74", "1018", "", "0", ""}));
-    EXPECT_EQ(RigaDi(g.tabella, 1), (Riga{"1800", "1017", "61,40", "31", "1487,74", "1018", "70,00", "10", "900,50"}));
+    EXPECT_EQ(RigaDi(g.tabella, 1),
+              (Riga{"1800", "1017", "61,40", "31", "1487,74", "1018", "70,00", "10", "900,50"}));
     EXPECT_EQ(Intestazioni(g.riepilogo), (Riga{"Sezione", "Lunghezza [ft]", "TempoMedio [s]", "Veicoli",
                                                "Lung.Arco Reale", "Tempo Corretto"}));
     EXPECT_EQ(RigaDi(g.riepilogo, 0), (Riga{"1017", "1487,74", "59,329", "51", "", ""}));
@@ -93,9 +98,9 @@ TEST(ImportaLista, TempiDiUnRunNelleTabelleDiUnFileRsz)
 TEST(ImportaLista, PiuRunNelleTabelleDiPiuFileConLaMediaArmonica)
 {
     const Griglie g = Leggi(kVelocita, TipoFile::Velocita);
-    EXPECT_EQ(Intestazioni(g.tabella),
-              (Riga{"Run", "Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]", "Vel armonica [km/h]", "Veicoli (10)",
-                    "Misura", "Veicoli", "Vel [km/h]", "Vel armonica [km/h]", "Veicoli (10)"}));
+    EXPECT_EQ(Intestazioni(g.tabella), (Riga{"Run", "Misura", "da [s]", "a [s]", "Veicoli", "Vel [km/h]",
+                                             "Vel armonica [km/h]", "Veicoli (10)", "Misura", "Veicoli",
+                                             "Vel [km/h]", "Vel armonica [km/h]", "Veicoli (10)"}));
     ASSERT_EQ(g.tabella.numeroRighe(), 4);
     EXPECT_EQ(RigaDi(g.tabella, 0),
               (Riga{"1", "5", "0", "900", "10", "50,00", "48,00", "9", "7", "0", "", "", "0"}));
@@ -103,13 +108,14 @@ TEST(ImportaLista, PiuRunNelleTabelleDiPiuFileConLaMediaArmonica)
               (Riga{"2", "5", "900", "1801", "20", "70,00", "70,00", "18", "7", "2", "10,00", "10,00", "2"}));
     EXPECT_EQ(Intestazioni(g.riepilogo),
               (Riga{"Misura", "Veicoli", "Vel [km/h]", "Inervallo sim. [s]", "Sezione", "Vel armonica [km/h]",
-                    "Run validi", "Media", "Dev. std", "Minimo", "Massimo", "Semiampiezza IC", "Run necessari",
-                    "Numero", "Nome"}));
+                    "Run validi", "Media", "Dev. std", "Minimo", "Massimo", "Semiampiezza IC",
+                    "Run necessari", "Numero", "Nome"}));
     // Pooled over every interval of both runs: 80 vehicles (40 a run) at 56.25 km/h, harmonically
     // 80 / (10/48 + 30/59 + 20/40 + 20/70); the runs' own means 57.5 and 55.
     const Riga m5 = RigaDi(g.riepilogo, 0);
-    EXPECT_EQ((Riga{m5[0], m5[1], m5[2], m5[3], m5[4], m5[5], m5[6], m5[7], m5[9], m5[10], m5[13]}),
-              (Riga{"5", "40,000", "56,250", "1801,000", "", "53,244", "2", "56,250", "55,000", "57,500", "5"}));
+    EXPECT_EQ(
+        (Riga{m5[0], m5[1], m5[2], m5[3], m5[4], m5[5], m5[6], m5[7], m5[9], m5[10], m5[13]}),
+        (Riga{"5", "40,000", "56,250", "1801,000", "", "53,244", "2", "56,250", "55,000", "57,500", "5"}));
     const Riga m7 = RigaDi(g.riepilogo, 1);
     EXPECT_EQ((Riga{m7[1], m7[2], m7[5], m7[7]}), (Riga{"6,000", "21,667", "17,143", "23,750"}));
 }
@@ -118,11 +124,12 @@ TEST(ImportaLista, IntervalliInOrdineDiNumeroEScrittiComeVuole)
 {
     // CR LF, a UTF-8 byte-order mark, a name beyond ASCII and "; " in the header, intervals that
     // sort otherwise as text.
-    const std::string lista = "\xEF\xBB\xBF$VISION\r\n* Table: Vehicle Travel Time Results\r\n"
-                              "$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:SIMRUN; TIMEINT; VEHICLETRAVELTIMEMEASUREMENT; "
-                              "VEHICLETRAVELTIMEMEASUREMENT\\NAME; VEHS(ALL); TRAVTM(ALL)\r\n"
-                              "1;10800-11700;3;Citt\xC3\xA0;2;10.00\r\n1;900-1800;3;Citt\xC3\xA0;2;20.00\r\n"
-                              "1;0-900;3;Citt\xC3\xA0;1;30.00\r\n";
+    const std::string lista =
+        "\xEF\xBB\xBF$VISION\r\n* Table: Vehicle Travel Time Results\r\n"
+        "$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:SIMRUN; TIMEINT; VEHICLETRAVELTIMEMEASUREMENT; "
+        "VEHICLETRAVELTIMEMEASUREMENT\\NAME; VEHS(ALL); TRAVTM(ALL)\r\n"
+        "1;10800-11700;3;Citt\xC3\xA0;2;10.00\r\n1;900-1800;3;Citt\xC3\xA0;2;20.00\r\n"
+        "1;0-900;3;Citt\xC3\xA0;1;30.00\r\n";
     const Griglie g = Leggi(lista, TipoFile::Archi);
     EXPECT_EQ(RigaDi(g.tabella, 0), (Riga{"900", "3", "30,00", "1"}));
     EXPECT_EQ(RigaDi(g.tabella, 2), (Riga{"11700", "3", "10,00", "2"}));
@@ -158,15 +165,17 @@ TEST(ImportaLista, RifiutaConUnMessaggioCheDiceDove)
     const std::string riga3 = "1;0-900;1018;Via Roma sud;0;;\n";
     const Caso casi[] = {
         {"$VISION\n* Table: x\n1;2;3\n", TipoFile::Archi, "non contiene la riga di intestazione"},
-        {"$VISION\n* Table: Node Results\n$MOVEMENTEVALUATION:SIMRUN;TIMEINT;MOVEMENT\n1;0-900;1\n", TipoFile::Archi,
-         "la tabella \"Node Results\" (riga 3), che Marvento non legge"},
-        {kTempi, TipoFile::Velocita, "\"Vehicle Travel Time Results\" (riga 9), dei tempi di percorrenza: si apre "
-                                     "con \"Apri File Archi\" (marvento-cli rsz)"},
+        {"$VISION\n* Table: Node Results\n$MOVEMENTEVALUATION:SIMRUN;TIMEINT;MOVEMENT\n1;0-900;1\n",
+         TipoFile::Archi, "la tabella \"Node Results\" (riga 3), che Marvento non legge"},
+        {kTempi, TipoFile::Velocita,
+         "\"Vehicle Travel Time Results\" (riga 9), dei tempi di percorrenza: si apre "
+         "con \"Apri File Archi\" (marvento-cli rsz)"},
         {kVelocita, TipoFile::Archi, "si apre con \"Apri File Velocita'\" (marvento-cli mes)"},
         {Sostituisci(kTempi, ";VEHS(ALL);", ";VEHS(10);"), TipoFile::Archi,
          "L'intestazione della lista (riga 9) non ha la colonna VEHS(ALL)"},
         {Sostituisci(kTempi, "SIMRUN;", "RUN;"), TipoFile::Archi, "non ha la colonna SIMRUN"},
-        {Sostituisci(kTempi, ";TRAVTM(ALL)", ";TRAVTM(10)"), TipoFile::Archi, "non ha la colonna TRAVTM(ALL)"},
+        {Sostituisci(kTempi, ";TRAVTM(ALL)", ";TRAVTM(10)"), TipoFile::Archi,
+         "non ha la colonna TRAVTM(ALL)"},
         {Sostituisci(kTempi, riga3, "1;0-900;1018;Via Roma sud;0;\n"), TipoFile::Archi,
          "La riga 12 ha 6 celle invece delle 7 dell'intestazione (riga 9)"},
         {Sostituisci(kTempi, riga3, "1;0-900;1018;Via Roma sud;zero;;\n"), TipoFile::Archi,
@@ -181,9 +190,11 @@ TEST(ImportaLista, RifiutaConUnMessaggioCheDiceDove)
          "Alla riga 12 il run (SIMRUN) \"primo\" non e' un numero di run"},
         {Sostituisci(kTempi, riga3, "1;0-900;1017;Via Roma sud;0;;\n"), TipoFile::Archi,
          "La riga 12 ripete il run, l'intervallo e la sezione della riga 11"},
-        {Sostituisci(kTempi, riga3, ""), TipoFile::Archi, "manca la riga del run 1, intervallo 0-900, sezione 1018"},
+        {Sostituisci(kTempi, riga3, ""), TipoFile::Archi,
+         "manca la riga del run 1, intervallo 0-900, sezione 1018"},
         {Sostituisci(kTempi, riga3, "2" + riga3.substr(1)), TipoFile::Archi, "manca la riga del run 1"},
-        {kTestaTempi + kColonneTempi + "AVG;0-900;1;a;1;1.00;1.00\n", TipoFile::Archi, "non ha righe di dati"},
+        {kTestaTempi + kColonneTempi + "AVG;0-900;1;a;1;1.00;1.00\n", TipoFile::Archi,
+         "non ha righe di dati"},
         {Sostituisci(kTempi, "1487.74\n1;0-900", "14x87\n1;0-900"), TipoFile::Archi,
          "Alla riga 10 il valore di DISTTRAV(ALL) \"14x87\" non e' un numero"},
     };
@@ -249,7 +260,8 @@ TEST(ImportaLista, ListeVere)
         const Griglie g = ImportaFile(std::vector<std::string>{lista.string()}, tipo, ',');
         ASSERT_GT(g.riepilogo.numeroRighe(), 0);
         EXPECT_EQ(static_cast<int>(g.righe.size()), g.riepilogo.numeroRighe());
-        const int figura = tipo == TipoFile::Velocita ? riepilogo_velocita::kVelocita : riepilogo_archi::kTempoMedio;
+        const int figura =
+            tipo == TipoFile::Velocita ? riepilogo_velocita::kVelocita : riepilogo_archi::kTempoMedio;
         for (int r = 0; r < g.riepilogo.numeroRighe(); ++r)
             EXPECT_NO_THROW(LeggiDecimale(g.riepilogo.cella(figura, r), ',')) << r;
     }
