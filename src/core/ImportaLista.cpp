@@ -73,19 +73,22 @@ bool Bianca(std::string_view riga)
     return riga.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-// Cuts riga at ";" into campi, which it refills; plain cells, no quotes in these files.
-void Taglia(std::string_view riga, std::vector<std::string_view>& campi)
+// Cuts riga at ";" into campi, which it refills: the first `quanti` cells at most. Plain cells, no
+// quotes in these files; a byte at a time, as the cells are shorter than a search call is worth.
+void Taglia(std::string_view riga, std::vector<std::string_view>& campi,
+            std::size_t quanti = std::numeric_limits<std::size_t>::max())
 {
     campi.clear();
-    std::size_t inizio = 0;
-    for (;;) {
-        const std::size_t fine = riga.find(';', inizio);
-        campi.push_back(
-            riga.substr(inizio, fine == std::string_view::npos ? std::string_view::npos : fine - inizio));
-        if (fine == std::string_view::npos)
-            return;
-        inizio = fine + 1;
-    }
+    const char* inizio = riga.data();
+    const char* const fine = inizio + riga.size();
+    for (const char* p = inizio; p != fine; ++p)
+        if (*p == ';') {
+            campi.emplace_back(inizio, static_cast<std::size_t>(p - inizio));
+            if (campi.size() == quanti)
+                return;
+            inizio = p + 1;
+        }
+    campi.emplace_back(inizio, static_cast<std::size_t>(fine - inizio));
 }
 
 // The header line: the first that begins with "$" and names a table before ":".
@@ -261,6 +264,7 @@ struct ListaRisultati::Dati
     const ListaRighe* righe = nullptr;
     const Tabella* tabella = nullptr;
     char separatore = ',';
+    int rigaIntestazione = -1;
     int campi = 0;                 // cells of a row, as many as the header's columns
     std::vector<std::string> nomi; // the header's identifiers as written
     int colonnaRun = -1;
@@ -369,6 +373,8 @@ struct RigaDati
 
 bool Aggregato(std::string_view run)
 {
+    if (run.empty() || (run[0] >= '0' && run[0] <= '9'))
+        return false; // a run's number, as most rows have
     const std::string testo = Maiuscole(run);
     return std::any_of(std::begin(kAggregati), std::end(kAggregati),
                        [&](const char* aggregato) { return testo == aggregato; });
@@ -443,6 +449,13 @@ void LunghezzaDi(Misura& misura, const std::vector<std::string_view>& campi, int
     misura.lunghezza = SostituisciCarattere(testo, ".", std::string(1, d.separatore));
 }
 
+[[noreturn]] void ErroreCelle(int riga, long long celle, const Dati& d)
+{
+    throw Errore("La riga " + Riga(riga) + " ha " + std::to_string(celle) + " celle invece delle " +
+                 std::to_string(d.campi) + " dell'intestazione (riga " + Riga(d.rigaIntestazione) +
+                 "): la riga e' incompleta o la lista e' tagliata");
+}
+
 // Every data row of the table: from the header line to the end of the list or the next table. The
 // simulator's aggregates, blank lines and comments are left out.
 std::vector<RigaDati> RigheDati(const ListaRighe& righe, int rigaIntestazione, Dati& d,
@@ -453,17 +466,20 @@ std::vector<RigaDati> RigheDati(const ListaRighe& righe, int rigaIntestazione, D
     Identita misure;
     std::vector<RigaDati> dati;
     std::vector<std::string_view> campi;
+    dati.reserve(static_cast<std::size_t>(righe.conteggio() - rigaIntestazione));
+    const std::size_t primeCelle =
+        static_cast<std::size_t>(std::max({d.colonnaRun, d.colonnaIntervallo, d.colonnaMisura})) + 1;
     for (int r = rigaIntestazione + 1; r < righe.conteggio(); ++r) {
         const std::string_view riga = righe.riga(r);
-        if (IniziaCon(riga, "$"))
+        if (!riga.empty() && riga[0] == '$')
             break;
-        if (Bianca(riga) || IniziaCon(riga, "*"))
+        if ((!riga.empty() && riga[0] == '*') || Bianca(riga))
             continue;
-        Taglia(riga, campi);
-        if (static_cast<int>(campi.size()) != d.campi)
-            throw Errore("La riga " + Riga(r) + " ha " + std::to_string(campi.size()) +
-                         " celle invece delle " + std::to_string(d.campi) + " dell'intestazione (riga " +
-                         Riga(rigaIntestazione) + "): la riga e' incompleta o la lista e' tagliata");
+        // The cells that tell the row's place; the others only for a new measurement or a length.
+        // A run's rows are counted whole when the run is laid out (TagliaRun).
+        Taglia(riga, campi, primeCelle);
+        if (campi.size() < primeCelle)
+            ErroreCelle(r, static_cast<long long>(std::count(riga.begin(), riga.end(), ';')) + 1, d);
         const std::string_view testoRun = SenzaMargini(campi[static_cast<std::size_t>(d.colonnaRun)]);
         if (Aggregato(testoRun))
             continue;
@@ -486,7 +502,14 @@ std::vector<RigaDati> RigheDati(const ListaRighe& righe, int rigaIntestazione, D
         }
         const std::string_view testoMisura = SenzaMargini(campi[static_cast<std::size_t>(d.colonnaMisura)]);
         dato.misura = misure.cerca(testoMisura);
-        if (dato.misura < 0) {
+        const bool nuova = dato.misura < 0;
+        if (nuova ||
+            (d.colonnaLunghezza >= 0 && d.misure[static_cast<std::size_t>(dato.misura)].lunghezza.empty())) {
+            Taglia(riga, campi);
+            if (static_cast<int>(campi.size()) != d.campi)
+                ErroreCelle(r, static_cast<long long>(campi.size()), d);
+        }
+        if (nuova) {
             d.misure.push_back(NuovaMisura(campi, r, d));
             dato.misura = misure.aggiungi(testoMisura);
         }
@@ -643,6 +666,7 @@ RunTagliato TagliaRun(const Dati& d, int r)
         const std::string_view riga = d.righe->riga(d.indice[primo + k]);
         const std::size_t inizio = t.testo.size();
         t.testo.append(riga);
+        const std::size_t primaCella = t.inizi.size();
         t.inizi.push_back(static_cast<std::uint32_t>(inizio));
         for (std::size_t i = inizio; i < t.testo.size(); ++i) {
             char& c = t.testo[i];
@@ -651,6 +675,9 @@ RunTagliato TagliaRun(const Dati& d, int r)
             else if (c == '.')
                 c = d.separatore;
         }
+        const long long celle = static_cast<long long>(t.inizi.size() - primaCella);
+        if (celle != d.campi)
+            ErroreCelle(d.indice[primo + k], celle, d);
         t.inizi.push_back(static_cast<std::uint32_t>(t.testo.size() + 1));
         t.testo.push_back('\n');
     }
@@ -802,6 +829,7 @@ ListaRisultati::ListaRisultati(const ListaRighe& righe, TipoFile tipo, char sepa
                      sua.comando + ")");
     }
     d.tabella = &TabellaDi(tipo);
+    d.rigaIntestazione = intestazione.riga;
     TrovaColonne(righe, intestazione, d);
     std::vector<long long> numeriRun;
     std::vector<RigaDati> dati = RigheDati(righe, intestazione.riga, d, numeriRun);

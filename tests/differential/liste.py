@@ -96,11 +96,14 @@ def leggi_lista(righe, tipo, sep):
         if not t.strip(" \t") or t.startswith("*"):
             continue
         campi = t.split(";")
-        if len(campi) != len(nomi):
+        # the simulator's aggregates are left out once their run cell is read
+        if len(campi) <= max(c["SIMRUN"], c["TIMEINT"], c[oggetto]):
             raise Rifiutata()
         run = campi[c["SIMRUN"]].strip(" \t")
-        if run.upper() in ("AVG", "STDDEV", "MIN", "MAX"):
+        if run[:1] not in "0123456789" and run.upper() in ("AVG", "STDDEV", "MIN", "MAX"):
             continue
+        if len(campi) != len(nomi):
+            raise Rifiutata()
         if not run.isdigit() or len(run) > 9:
             raise Rifiutata()
         testo = campi[c["TIMEINT"]].strip(" \t")
