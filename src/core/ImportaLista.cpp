@@ -633,8 +633,8 @@ TipoFile TipoDellaLista(const std::string& percorso)
 
 namespace {
 
-// A run's rows cut, in the order of its intervals and measurements: their texts back to back with
-// the run's separator for ".", and where each cell begins.
+// A run's rows cut, measurement after measurement, each in the order of its intervals: their texts back to
+// back with the run's separator for ".", and where each cell begins.
 struct RunTagliato
 {
     std::string testo;
@@ -654,16 +654,21 @@ RunTagliato TagliaRun(const Dati& d, int r)
     t.campi = d.campi;
     const std::size_t righe = d.intervalli.size() * d.misure.size();
     const std::size_t primo = static_cast<std::size_t>(d.posto(r, 0, 0));
+    const std::size_t I = d.intervalli.size();
+    const std::size_t M = d.misure.size();
+    // Row k of the cut run is interval k % I of measurement k / I: a block's cells then lie together,
+    // as the table and the figures take them.
+    auto linea = [&](std::size_t k) { return d.indice[primo + (k % I) * M + k / I]; };
     std::size_t byte = 0;
     for (std::size_t k = 0; k < righe; ++k)
-        byte += d.righe->riga(d.indice[primo + k]).size() + 1;
+        byte += d.righe->riga(linea(k)).size() + 1;
     if (byte > std::numeric_limits<std::uint32_t>::max())
         throw Errore("Il run " + d.run[static_cast<std::size_t>(r)] + " della lista e' troppo grande (" +
                      std::to_string(byte) + " byte, al massimo 4 GB)");
     t.testo.reserve(byte);
     t.inizi.reserve(righe * static_cast<std::size_t>(d.campi + 1));
     for (std::size_t k = 0; k < righe; ++k) {
-        const std::string_view riga = d.righe->riga(d.indice[primo + k]);
+        const std::string_view riga = d.righe->riga(linea(k));
         const std::size_t inizio = t.testo.size();
         t.testo.append(riga);
         const std::size_t primaCella = t.inizi.size();
@@ -677,7 +682,7 @@ RunTagliato TagliaRun(const Dati& d, int r)
         }
         const long long celle = static_cast<long long>(t.inizi.size() - primaCella);
         if (celle != d.campi)
-            ErroreCelle(d.indice[primo + k], celle, d);
+            ErroreCelle(linea(k), celle, d);
         t.inizi.push_back(static_cast<std::uint32_t>(t.testo.size() + 1));
         t.testo.push_back('\n');
     }
@@ -713,7 +718,9 @@ void RiempiTabella(const Dati& d, const RunTagliato& t, Griglia& tabella)
             colonna("a [s]", [&](std::size_t i) { return std::string_view(d.intervalli[i].a); });
         }
         for (const Colonna& propria : d.blocco)
-            colonna(propria.intestazione, [&](std::size_t i) { return t.cella(i * M + m, propria.campo); });
+            colonna(propria.intestazione, [&](std::size_t i) {
+                return t.cella(m * static_cast<std::size_t>(I) + i, propria.campo);
+            });
     }
 }
 
@@ -730,7 +737,7 @@ std::string CellaDellaLista(const Dati& d, int riga, int campo)
 void Figure(const Dati& d, const RunTagliato& t, int r, std::size_t m, FigurePesate& media,
             std::optional<FigurePesate>& armonica)
 {
-    const std::size_t M = d.misure.size();
+    const std::size_t I = d.intervalli.size();
     auto errore = [&](std::size_t i, int campo, const char* perche) {
         const int riga =
             d.indice[static_cast<std::size_t>(d.posto(r, static_cast<int>(i), static_cast<int>(m)))];
@@ -739,7 +746,7 @@ void Figure(const Dati& d, const RunTagliato& t, int r, std::size_t m, FigurePes
     };
     auto valore = [&](std::size_t i, int campo) {
         double v = 0;
-        const std::string_view testo = t.cella(i * M + m, campo);
+        const std::string_view testo = t.cella(m * I + i, campo);
         if (testo.empty())
             throw errore(i, campo, "e' vuoto, mentre l'intervallo ha veicoli");
         if (!ProvaDecimale(testo, d.separatore, v))
@@ -750,7 +757,7 @@ void Figure(const Dati& d, const RunTagliato& t, int r, std::size_t m, FigurePes
         armonica = FigurePesate();
     for (std::size_t i = 0; i < d.intervalli.size(); ++i) {
         std::int64_t veicoli = 0;
-        if (!LeggiVeicoli(t.cella(i * M + m, d.colonnaVeicoli), veicoli))
+        if (!LeggiVeicoli(t.cella(m * I + i, d.colonnaVeicoli), veicoli))
             throw errore(i, d.colonnaVeicoli, "non e' un numero intero di veicoli");
         if (veicoli == 0)
             continue;
