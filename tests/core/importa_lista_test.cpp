@@ -5,6 +5,8 @@
 #include "Importazione.h"
 #include "Testo.h"
 
+#include "RigheGriglia.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -17,23 +19,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Riga = std::vector<std::string>;
-
-Riga RigaDi(const Griglia& g, int r)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.emplace_back(g.cella(c, r));
-    return riga;
-}
-
-Riga Intestazioni(const Griglia& g)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.push_back(g.intestazione(c));
-    return riga;
-}
+using prova::Intestazioni;
+using prova::Riga;
+using prova::RigaDi;
 
 Griglie Leggi(const std::string& testo, TipoFile tipo, char separatore = ',')
 {

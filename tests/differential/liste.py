@@ -18,15 +18,13 @@ number or interval) must exit with 1 and write nothing. Each --cartella adds the
 import argparse
 import os
 import random
-import subprocess
 import sys
 import tempfile
 from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import riferimento as rif  # noqa: E402
-from confronta import prima_differenza  # noqa: E402
-from piu_run import quantile_t, run_necessari  # noqa: E402
+from piu_run import confronta, quantile_t, run_necessari  # noqa: E402
 
 TABELLE = {
     "mes": ("DATACOLLECTIONMEASUREMENTEVALUATION", "DATACOLLECTIONMEASUREMENT", "Data Collection Results"),
@@ -38,8 +36,11 @@ PAROLE = {"VEHS": ("Veicoli", None), "SPEEDAVGARITH": ("Vel", "km/h"), "SPEEDAVG
           "LENGTH": ("Lunghezza", None), "PERS": ("Persone", None)}
 
 
-class Rifiutata(Exception):
-    pass
+class Rifiutata(rif.Errore):
+    """A list that the tool must refuse."""
+
+    def __init__(self):
+        super().__init__("lista rifiutata")
 
 
 # --- the reference ------------------------------------------------------------------------------
@@ -334,38 +335,9 @@ def guasta(rng, tipo, dati):
     return ("\n".join(righe) + "\n").encode("utf-8-sig")
 
 
-def confronta(cli, percorso, tipo, dati, verboso, cartella):
-    differenze = 0
+def confronta_lista(cli, percorso, tipo, dati, verboso):
     righe = rif.carica_righe(dati)
-    for sep in (",", "."):
-        d, s = os.path.join(cartella, "d.txt"), os.path.join(cartella, "s.txt")
-        for f in (d, s):
-            if os.path.exists(f):
-                os.remove(f)
-        esito = subprocess.run([cli, tipo, percorso, "--detail", d, "--summary", s, "--decimal-separator", sep],
-                               capture_output=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
-        try:
-            atteso = attese(righe, tipo, sep)
-        except (Rifiutata, rif.Errore):
-            atteso = None
-        if atteso is None:
-            if esito.returncode != 1 or os.path.exists(d) or os.path.exists(s):
-                differenze += 1
-                print("DIFF %s %s: atteso un rifiuto, uscita %d" % (percorso, sep, esito.returncode))
-            continue
-        if esito.returncode != 0:
-            differenze += 1
-            print("DIFF %s %s: uscita %d: %s" % (percorso, sep, esito.returncode, esito.stderr.decode()))
-            continue
-        for nome, file, attesi in (("dettaglio", d, atteso[0]), ("riepilogo", s, atteso[1])):
-            with open(file, "rb") as f:
-                ottenuti = f.read()
-            if ottenuti != attesi:
-                differenze += 1
-                print("DIFF %s %s %s: %s" % (percorso, sep, nome, prima_differenza(attesi, ottenuti)))
-            elif verboso:
-                print("ok %s %s %s" % (percorso, sep, nome))
-    return differenze
+    return confronta(cli, [percorso], tipo, verboso, lambda sep: attese(righe, tipo, sep))
 
 
 def main():
@@ -388,7 +360,7 @@ def main():
                 percorso = os.path.join(cartella, "lista%d-%d.att" % (i, j))
                 with open(percorso, "wb") as f:
                     f.write(contenuto)
-                differenze += confronta(args.cli, percorso, tipo, contenuto, args.v, cartella)
+                differenze += confronta_lista(args.cli, percorso, tipo, contenuto, args.v)
                 confronti += 2
         for dove in args.cartella:
             if not os.path.isdir(dove):
@@ -400,7 +372,7 @@ def main():
                     righe = rif.carica_righe(dati)
                     testa = next((t for t in righe if t.startswith("$") and ":" in t), "")
                     tipo = "rsz" if TABELLE["rsz"][0] in testa.upper() else "mes"
-                    differenze += confronta(args.cli, os.path.join(dove, nome), tipo, dati, args.v, cartella)
+                    differenze += confronta_lista(args.cli, os.path.join(dove, nome), tipo, dati, args.v)
                     confronti += 2
     print("liste: %d confronti, %d differenze" % (confronti, differenze))
     return 1 if differenze else 0

@@ -266,20 +266,23 @@ def scrivi_rsz(rng, inglese, numeri, nomi, lunghezze, intervalli):
     return righe
 
 
-def confronta(cli, percorsi, tipo, verboso):
+def confronta(cli, percorsi, tipo, verboso, calcola=None):
+    """The tool's exports of the files against calcola(sep) (by default the tables of several runs,
+    attese); a rif.Errore from it means the tool must fail and write nothing."""
+    calcola = calcola or (lambda sep: attese(percorsi, tipo, sep))
     differenze = 0
     with tempfile.TemporaryDirectory() as uscite:
         for sep in (",", "."):
-            d, s = os.path.join(uscite, "d.txt"), os.path.join(uscite, "s.txt")
+            d, s = os.path.join(uscite, "d%s.txt" % sep), os.path.join(uscite, "s%s.txt" % sep)
             esito = subprocess.run([cli, tipo] + percorsi + ["--detail", d, "--summary", s,
                                                             "--decimal-separator", sep],
                                    capture_output=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
             try:
-                atteso = attese(percorsi, tipo, sep)
+                atteso = calcola(sep)
             except rif.Errore as e:
                 atteso = e
             if isinstance(atteso, rif.Errore):
-                if esito.returncode != 1:
+                if esito.returncode != 1 or os.path.exists(d) or os.path.exists(s):
                     differenze += 1
                     print("DIFF %s %s: atteso un errore, uscita %d" % (percorsi[0], sep, esito.returncode))
                 continue
