@@ -19,9 +19,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using prova::Intestazioni;
-using prova::Riga;
-using prova::RigaDi;
+using namespace prova;
 
 Griglie Leggi(const std::string& testo, TipoFile tipo, char separatore = ',')
 {

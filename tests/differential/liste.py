@@ -15,7 +15,6 @@ number or interval) must exit with 1 and write nothing. Each --cartella adds the
 77 when the CLI is missing.
 """
 
-import argparse
 import os
 import random
 import sys
@@ -24,7 +23,7 @@ from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import riferimento as rif  # noqa: E402
-from piu_run import confronta, quantile_t, run_necessari  # noqa: E402
+from piu_run import COLONNE_RUN, argomenti, confronta, statistiche  # noqa: E402
 
 TABELLE = {
     "mes": ("DATACOLLECTIONMEASUREMENTEVALUATION", "DATACOLLECTIONMEASUREMENT", "Data Collection Results"),
@@ -211,11 +210,9 @@ def attese(righe, tipo, sep, confidenza=0.95, tolleranza=0.05):
     for etichetta, det, _, _ in run:
         tabella.celle += [[etichetta] + r for r in det.celle]
     cv, cf = (1, 2) if tipo == "mes" else (3, 2)
-    rie = rif.Griglia(rie0.intestazioni + ["Run validi", "Media", "Dev. std", "Minimo", "Massimo",
-                                           "Semiampiezza IC", "Run necessari", "Numero", "Nome"], 0)
-    fmt = lambda x: rif.formatta_decimale(rif.esteso(Fraction(x)), sep)  # noqa: E731
+    rie = rif.Griglia(rie0.intestazioni + COLONNE_RUN, 0)
     for r, base in enumerate(rie0.celle):
-        riga = list(base) + [""] * 9
+        riga = list(base)
         tot = sum(f[3][r][2] for f in run)
         somma, armo = 0.0, 0.0
         for f in run:
@@ -226,20 +223,7 @@ def attese(righe, tipo, sep, confidenza=0.95, tolleranza=0.05):
         if con_armonica:
             riga[5] = armonica_di(tot, armo, sep)
         figure = [rif.leggi_decimale(f[2].celle[r][cf], sep) for f in run if f[3][r][2] > 0]
-        n, o = len(figure), len(base)
-        riga[o] = str(n)
-        if n:
-            media = sum(Fraction(x) for x in figure) / n
-            riga[o + 1], riga[o + 3], riga[o + 4] = fmt(media), fmt(min(figure)), fmt(max(figure))
-        if n >= 2:
-            dev = 0.0 if min(figure) == max(figure) else float(
-                Fraction(sum((Fraction(x) - media) ** 2 for x in figure) / (n - 1))) ** 0.5
-            riga[o + 2] = fmt(dev)
-            riga[o + 5] = fmt(quantile_t(confidenza, n - 1) * dev / n ** 0.5)
-            necessari = run_necessari(n, float(media), dev, confidenza, tolleranza)
-            riga[o + 6] = "" if necessari is None else str(necessari)
-        riga[o + 7], riga[o + 8] = run[0][3][r][0], run[0][3][r][1]
-        rie.celle.append(riga)
+        rie.celle.append(riga + statistiche(figure, sep, confidenza, tolleranza) + list(run[0][3][r][:2]))
     return rif.esporta(tabella), rif.esporta(rie)
 
 
@@ -340,42 +324,33 @@ def confronta_lista(cli, percorso, tipo, dati, verboso):
     return confronta(cli, [percorso], tipo, verboso, lambda sep: attese(righe, tipo, sep))
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("cli")
-    parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--casi", type=int, default=60)
-    parser.add_argument("--cartella", nargs="*", default=[])
-    parser.add_argument("-v", action="store_true")
-    args = parser.parse_args()
-    if not os.path.exists(args.cli):
-        print("manca %s" % args.cli)
-        return 77
+def liste(args, cartella):
+    """(path, table, bytes) of every list to compare: generated ones, each with a damaged copy, then
+    those of each --cartella."""
     rng = random.Random(args.seed)
-    differenze = confronti = 0
+    for i in range(args.casi):
+        tipo, dati = genera(rng)
+        for j, contenuto in enumerate((dati, guasta(rng, tipo, dati))):
+            percorso = os.path.join(cartella, "lista%d-%d.att" % (i, j))
+            with open(percorso, "wb") as f:
+                f.write(contenuto)
+            yield percorso, tipo, contenuto
+    for dove in filter(os.path.isdir, args.cartella):
+        for nome in sorted(n for n in os.listdir(dove) if n.lower().endswith(".att")):
+            with open(os.path.join(dove, nome), "rb") as f:
+                dati = f.read()
+            testa = next((t for t in rif.carica_righe(dati) if t.startswith("$") and ":" in t), "")
+            yield os.path.join(dove, nome), "rsz" if TABELLE["rsz"][0] in testa.upper() else "mes", dati
+
+
+def main():
+    args = argomenti(__doc__, "casi", 60)
+    if args is None:
+        return 77
     with tempfile.TemporaryDirectory() as cartella:
-        for i in range(args.casi):
-            tipo, dati = genera(rng)
-            for j, contenuto in enumerate((dati, guasta(rng, tipo, dati))):
-                percorso = os.path.join(cartella, "lista%d-%d.att" % (i, j))
-                with open(percorso, "wb") as f:
-                    f.write(contenuto)
-                differenze += confronta_lista(args.cli, percorso, tipo, contenuto, args.v)
-                confronti += 2
-        for dove in args.cartella:
-            if not os.path.isdir(dove):
-                continue
-            for nome in sorted(os.listdir(dove)):
-                if nome.lower().endswith(".att"):
-                    with open(os.path.join(dove, nome), "rb") as f:
-                        dati = f.read()
-                    righe = rif.carica_righe(dati)
-                    testa = next((t for t in righe if t.startswith("$") and ":" in t), "")
-                    tipo = "rsz" if TABELLE["rsz"][0] in testa.upper() else "mes"
-                    differenze += confronta_lista(args.cli, os.path.join(dove, nome), tipo, dati, args.v)
-                    confronti += 2
-    print("liste: %d confronti, %d differenze" % (confronti, differenze))
-    return 1 if differenze else 0
+        esiti = [confronta_lista(args.cli, percorso, tipo, dati, args.v) for percorso, tipo, dati in liste(args, cartella)]
+    print("liste: %d confronti, %d differenze" % (4 * len(esiti), sum(esiti)))
+    return 1 if sum(esiti) else 0
 
 
 if __name__ == "__main__":
