@@ -1,5 +1,6 @@
-// Several runs of one scenario in one pair of grids: each file is imported as it would be alone,
-// then the detail tables are put one after the other and the summaries pooled.
+// Several runs of one scenario in one pair of grids: each file (or each run of a result list) is
+// imported as it would be alone, then the detail tables are put one after the other and the
+// summaries pooled.
 #include "Errore.h"
 #include "ImportaLista.h"
 #include "Importazione.h"
