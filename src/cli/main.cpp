@@ -33,9 +33,11 @@ struct Comando
 };
 
 const Comando kComandi[] = {
-    {"mes", "importa un file di velocita' sezioni (.mes)", ComandoMes, false},
-    {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", ComandoRsz, false},
-    {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", ComandoRuns, false},
+    {"mes", "importa un file di velocita' sezioni (.mes, o una lista .att)", ComandoMes, false},
+    {"rsz", "importa un file di tempi archi (.rsz, o una lista .att) e ne corregge i tempi", ComandoRsz,
+     false},
+    {"runs", "statistiche su piu' run dello stesso scenario (.mes, .rsz o una lista .att)", ComandoRuns,
+     false},
     {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", ComandoChart, true},
 };
 
