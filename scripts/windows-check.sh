@@ -105,6 +105,11 @@ confronta_cli() {
   grep -qF "$version" <<<"$v" && ok "$nome: --version says \"$v\"" || ko "$nome: --version gave \"$v\""
   while IFS= read -r -d '' f; do
     tipo=${f##*.}
+    # A result list goes to the command of its table.
+    if [ "$tipo" = att ]; then
+      tipo=mes
+      grep -qa 'Vehicle Travel Time Results' "$f" && tipo=rsz
+    fi
     for sep in , .; do
       n=$((n + 1))
       dest=$out/cli/$nome/$n && mkdir -p "$dest/lin" "$dest/win"
@@ -122,7 +127,7 @@ confronta_cli() {
       fi
     done
   done < <(find "$root/examples" "$root/tests/fixtures" "$root/../shared/samples/real-en" \
-    -type f \( -name '*.mes' -o -name '*.rsz' \) -print0 2>/dev/null | sort -z)
+    -type f \( -name '*.mes' -o -name '*.rsz' -o -name '*.att' \) -print0 2>/dev/null | sort -z)
   if [ "$diversi" -eq 0 ] && [ "$scritti" -gt 0 ]; then
     ok "$nome: $n runs as on Linux, $scritti of them with both tables byte-identical"
   else
