@@ -80,7 +80,7 @@ costruisci_qtbase() {
   (cd "$bld" && "$src/configure" -prefix "$qt_prefix" -xplatform win32-g++ -qt-host-path /usr \
     -release -shared -nomake examples -nomake tests -no-dbus -no-opengl -no-feature-vulkan \
     -no-feature-sql -no-feature-network -no-feature-printsupport -no-feature-tabletevent \
-    -no-feature-direct2d -no-pkg-config -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype \
+    -no-pkg-config -qt-zlib -qt-libpng -qt-libjpeg -qt-freetype \
     -qt-harfbuzz -qt-pcre -- -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake) >"$bld.log" 2>&1 ||
     { tail -n 30 "$bld.log" >&2; return 1; }
