@@ -11,7 +11,6 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QSize>
 
 #include <optional>
@@ -23,23 +22,6 @@ namespace marvento::cli {
 namespace {
 
 constexpr int kAltezzaStriscia = 41; // the window's strip above the chart
-
-// No dialog ever opens in a batch run; a message of the window goes to stderr.
-class PiattaformaRigaDiComando : public Piattaforma
-{
-  public:
-    PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
-
-  protected:
-    std::vector<std::string> mostraDialogoApri(const DialogoFile&) override { return {}; }
-    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
-    void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
-    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
-                                                           const std::vector<CampoNumero>&) override
-    {
-        return std::nullopt;
-    }
-};
 
 struct OpzioniChart
 {
@@ -74,16 +56,8 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
     opzioni.parametro = parser.value("parameter");
     opzioni.asseInZero = parser.isSet("left-axis-zero");
 
-    if (parser.isSet("size")) {
-        static const QRegularExpression formato(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
-        const QRegularExpressionMatch trovato = formato.match(parser.value("size"));
-        const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
-        const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
-        if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
-            return ErroreUso(parser,
-                             QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
-        opzioni.dimensione = QSize(larghezza, altezza);
-    }
+    if (const auto uscita = LeggiDimensione(parser, opzioni.dimensione))
+        return uscita;
     return LeggiSeparatore(parser, opzioni.separatore);
 }
 
@@ -113,7 +87,7 @@ int ComandoChart(const QStringList& argomenti)
     parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
     parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
     parser.addOption({"left-axis-zero", "Dopo il disegno, \"Left axis from 0\"."});
-    parser.addOption({"size", "Dimensione del grafico in pixel (predefinita 674x439).", "WxH"});
+    AggiungiDimensione(parser, "674x439");
     AggiungiSeparatore(parser);
     OpzioniChart opzioni;
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
