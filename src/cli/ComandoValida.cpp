@@ -53,10 +53,11 @@ void AggiungiOpzioni(QCommandLineParser& parser)
     parser.addOption({"png", "Salva il grafico dei veicoli simulati e rilevati in OUT (.png).", "OUT"});
     AggiungiDimensione(parser, "640x480");
     parser.addOption({"geh-threshold", "Soglia del GEH (predefinita 5).", "GEH", "5"});
-    parser.addOption({"geh-share", "Quota dei casi sotto la soglia richiesta, in % (predefinita 85).", "PERCENTO", "85"});
+    parser.addOption(
+        {"geh-share", "Quota dei casi sotto la soglia richiesta, in % (predefinita 85).", "PERCENTO", "85"});
     parser.addOption({"time-tolerance",
-                      "Tolleranza di velocita' e tempi, in % del valore rilevato (predefinita 15).", "PERCENTO",
-                      "15"});
+                      "Tolleranza di velocita' e tempi, in % del valore rilevato (predefinita 15).",
+                      "PERCENTO", "15"});
     parser.addOption({"time-tolerance-seconds",
                       "Tolleranza dei tempi di percorrenza in secondi, quando e' maggiore (predefinita 60).",
                       "SECONDI", "60"});
@@ -80,13 +81,15 @@ std::optional<int> LeggiCriteri(const QCommandLineParser& parser, CriteriConfron
     } voci[] = {
         {"geh-threshold", &criteri.sogliaGeh, 0, 1e6, true, "La soglia del GEH deve essere maggiore di 0."},
         {"geh-share", &criteri.quotaMinima, 0, 100, false, "La quota di --geh-share va da 0 a 100."},
-        {"time-tolerance", &criteri.tolleranzaPercento, 0, 1e6, false, "La tolleranza in % non puo' essere negativa."},
+        {"time-tolerance", &criteri.tolleranzaPercento, 0, 1e6, false,
+         "La tolleranza in % non puo' essere negativa."},
         {"time-tolerance-seconds", &criteri.tolleranzaSecondi, 0, 1e9, false,
          "La tolleranza in secondi non puo' essere negativa."},
     };
     for (const auto& voce : voci) {
         const std::optional<double> valore = NumeroOpzione(parser.value(voce.nome));
-        if (!valore || *valore > voce.massimo || *valore < voce.minimo || (voce.minimoEscluso && *valore <= voce.minimo))
+        if (!valore || *valore > voce.massimo || *valore < voce.minimo ||
+            (voce.minimoEscluso && *valore <= voce.minimo))
             return ErroreUso(parser, QString::fromUtf8(voce.problema));
         *voce.valore = *valore;
     }
@@ -105,7 +108,8 @@ std::optional<int> ControllaUscite(const QCommandLineParser& parser, const Opzio
     for (const std::string* uscita : {&opzioni.riepilogo, &opzioni.png})
         for (const std::string& ingresso : ingressi)
             if (!uscita->empty() && stesso(*uscita, ingresso))
-                return ErroreUso(parser, QStringLiteral("--summary e --png non possono indicare un file letto."));
+                return ErroreUso(parser,
+                                 QStringLiteral("--summary e --png non possono indicare un file letto."));
     if (!opzioni.png.empty() && opzioni.png == opzioni.riepilogo)
         return ErroreUso(parser, QStringLiteral("--summary e --png indicano lo stesso file."));
     return std::nullopt;
@@ -114,9 +118,9 @@ std::optional<int> ControllaUscite(const QCommandLineParser& parser, const Opzio
 std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argomenti, OpzioniValida& opzioni)
 {
     if (const auto uscita = AnalizzaComuni(parser, argomenti,
-                                           {"observed", "summary", "png", "size", "geh-threshold", "geh-share",
-                                            "time-tolerance", "time-tolerance-seconds", "confidence", "tolerance",
-                                            "decimal-separator"}))
+                                           {"observed", "summary", "png", "size", "geh-threshold",
+                                            "geh-share", "time-tolerance", "time-tolerance-seconds",
+                                            "confidence", "tolerance", "decimal-separator"}))
         return uscita;
     if (!parser.isSet("observed"))
         return ErroreUso(parser, QStringLiteral("Manca l'opzione --observed."));
@@ -173,12 +177,13 @@ int ComandoValida(const QStringList& argomenti)
     return EseguiRiportando([&] {
         const Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore, opzioni.run);
         const Rilievi rilievi = LeggiRilievi(opzioni.rilievi);
-        const EsitoConfronto esito =
-            ConfrontaRilievi(griglie.tabella, griglie.riepilogo, griglie.righe, griglie.riepilogo.numeroColonne(),
-                             opzioni.tipo, rilievi, opzioni.criteri, opzioni.separatore);
+        const EsitoConfronto esito = ConfrontaRilievi(griglie.tabella, griglie.riepilogo, griglie.righe,
+                                                      griglie.riepilogo.numeroColonne(), opzioni.tipo,
+                                                      rilievi, opzioni.criteri, opzioni.separatore);
         std::string immagine;
         if (!opzioni.png.empty())
-            immagine = ImmagineGrafico(ModelloGraficoConfronto(esito, opzioni.criteri, opzioni.separatore), opzioni);
+            immagine =
+                ImmagineGrafico(ModelloGraficoConfronto(esito, opzioni.criteri, opzioni.separatore), opzioni);
         if (opzioni.riepilogo.empty())
             StampaTabella(esito.riepilogo);
         else

@@ -60,8 +60,8 @@ struct Simulazione
 struct Disposizione
 {
     bool piuRun = false;
-    int colonnaDa = -1;  // speeds: start and end of each interval
-    int colonnaA = -1;   // travel times: the end alone
+    int colonnaDa = -1;                       // speeds: start and end of each interval
+    int colonnaA = -1;                        // travel times: the end alone
     std::vector<std::pair<int, int>> blocchi; // vehicles and value of each measurement or section
 };
 
@@ -101,11 +101,13 @@ Disposizione DisposizioneDi(const Griglia& tabella, TipoFile tipo, int righeRiep
                                Colonna(tabella, valore, inizi[b], fine));
     }
     const bool completa = d.colonnaA >= 0 && (!velocita || d.colonnaDa >= 0) &&
-                          std::all_of(d.blocchi.begin(), d.blocchi.end(),
-                                      [](const auto& blocco) { return blocco.first >= 0 && blocco.second >= 0; });
+                          std::all_of(d.blocchi.begin(), d.blocchi.end(), [](const auto& blocco) {
+                              return blocco.first >= 0 && blocco.second >= 0;
+                          });
     if (!completa || static_cast<int>(d.blocchi.size()) != righeRiepilogo)
         throw Errore("La tabella di dettaglio non ha le colonne del riepilogo (intervalli, veicoli e " +
-                     std::string(velocita ? "velocita'" : "tempi") + " per ogni riga): non si confronta con i rilievi");
+                     std::string(velocita ? "velocita'" : "tempi") +
+                     " per ogni riga): non si confronta con i rilievi");
     return d;
 }
 
@@ -133,8 +135,8 @@ std::vector<std::vector<int>> RighePerRun(const Griglia& tabella, bool piuRun)
 
 // A travel-time table gives each interval's end: an interval starts where the one before ended,
 // the first as long before its end as the second is after it (at 0 when it is alone).
-std::vector<Intervallo> IntervalliRun(const Griglia& tabella, const Disposizione& d, const std::vector<int>& righe,
-                                      char separatore)
+std::vector<Intervallo> IntervalliRun(const Griglia& tabella, const Disposizione& d,
+                                      const std::vector<int>& righe, char separatore)
 {
     std::vector<Intervallo> intervalli;
     for (const int r : righe) {
@@ -162,7 +164,8 @@ Simulazione LeggiSimulazione(const Griglia& tabella, const Disposizione& d, char
             for (std::size_t m = 0; m < d.blocchi.size(); ++m) {
                 const auto [veicoli, valore] = d.blocchi[m];
                 s.dati[m][static_cast<std::size_t>(i)][k] =
-                    Dato{Cella(tabella, veicoli, run[k][j], separatore), Cella(tabella, valore, run[k][j], separatore)};
+                    Dato{Cella(tabella, veicoli, run[k][j], separatore),
+                         Cella(tabella, valore, run[k][j], separatore)};
             }
         }
     }
@@ -242,14 +245,14 @@ std::size_t IntervalloDi(const Simulazione& s, const RigaRilievo& riga)
         if (std::abs(s.intervalli[i].a - *riga.a) < kScarto &&
             (!riga.da || std::abs(s.intervalli[i].da - *riga.da) < kScarto))
             return i;
-    throw Errore("Riga " + std::to_string(riga.riga) + " del file dei rilievi: l'intervallo " + TestoIntervallo(riga) +
-                 " non e' un intervallo della simulazione");
+    throw Errore("Riga " + std::to_string(riga.riga) + " del file dei rilievi: l'intervallo " +
+                 TestoIntervallo(riga) + " non e' un intervallo della simulazione");
 }
 
 // The field rows matched to the summary rows; rows of another number go to senzaCorrispondenza.
 std::vector<RilieviMisura> Abbina(const Rilievi& rilievi, const Griglia& riepilogo,
-                                  const std::vector<RigaRiepilogo>& righeRiepilogo, const Simulazione& s, TipoFile tipo,
-                                  EsitoConfronto& esito)
+                                  const std::vector<RigaRiepilogo>& righeRiepilogo, const Simulazione& s,
+                                  TipoFile tipo, EsitoConfronto& esito)
 {
     // The first of two rows with one number takes its field data.
     std::map<long long, std::size_t> perNumero;
@@ -265,9 +268,11 @@ std::vector<RilieviMisura> Abbina(const Rilievi& rilievi, const Griglia& riepilo
     for (const RigaRilievo& riga : rilievi.righe) {
         const std::string inizio = "Riga " + std::to_string(riga.riga) + " del file dei rilievi: ";
         if (tipo == TipoFile::Archi && riga.velocita)
-            throw Errore(inizio + "una velocita' non si confronta con i tempi di percorrenza di un file .rsz");
+            throw Errore(inizio +
+                         "una velocita' non si confronta con i tempi di percorrenza di un file .rsz");
         if (tipo == TipoFile::Velocita && riga.tempo)
-            throw Errore(inizio + "un tempo di percorrenza non si confronta con le velocita' di un file .mes");
+            throw Errore(inizio +
+                         "un tempo di percorrenza non si confronta con le velocita' di un file .mes");
         const auto trovato = perNumero.find(riga.numero);
         if (trovato == perNumero.end()) {
             esito.senzaCorrispondenza.push_back(riga);
@@ -275,7 +280,8 @@ std::vector<RilieviMisura> Abbina(const Rilievi& rilievi, const Griglia& riepilo
         }
         RilieviMisura& misura = abbinati[trovato->second];
         const std::size_t intervallo = riga.a ? IntervalloDi(s, riga) : 0;
-        const auto [prima, nuova] = viste.emplace(std::make_pair(trovato->second, riga.a ? intervallo + 1 : 0), riga.riga);
+        const auto [prima, nuova] =
+            viste.emplace(std::make_pair(trovato->second, riga.a ? intervallo + 1 : 0), riga.riga);
         if (!nuova)
             throw Errore(inizio + "la misura o sezione " + std::to_string(riga.numero) +
                          " ha gia' una riga per " + (riga.a ? "questo intervallo" : "l'intero periodo") +
@@ -330,7 +336,8 @@ void ConfrontaConteggi(const Simulazione& s, std::size_t m, const RilieviMisura&
         simulati = simulatiPeriodo;
         durata = durataPeriodo;
         if (casi.empty())
-            casi.push_back({rigaRiepilogo, rilievi.periodo->riga, Orario(rilevati, durata), Orario(simulati, durata), 0});
+            casi.push_back({rigaRiepilogo, rilievi.periodo->riga, Orario(rilevati, durata),
+                            Orario(simulati, durata), 0});
     } else if (casi.empty()) {
         return;
     }
@@ -348,7 +355,8 @@ void ConfrontaConteggi(const Simulazione& s, std::size_t m, const RilieviMisura&
 }
 
 // The speed or travel time: of the whole period, else the mean over the intervals observed.
-void ConfrontaValori(const Simulazione& s, std::size_t m, const RilieviMisura& rilievi, TipoFile tipo, Confronto& c)
+void ConfrontaValori(const Simulazione& s, std::size_t m, const RilieviMisura& rilievi, TipoFile tipo,
+                     Confronto& c)
 {
     const auto osservato = [tipo](const RigaRilievo& riga) {
         return tipo == TipoFile::Velocita ? riga.velocita : riga.tempo;
@@ -438,14 +446,16 @@ std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto&
 }
 
 EsitoConfronto ConfrontaRilievi(const Griglia& tabella, const Griglia& riepilogoSimulato,
-                                const std::vector<RigaRiepilogo>& righeRiepilogo, int colonneProprie, TipoFile tipo,
-                                const Rilievi& rilievi, const CriteriConfronto& criteri, char separatore)
+                                const std::vector<RigaRiepilogo>& righeRiepilogo, int colonneProprie,
+                                TipoFile tipo, const Rilievi& rilievi, const CriteriConfronto& criteri,
+                                char separatore)
 {
     const int righe = riepilogoSimulato.numeroRighe();
     const Disposizione disposizione = DisposizioneDi(tabella, tipo, righe);
     Simulazione s = LeggiSimulazione(tabella, disposizione, separatore);
     EsitoConfronto esito;
-    const std::vector<RilieviMisura> abbinati = Abbina(rilievi, riepilogoSimulato, righeRiepilogo, s, tipo, esito);
+    const std::vector<RilieviMisura> abbinati =
+        Abbina(rilievi, riepilogoSimulato, righeRiepilogo, s, tipo, esito);
 
     esito.riepilogo = riepilogoSimulato;
     Griglia& riepilogo = esito.riepilogo;
@@ -479,9 +489,10 @@ namespace {
 std::string Quota(int parte, int tutto, const CriteriConfronto& criteri, char separatore)
 {
     const double quota = 100.0 * parte / tutto;
-    return std::to_string(parte) + " su " + std::to_string(tutto) + " (" + FormattaDecimale(quota, separatore) +
-           " %): " + (quota >= criteri.quotaMinima ? "raggiunge" : "non raggiunge") + " la quota richiesta (" +
-           TestoLegenda(criteri.quotaMinima, separatore) + " %)";
+    return std::to_string(parte) + " su " + std::to_string(tutto) + " (" +
+           FormattaDecimale(quota, separatore) +
+           " %): " + (quota >= criteri.quotaMinima ? "raggiunge" : "non raggiunge") +
+           " la quota richiesta (" + TestoLegenda(criteri.quotaMinima, separatore) + " %)";
 }
 
 } // namespace
@@ -489,13 +500,15 @@ std::string Quota(int parte, int tutto, const CriteriConfronto& criteri, char se
 std::string TestoEsitoConfronto(const EsitoConfronto& esito, const CriteriConfronto& criteri, char separatore)
 {
     const int casi = static_cast<int>(esito.casi.size());
-    std::string testo = "Casi (misura o sezione, intervallo) con GEH < " + TestoLegenda(criteri.sogliaGeh, separatore) +
-                        ": " + (casi > 0 ? Quota(esito.casiSottoSoglia, casi, criteri, separatore)
-                                         : std::string("nessun conteggio rilevato")) +
-                        ".\nRighe con esito OK: " +
-                        (esito.righeConfrontate > 0 ? Quota(esito.righeOk, esito.righeConfrontate, criteri, separatore)
-                                                    : std::string("nessuna riga confrontata")) +
-                        ".";
+    std::string testo =
+        "Casi (misura o sezione, intervallo) con GEH < " + TestoLegenda(criteri.sogliaGeh, separatore) +
+        ": " +
+        (casi > 0 ? Quota(esito.casiSottoSoglia, casi, criteri, separatore)
+                  : std::string("nessun conteggio rilevato")) +
+        ".\nRighe con esito OK: " +
+        (esito.righeConfrontate > 0 ? Quota(esito.righeOk, esito.righeConfrontate, criteri, separatore)
+                                    : std::string("nessuna riga confrontata")) +
+        ".";
     if (!esito.senzaCorrispondenza.empty()) {
         testo += "\nRighe del file dei rilievi senza misura o sezione nella simulazione:";
         for (std::size_t i = 0; i < esito.senzaCorrispondenza.size(); ++i) {

@@ -31,8 +31,8 @@ double Geh(double simulato, double rilevato);
 struct CasoConteggio
 {
     int rigaRiepilogo = 0;
-    int rigaRilievi = 0;       // the line of the field file
-    double rilevatiOrari = 0;  // hourly flows
+    int rigaRilievi = 0;      // the line of the field file
+    double rilevatiOrari = 0; // hourly flows
     double simulatiOrari = 0;
     double geh = 0;
 };
@@ -52,9 +52,9 @@ struct EsitoConfronto
 // The comparison's columns that ConfrontaRilievi adds after the summary's own, for a kind of file.
 std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto& criteri, char separatore);
 
-// Compares the grids of an import (detail table, summary and its rows; one file, or several runs behind a "Run" column: then the mean
-// over runs) with the field data. The summary's first colonneProprie columns are kept (a later
-// comparison replaces an earlier one's), then come, per measurement or section with field data:
+// Compares the grids of an import (detail table, summary and its rows; one file, or several runs behind a
+// "Run" column: then the mean over runs) with the field data. The summary's first colonneProprie columns are
+// kept (a later comparison replaces an earlier one's), then come, per measurement or section with field data:
 // vehicles observed and simulated and their GEH over the whole period (hourly flows), the share
 // of its intervals with a GEH below the threshold, the speed or travel time observed and
 // simulated, their difference in units and in percent, and the verdict "OK" or "NO". A field row
@@ -70,7 +70,8 @@ EsitoConfronto ConfrontaRilievi(const Griglia& tabella, const Griglia& riepilogo
 // The plain message box's summing-up: the share of the cases with GEH below the threshold and
 // of the rows with "OK", whether each reaches the share asked for, and the rows of the field
 // file that match nothing.
-std::string TestoEsitoConfronto(const EsitoConfronto& esito, const CriteriConfronto& criteri, char separatore);
+std::string TestoEsitoConfronto(const EsitoConfronto& esito, const CriteriConfronto& criteri,
+                                char separatore);
 
 // The chart of simulated against observed hourly flows: a point per case, the diagonal and the
 // two curves where the GEH equals the threshold, up to a round end that holds every point.

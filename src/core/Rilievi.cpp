@@ -166,10 +166,12 @@ Intestazione LeggiIntestazione(std::string_view testo, int riga)
         intestazione[Colonna::Tempo] < 0)
         throw Errore(inizio + "l'intestazione non ha nessuna colonna di valori rilevati "
                               "(Veicoli/Count, Vel/Speed o TdP/Travel time)");
-    if (intestazione[Colonna::Intervallo] >= 0 && (intestazione[Colonna::Da] >= 0 || intestazione[Colonna::A] >= 0))
+    if (intestazione[Colonna::Intervallo] >= 0 &&
+        (intestazione[Colonna::Da] >= 0 || intestazione[Colonna::A] >= 0))
         throw Errore(inizio + "l'intervallo e' dato due volte, con \"Intervallo\" e con \"da\"/\"a\"");
     if (intestazione[Colonna::Da] >= 0 && intestazione[Colonna::A] < 0)
-        throw Errore(inizio + "c'e' la colonna dell'inizio dell'intervallo (\"da\") ma non quella della fine (\"a\")");
+        throw Errore(inizio +
+                     "c'e' la colonna dell'inizio dell'intervallo (\"da\") ma non quella della fine (\"a\")");
     return intestazione;
 }
 
@@ -183,13 +185,18 @@ struct Lettura
     std::string_view testo(Colonna c) const
     {
         const int posto = intestazione[c];
-        return posto >= 0 && posto < campi.conteggio() ? SenzaMargini(campi.campo(posto)) : std::string_view();
+        return posto >= 0 && posto < campi.conteggio() ? SenzaMargini(campi.campo(posto))
+                                                       : std::string_view();
     }
-    const std::string& nome(Colonna c) const { return intestazione.nomi[static_cast<std::size_t>(intestazione[c])]; }
+    const std::string& nome(Colonna c) const
+    {
+        return intestazione.nomi[static_cast<std::size_t>(intestazione[c])];
+    }
 
     [[noreturn]] void nonNumero(std::string_view cella, Colonna c) const
     {
-        throw Errore(inizio + "\"" + std::string(cella) + "\" nella colonna \"" + nome(c) + "\" non e' un numero");
+        throw Errore(inizio + "\"" + std::string(cella) + "\" nella colonna \"" + nome(c) +
+                     "\" non e' un numero");
     }
 
     // "," or "." as the decimal point.
@@ -250,7 +257,8 @@ void LeggiIntervallo(const Lettura& lettura, RigaRilievo& riga)
             throw Errore(lettura.inizio + "l'intervallo ha la fine ma non l'inizio");
     }
     if ((riga.da && *riga.da < 0) || (riga.a && *riga.a < 0) || (riga.da && riga.a && *riga.da >= *riga.a))
-        throw Errore(lettura.inizio + "l'intervallo " + TestoIntervallo(riga) + " non e' un intervallo di tempo");
+        throw Errore(lettura.inizio + "l'intervallo " + TestoIntervallo(riga) +
+                     " non e' un intervallo di tempo");
 }
 
 void LeggiValori(const Lettura& lettura, RigaRilievo& riga)
