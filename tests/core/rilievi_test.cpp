@@ -66,8 +66,12 @@ TEST(LeggiRilievi, SeparatoriDecimaliCodificheENomiInOgniOrdine)
         {"righe vuote prima dell'intestazione e righe senza valori saltate",
          "\r\n;;;\r\n  MISURA ; A ; VEICOLI\r\n3;900;5\r\n;;\r\n4;;\r\n",
          {{3, no, 900.0, 5.0, no, no}}},
-        {"UTF-8 col segno iniziale", "\xEF\xBB\xBFMeasurement;Velocit\xC3\xA0\n5;40\n", {{5, no, no, no, 40.0, no}}},
-        {"UTF-8 senza segno", "Misura;Velocit\xC3\xA0;Note\n5;40;citt\xC3\xA0\n", {{5, no, no, no, 40.0, no}}},
+        {"UTF-8 col segno iniziale",
+         "\xEF\xBB\xBFMeasurement;Velocit\xC3\xA0\n5;40\n",
+         {{5, no, no, no, 40.0, no}}},
+        {"UTF-8 senza segno",
+         "Misura;Velocit\xC3\xA0;Note\n5;40;citt\xC3\xA0\n",
+         {{5, no, no, no, 40.0, no}}},
         {"Windows-1252", "Misura;Velocit\xE0\n5;40\n", {{5, no, no, no, 40.0, no}}},
     };
     for (const CasoLettura& caso : casi) {
@@ -96,19 +100,29 @@ TEST(LeggiRilievi, UnMessaggioCheNominaLaRiga)
     } casi[] = {
         {"", "Il file dei rilievi non ha l'intestazione: e' vuoto"},
         {"\nda;a;Veicoli\n", "Riga 2 del file dei rilievi: l'intestazione non ha la colonna del numero"},
-        {"Misura;da;a;Nome\n", "Riga 1 del file dei rilievi: l'intestazione non ha nessuna colonna di valori"},
-        {"Misura;Veicoli;Count\n", "Riga 1 del file dei rilievi: le colonne \"Veicoli\" e \"Count\" dicono la stessa cosa"},
+        {"Misura;da;a;Nome\n",
+         "Riga 1 del file dei rilievi: l'intestazione non ha nessuna colonna di valori"},
+        {"Misura;Veicoli;Count\n",
+         "Riga 1 del file dei rilievi: le colonne \"Veicoli\" e \"Count\" dicono la stessa cosa"},
         {"Misura;da;Veicoli\n", "Riga 1 del file dei rilievi: c'e' la colonna dell'inizio dell'intervallo"},
         {"Misura;Intervallo;a;Veicoli\n", "Riga 1 del file dei rilievi: l'intervallo e' dato due volte"},
-        {"Misura;Veicoli\n1;10\n1O;10\n", "Riga 3 del file dei rilievi: \"1O\" nella colonna \"Misura\" non e' un numero"},
-        {"Misura;Veicoli\n1;dieci\n", "Riga 2 del file dei rilievi: \"dieci\" nella colonna \"Veicoli\" non e' un numero"},
-        {"Misura;Vel\n1;1,5,0\n", "Riga 2 del file dei rilievi: \"1,5,0\" nella colonna \"Vel\" non e' un numero"},
+        {"Misura;Veicoli\n1;10\n1O;10\n",
+         "Riga 3 del file dei rilievi: \"1O\" nella colonna \"Misura\" non e' un numero"},
+        {"Misura;Veicoli\n1;dieci\n",
+         "Riga 2 del file dei rilievi: \"dieci\" nella colonna \"Veicoli\" non e' un numero"},
+        {"Misura;Vel\n1;1,5,0\n",
+         "Riga 2 del file dei rilievi: \"1,5,0\" nella colonna \"Vel\" non e' un numero"},
         {"Misura;Veicoli\n;10\n", "Riga 2 del file dei rilievi: manca il numero della misura o sezione"},
-        {"Misura;Veicoli\n1;-3\n", "Riga 2 del file dei rilievi: i veicoli rilevati non possono essere meno di zero"},
-        {"Sezione;TdP\n1;0\n", "Riga 2 del file dei rilievi: il tempo di percorrenza rilevato deve essere maggiore"},
-        {"Misura;da;a;Veicoli\n1;300;;10\n", "Riga 2 del file dei rilievi: l'intervallo ha l'inizio ma non la fine"},
-        {"Misura;Intervallo;Veicoli\n1;600-300;10\n", "Riga 2 del file dei rilievi: l'intervallo 600-300 non e' un intervallo"},
-        {"Misura;Intervallo;Veicoli\n1;0-x;10\n", "Riga 2 del file dei rilievi: \"x\" nella colonna \"Intervallo\""},
+        {"Misura;Veicoli\n1;-3\n",
+         "Riga 2 del file dei rilievi: i veicoli rilevati non possono essere meno di zero"},
+        {"Sezione;TdP\n1;0\n",
+         "Riga 2 del file dei rilievi: il tempo di percorrenza rilevato deve essere maggiore"},
+        {"Misura;da;a;Veicoli\n1;300;;10\n",
+         "Riga 2 del file dei rilievi: l'intervallo ha l'inizio ma non la fine"},
+        {"Misura;Intervallo;Veicoli\n1;600-300;10\n",
+         "Riga 2 del file dei rilievi: l'intervallo 600-300 non e' un intervallo"},
+        {"Misura;Intervallo;Veicoli\n1;0-x;10\n",
+         "Riga 2 del file dei rilievi: \"x\" nella colonna \"Intervallo\""},
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.byte);
@@ -149,8 +163,8 @@ Griglie Importa(const std::string& byte, TipoFile tipo)
 EsitoConfronto Confronta(const Griglie& g, TipoFile tipo, const std::string& rilievi,
                          const CriteriConfronto& criteri = {})
 {
-    return ConfrontaRilievi(g.tabella, g.riepilogo, g.righe, g.riepilogo.numeroColonne(), tipo, Leggi(rilievi),
-                            criteri, ',');
+    return ConfrontaRilievi(g.tabella, g.riepilogo, g.righe, g.riepilogo.numeroColonne(), tipo,
+                            Leggi(rilievi), criteri, ',');
 }
 
 std::vector<std::string> Dopo(const Griglia& g, int riga, int prima)
@@ -188,10 +202,11 @@ TEST(ConfrontaRilievi, GehPerIntervalloEPeriodoVelocitaEsitoERigheSenzaMisura)
     ASSERT_EQ(esito.casi.size(), 3u);
     EXPECT_NEAR(esito.casi[1].geh, std::sqrt(240.0), 1e-12);
     EXPECT_EQ(esito.casi[2].rilevatiOrari, 30.0);
-    EXPECT_EQ(TestoEsitoConfronto(esito, {}, ','),
-              "Casi (misura o sezione, intervallo) con GEH < 5: 2 su 3 (66,667 %): non raggiunge la quota "
-              "richiesta (85 %).\nRighe con esito OK: 1 su 2 (50,000 %): non raggiunge la quota richiesta "
-              "(85 %).\nRighe del file dei rilievi senza misura o sezione nella simulazione: riga 5 (numero 99).");
+    EXPECT_EQ(
+        TestoEsitoConfronto(esito, {}, ','),
+        "Casi (misura o sezione, intervallo) con GEH < 5: 2 su 3 (66,667 %): non raggiunge la quota "
+        "richiesta (85 %).\nRighe con esito OK: 1 su 2 (50,000 %): non raggiunge la quota richiesta "
+        "(85 %).\nRighe del file dei rilievi senza misura o sezione nella simulazione: riga 5 (numero 99).");
 
     // A second comparison replaces the first one's columns; a threshold of 11 passes 17.
     CriteriConfronto larghi;
@@ -203,9 +218,10 @@ TEST(ConfrontaRilievi, GehPerIntervalloEPeriodoVelocitaEsitoERigheSenzaMisura)
     EXPECT_EQ(ancora.riepilogo.intestazione(proprie + 3), "GEH<11 [%]");
     EXPECT_EQ(ancora.riepilogo.cella(proprie + 8, 0), "OK");
     EXPECT_EQ(Dopo(ancora.riepilogo, 1, proprie), std::vector<std::string>(9));
-    EXPECT_EQ(TestoEsitoConfronto(ancora, larghi, ','),
-              "Casi (misura o sezione, intervallo) con GEH < 11: 1 su 2 (50,000 %): non raggiunge la quota "
-              "richiesta (85 %).\nRighe con esito OK: 1 su 1 (100,000 %): raggiunge la quota richiesta (85 %).");
+    EXPECT_EQ(
+        TestoEsitoConfronto(ancora, larghi, ','),
+        "Casi (misura o sezione, intervallo) con GEH < 11: 1 su 2 (50,000 %): non raggiunge la quota "
+        "richiesta (85 %).\nRighe con esito OK: 1 su 1 (100,000 %): raggiunge la quota richiesta (85 %).");
 }
 
 TEST(ConfrontaRilievi, TempiEntroIlQuindiciPerCentoOSessantaSecondi)
@@ -248,8 +264,8 @@ TEST(ConfrontaRilievi, ConPiuRunLaMediaSuiRun)
     const int proprie = g.riepilogo.numeroColonne();
     // 17 in 0-300: 10 and 20 vehicles, 50 and 40 km/h. 20 over the whole period: 30 km/h in the
     // first run, (6 * 20 + 2 * 10) / 8 = 17.5 in the second; a speed of 0 with no vehicle is no figure.
-    const EsitoConfronto esito =
-        Confronta(g, TipoFile::Velocita, "Misura;da;a;Veicoli;Vel\n17;0;300;15;45\n20;;;6;30\n20;300;600;;10\n");
+    const EsitoConfronto esito = Confronta(
+        g, TipoFile::Velocita, "Misura;da;a;Veicoli;Vel\n17;0;300;15;45\n20;;;6;30\n20;300;600;;10\n");
     EXPECT_EQ(Dopo(esito.riepilogo, 0, proprie),
               (std::vector<std::string>{"15,000", "15,000", "0,000", "100,000", "45,000", "45,000", "0,000",
                                         "0,000", "OK"}));
@@ -276,13 +292,17 @@ TEST(ConfrontaRilievi, RilieviCheNonSiConfrontano)
         {mes, TipoFile::Velocita, "Misura;a;Veicoli\n17;1200;3\n",
          "Riga 2 del file dei rilievi: l'intervallo 1200 non e' un intervallo della simulazione"},
         {mes, TipoFile::Velocita, "Misura;a;Veicoli\n17;300;3\n20;300;1\n17;300;4\n",
-         "Riga 4 del file dei rilievi: la misura o sezione 17 ha gia' una riga per questo intervallo (riga 2)"},
+         "Riga 4 del file dei rilievi: la misura o sezione 17 ha gia' una riga per questo intervallo (riga "
+         "2)"},
         {mes, TipoFile::Velocita, "Misura;Veicoli\n20;3\n20;4\n",
-         "Riga 3 del file dei rilievi: la misura o sezione 20 ha gia' una riga per l'intero periodo (riga 2)"},
+         "Riga 3 del file dei rilievi: la misura o sezione 20 ha gia' una riga per l'intero periodo (riga "
+         "2)"},
         {mes, TipoFile::Velocita, "Misura;TdP\n17;30\n",
-         "Riga 2 del file dei rilievi: un tempo di percorrenza non si confronta con le velocita' di un file .mes"},
+         "Riga 2 del file dei rilievi: un tempo di percorrenza non si confronta con le velocita' di un file "
+         ".mes"},
         {rsz, TipoFile::Archi, "Sezione;Vel\n101;30\n",
-         "Riga 2 del file dei rilievi: una velocita' non si confronta con i tempi di percorrenza di un file .rsz"},
+         "Riga 2 del file dei rilievi: una velocita' non si confronta con i tempi di percorrenza di un file "
+         ".rsz"},
         // An interval start that lies between the ends of a travel-time table.
         {rsz, TipoFile::Archi, "Sezione;da;a;Veicoli\n101;300;1200;3\n",
          "Riga 2 del file dei rilievi: l'intervallo 300-1200 non e' un intervallo della simulazione"},
@@ -294,8 +314,9 @@ TEST(ConfrontaRilievi, RilieviCheNonSiConfrontano)
     // A detail table that is no longer the summary's (columns moved away) is refused by name.
     Griglie spostata = mes;
     spostata.tabella.rimuoviColonna(3);
-    EXPECT_EQ(ErroreDi([&] { Confronta(spostata, TipoFile::Velocita, "Misura;Veicoli\n17;3\n"); })
-                  .rfind("La tabella di dettaglio non ha le colonne del riepilogo", 0),
+    EXPECT_EQ(ErroreDi([&] {
+                  Confronta(spostata, TipoFile::Velocita, "Misura;Veicoli\n17;3\n");
+              }).rfind("La tabella di dettaglio non ha le colonne del riepilogo", 0),
               0u);
 }
 
@@ -304,7 +325,8 @@ TEST(ConfrontaRilievi, GraficoPuntiDiagonaleEBandaDelGeh)
     EXPECT_EQ(Geh(0, 0), 0.0);
     EXPECT_DOUBLE_EQ(Geh(100, 200), std::sqrt(2.0 * 100 * 100 / 300));
     const Griglie g = Importa(kMes1, TipoFile::Velocita);
-    const EsitoConfronto esito = Confronta(g, TipoFile::Velocita, "Misura;da;a;Veicoli\n17;0;300;12\n17;300;600;60\n");
+    const EsitoConfronto esito =
+        Confronta(g, TipoFile::Velocita, "Misura;da;a;Veicoli\n17;0;300;12\n17;300;600;60\n");
     const GraficoConfronto grafico = ModelloGraficoConfronto(esito, {}, ',');
     ASSERT_EQ(grafico.punti.size(), 2u);
     EXPECT_EQ(grafico.punti[1].x, 720.0);
