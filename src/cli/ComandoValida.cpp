@@ -30,7 +30,7 @@ struct OpzioniValida
     std::string rilievi;
     std::string riepilogo; // empty: printed
     std::string png;       // empty: no chart
-    QSize dimensione{640, 520};
+    QSize dimensione{640, 480};
     TipoFile tipo = TipoFile::Velocita;
     CriteriConfronto criteri;
     OpzioniRun run;
