@@ -44,11 +44,15 @@ struct Simulazione
     int run = 0;
     std::vector<std::vector<std::vector<std::optional<Dato>>>> dati;
 
+    std::map<std::pair<double, double>, int> indici;
+
+    // The interval's place, a new one at the end; runs of one scenario write the same figures.
     int indice(double da, double a)
     {
-        for (std::size_t i = 0; i < intervalli.size(); ++i)
-            if (std::abs(intervalli[i].da - da) < kScarto && std::abs(intervalli[i].a - a) < kScarto)
-                return static_cast<int>(i);
+        const auto [posto, nuovo] =
+            indici.emplace(std::make_pair(da, a), static_cast<int>(intervalli.size()));
+        if (!nuovo)
+            return posto->second;
         intervalli.push_back({da, a});
         for (auto& misura : dati)
             misura.emplace_back(static_cast<std::size_t>(run));
