@@ -24,14 +24,17 @@ Rilievi Leggi(const std::string& byte)
     return LeggiRilievi(DecodificaRighe(byte));
 }
 
-std::string ErroreDi(const std::function<void()>& lavoro)
+// Whether lavoro fails with a message that begins with atteso; otherwise what it did.
+testing::AssertionResult FallisceCon(const std::function<void()>& lavoro, const std::string& atteso)
 {
     try {
         lavoro();
     } catch (const Errore& e) {
-        return e.what();
+        if (std::string(e.what()).rfind(atteso, 0) == 0)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "messaggio: " << e.what();
     }
-    return "(nessun errore)";
+    return testing::AssertionFailure() << "nessun errore";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -126,10 +129,9 @@ TEST(LeggiRilievi, UnMessaggioCheNominaLaRiga)
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.byte);
-        EXPECT_EQ(ErroreDi([&] { Leggi(caso.byte); }).rfind(caso.messaggio, 0), 0u)
-            << ErroreDi([&] { Leggi(caso.byte); });
+        EXPECT_TRUE(FallisceCon([&] { Leggi(caso.byte); }, caso.messaggio));
     }
-    EXPECT_EQ(ErroreDi([] { LeggiRilievi("/non/esiste.csv"); }).rfind("Cannot open file", 0), 0u);
+    EXPECT_TRUE(FallisceCon([] { LeggiRilievi("/non/esiste.csv"); }, "Cannot open file"));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -309,15 +311,13 @@ TEST(ConfrontaRilievi, RilieviCheNonSiConfrontano)
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.rilievi);
-        EXPECT_EQ(ErroreDi([&] { Confronta(caso.griglie, caso.tipo, caso.rilievi); }), caso.messaggio);
+        EXPECT_TRUE(FallisceCon([&] { Confronta(caso.griglie, caso.tipo, caso.rilievi); }, caso.messaggio));
     }
     // A detail table that is no longer the summary's (columns moved away) is refused by name.
     Griglie spostata = mes;
     spostata.tabella.rimuoviColonna(3);
-    EXPECT_EQ(ErroreDi([&] {
-                  Confronta(spostata, TipoFile::Velocita, "Misura;Veicoli\n17;3\n");
-              }).rfind("La tabella di dettaglio non ha le colonne del riepilogo", 0),
-              0u);
+    EXPECT_TRUE(FallisceCon([&] { Confronta(spostata, TipoFile::Velocita, "Misura;Veicoli\n17;3\n"); },
+                            "La tabella di dettaglio non ha le colonne del riepilogo"));
 }
 
 TEST(ConfrontaRilievi, GraficoPuntiDiagonaleEBandaDelGeh)

@@ -299,16 +299,26 @@ def confronta(cli, percorsi, tipo, verboso):
     return differenze
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+def argomenti(descrizione, altri):
+    """The command line of a differential script: the CLI, --seed, -v and the pairs (name, options)
+    of its own. None when the CLI is missing (the script then exits with 77)."""
+    parser = argparse.ArgumentParser(description=descrizione, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("cli")
     parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--insiemi", type=int, default=40)
-    parser.add_argument("--cartella", nargs="*", default=[])
+    for nome, opzioni in altri:
+        parser.add_argument(nome, **opzioni)
     parser.add_argument("-v", action="store_true")
     args = parser.parse_args()
     if not os.path.exists(args.cli):
         print("manca %s" % args.cli)
+        return None
+    return args
+
+
+def main():
+    args = argomenti(__doc__, [("--insiemi", {"type": int, "default": 40}),
+                               ("--cartella", {"nargs": "*", "default": []})])
+    if args is None:
         return 77
     rng = random.Random(args.seed)
     differenze = confronti = 0

@@ -16,7 +16,6 @@ message naming its line and no summary written. Exit status 0 when everything ag
 otherwise, 77 when the CLI is missing.
 """
 
-import argparse
 import math
 import os
 import random
@@ -386,14 +385,8 @@ def un_caso(cli, rng, cartella, indice, verboso):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("cli")
-    parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--casi", type=int, default=60)
-    parser.add_argument("-v", action="store_true")
-    args = parser.parse_args()
-    if not os.path.exists(args.cli):
-        print("manca %s" % args.cli)
+    args = piu_run.argomenti(__doc__, [("--casi", {"type": int, "default": 60})])
+    if args is None:
         return 77
     rng = random.Random(args.seed)
     differenze = 0
