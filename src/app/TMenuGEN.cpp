@@ -41,6 +41,7 @@ const char* const TestoTrascinaFile = "Trascina un file .mes o .rsz";
 const char* const TestoOpzioniRun = "Confidenza e tolleranza dei run...";
 const char* const TestoConfrontaRilievi = "Confronta con i rilievi...";
 const char* const TestoGraficoRilievi = "Grafico simulati e rilevati...";
+const char* const TestoCriteriRilievi = "Criteri del confronto con i rilievi...";
 
 // The files a drop can carry: local .mes or .rsz files, one or the runs of a scenario; nothing
 // when any of them is not.
@@ -111,6 +112,7 @@ TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
         void (TMenuGEN::*gestore)();
     } voci[] = {{TestoOpzioniRun, "OpzioniRun_ACT", &TMenuGEN::OpzioniRun_Click},
                 {TestoConfrontaRilievi, "ConfrontaRilievi_ACT", &TMenuGEN::ConfrontaRilievi_Click},
+                {TestoCriteriRilievi, "CriteriRilievi_ACT", &TMenuGEN::CriteriRilievi_Click},
                 {TestoGraficoRilievi, "GraficoRilievi_ACT", &TMenuGEN::GraficoRilievi_Click}};
     for (const auto& voce : voci) {
         auto* azione = new QAction(QString::fromUtf8(voce.testo), ui_->Riepilogo_TXT);
@@ -259,6 +261,20 @@ void TMenuGEN::ConfrontaRilievi_Click()
         aggiornaGriglie();
         piattaforma_.messaggio(TestoEsitoConfronto(esito, criteri_, separatore_));
     });
+}
+
+void TMenuGEN::CriteriRilievi_Click()
+{
+    std::vector<CampoNumero> campi = {
+        {"Soglia del GEH", criteri_.sogliaGeh, 0.1, 100.0, 1},
+        {"Quota richiesta dei casi e delle righe [%]", criteri_.quotaMinima, 0.0, 100.0, 1},
+        {"Tolleranza di velocita' e tempi [%]", criteri_.tolleranzaPercento, 0.0, 100.0, 1},
+        {"Tolleranza dei tempi di percorrenza [s]", criteri_.tolleranzaSecondi, 0.0, 3600.0, 0},
+    };
+    if (!piattaforma_.chiediNumeri(TestoCriteriRilievi, campi))
+        return;
+    criteri_ = {campi[0].valore, campi[1].valore, campi[2].valore, campi[3].valore};
+    piattaforma_.messaggio("I criteri valgono dal prossimo confronto con i rilievi.");
 }
 
 void TMenuGEN::GraficoRilievi_Click()

@@ -64,6 +64,7 @@ class TMenuGEN : public QWidget
     // The confidence and tolerance of the statistics over runs, used by the next import of several
     // files; the user sets them from the summary's context menu.
     const OpzioniRun& opzioniRun() const { return opzioniRun_; }
+    const CriteriConfronto& criteriConfronto() const { return criteri_; }
     void impostaOpzioniRun(const OpzioniRun& opzioni) { opzioniRun_ = opzioni; }
     // What identifies each row of the summary in the network, from the last import.
     const std::vector<RigaRiepilogo>& righeRiepilogo() const { return righeRiepilogo_; }
@@ -82,6 +83,9 @@ class TMenuGEN : public QWidget
     // "Confronta con i rilievi...": the field file against the grids on screen; the summary
     // gains the comparison's columns and a message sums it up.
     void ConfrontaRilievi_Click();
+    // "Criteri del confronto con i rilievi...": the GEH threshold, the share asked for and the
+    // tolerances of the next comparisons, for the rest of the program's run.
+    void CriteriRilievi_Click();
     // "Grafico simulati e rilevati...": the chart of the last comparison.
     void GraficoRilievi_Click();
 

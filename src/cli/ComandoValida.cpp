@@ -45,7 +45,9 @@ void AggiungiOpzioni(QCommandLineParser& parser)
         "colonne del confronto (GEH dei conteggi, velocita' o tempi entro la tolleranza, esito), poi il "
         "riassunto; senza --summary stampa il riepilogo.");
     AggiungiAiutoEVersione(parser);
-    parser.addOption({"observed", "Il file dei rilievi (testo separato da ; , o tabulazione).", "FIELD"});
+    parser.addOption({"observed",
+                      "Il file dei rilievi: testo separato da punto e virgola, tabulazione o virgola.",
+                      "FIELD"});
     parser.addOption(
         {"summary",
          "Salva il riepilogo in OUT (testo tabulato; cartella di lavoro di Excel se OUT finisce in .xlsx).",

@@ -10,6 +10,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <exception>
 #include <string_view>
 
 namespace marvento {
@@ -317,7 +318,13 @@ Rilievi LeggiRilievi(const ListaRighe& righeFile)
 
 Rilievi LeggiRilievi(const std::string& percorso)
 {
-    return LeggiRilievi(CaricaRighe(percorso));
+    ListaRighe righe;
+    try {
+        righe = CaricaRighe(percorso);
+    } catch (const std::exception& e) {
+        throw Errore("Il file dei rilievi \"" + percorso + "\" non si puo' leggere: " + TestoBoxErrore(e));
+    }
+    return LeggiRilievi(righe);
 }
 
 } // namespace marvento

@@ -41,7 +41,8 @@ struct Rilievi
 // Windows-1252. Fails with an Italian message naming the line: no header, a header without a
 // number column or without any observed value, a name given twice, a cell that does not read as
 // a number, a number that cannot be (a negative count, a speed or time not above 0), an interval
-// that ends before it starts or gives its start alone.
+// that ends before it starts or gives its start alone. A file that cannot be read or decoded
+// fails with "Il file dei rilievi "..." non si puo' leggere: " and the reason.
 Rilievi LeggiRilievi(const std::string& percorso);
 
 // The same on lines already read.

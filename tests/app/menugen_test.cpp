@@ -870,7 +870,7 @@ TEST_F(MenuGEN, ConfrontoConIRilieviDalMenuDelRiepilogo)
         const char* contenuto;
         const char* messaggio;
     } fallimenti[] = {
-        {"manca.csv", nullptr, "Cannot open file"},
+        {"manca.csv", nullptr, "Il file dei rilievi \""},
         {"numero.csv", "Misura;Veicoli\n1;10\nuno;20\n", "Riga 3 del file dei rilievi: \"uno\""},
         {"intervallo.csv", "Misura;da;a;Veicoli\n1;0;450;10\n",
          "Riga 2 del file dei rilievi: l'intervallo 0-450"},
@@ -908,10 +908,19 @@ TEST_F(MenuGEN, ConfrontoConIRilieviDalMenuDelRiepilogo)
     EXPECT_EQ(modello->columnCount(), proprie + 9);
     EXPECT_EQ(Istantanea(finestra.tabella()), tabellaPrima);
 
-    // Again: the columns are replaced, not added twice.
+    // Again, with a GEH threshold of 0.5 from the menu: the columns are replaced, not added twice.
+    auto* criteri = finestra.Riepilogo_TXT()->findChild<QAction*>("CriteriRilievi_ACT");
+    ASSERT_NE(criteri, nullptr);
+    finta.risposteNumeri = {{}, {0.5, 85, 15, 60}};
+    criteri->trigger(); // cancelled
+    EXPECT_EQ(finestra.criteriConfronto().sogliaGeh, 5.0);
+    criteri->trigger();
+    EXPECT_EQ(finestra.criteriConfronto().sogliaGeh, 0.5);
     finta.risposteApri = {rilievi};
     confronta->trigger();
     EXPECT_EQ(finestra.riepilogo().numeroColonne(), proprie + 9);
+    EXPECT_EQ(finestra.riepilogo().intestazione(proprie + 3), "GEH<0,5 [%]");
+    EXPECT_EQ(finestra.riepilogo().cella(proprie + 8, 0), "NO");
 
     // The chart: a point per case, saved as an image.
     grafico->trigger();

@@ -131,7 +131,8 @@ TEST(LeggiRilievi, UnMessaggioCheNominaLaRiga)
         SCOPED_TRACE(caso.byte);
         EXPECT_TRUE(FallisceCon([&] { Leggi(caso.byte); }, caso.messaggio));
     }
-    EXPECT_TRUE(FallisceCon([] { LeggiRilievi("/non/esiste.csv"); }, "Cannot open file"));
+    EXPECT_TRUE(FallisceCon([] { LeggiRilievi("/non/esiste.csv"); },
+                            "Il file dei rilievi \"/non/esiste.csv\" non si puo' leggere: Cannot open file"));
 }
 
 // ---------------------------------------------------------------------------------------------
