@@ -3,6 +3,7 @@
 
   genera.py mes OUT --misure P (--intervalli N | --mb M) [--seme S] [--lf]
   genera.py rsz OUT --sezioni P (--intervalli N | --mb M) [--seme S] [--rete R] [--lf]
+  genera.py att OUT --sezioni P --run R (--intervalli N | --mb M) [--seme S] [--lf]
 
 The .mes holds P measurements over N intervals of 60 s, eleven values per data line each
 followed by ";", laid out as the simulator writes it (preamble, measurement lines, legend,
@@ -10,7 +11,11 @@ header line and two sub-header lines, then one line per measurement and interval
 holds P travel-time sections over N intervals (preamble, section lines, header line and three
 sub-header lines, then one line per interval with time and vehicles per section). With --mb the
 number of intervals is chosen so that the file comes out at about M megabytes (10^6 bytes).
-Lines end with CR LF unless --lf is given. The same arguments always give the same bytes.
+The .att is a result list of
+vehicle travel times: the comment block with one description line per column, the header line,
+then one row per run, interval of 900 s and section (vehicles and travel time of all vehicles and
+of two classes, the distance), an interval of a section without vehicles with its means empty, and
+the simulator's AVG, STDDEV, MIN and MAX rows after the runs. Lines end with CR LF unless --lf is given. The same arguments always give the same bytes.
 """
 
 import argparse
@@ -158,9 +163,50 @@ def scrivi_rsz(args):
     return intervalli
 
 
+def scrivi_att(args):
+    p, runs = args.sezioni, args.run
+    a_capo = eol(args)
+    rnd = random.Random(args.seme)
+    colonne = ["SIMRUN", "TIMEINT", "VEHICLETRAVELTIMEMEASUREMENT", "VEHICLETRAVELTIMEMEASUREMENT\\NAME", "VEHS(ALL)",
+               "VEHS(10)", "VEHS(20)", "TRAVTM(ALL)", "TRAVTM(10)", "TRAVTM(20)", "DISTTRAV(ALL)"]
+    unita = {"TRAVTM(ALL)": " [s]", "TRAVTM(10)": " [s]", "TRAVTM(20)": " [s]", "DISTTRAV(ALL)": " [m]"}
+    righe = ["$VISION", "* File:\t\tC:\\progetti\\rete-grande\\rete_grande.inpx",
+             "* Comment:\tRete di prova per i tempi di calcolo", "* Date:\t\t12/03/2021 08:15:42",
+             "* PTV Vissim:\t11.00 [14]", "*", "* Table: Vehicle Travel Time Results", "*"]
+    righe += ["* %s: %s, %s%s" % (c, c.title(), c.title(), unita.get(c, "")) for c in colonne]
+    righe += ["*", "* " + "; ".join(c.title() for c in colonne), "*",
+              "$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:" + ";".join(colonne)]
+    testa = a_capo.join(righe) + a_capo
+    lunghezze = [rnd.uniform(40, 2500) for _ in range(p)]
+    # Per section a pool of its cells after the name: vehicles, times, distance.
+    celle = []
+    for k in range(p):
+        pool = []
+        for _ in range(64):
+            v10, v20 = rnd.choice((0, rnd.randint(1, 60))), rnd.choice((0, rnd.randint(0, 9)))
+            v = v10 + v20
+            t = lambda n: "" if n == 0 else "%.2f" % (lunghezze[k] / rnd.uniform(5, 20))  # noqa: E731
+            pool.append("%d;%d;%d;%s;%s;%s;%s" % (v, v10, v20, t(v), t(v10), t(v20),
+                                                  "" if v == 0 else "%.2f" % lunghezze[k]))
+        celle.append(pool)
+    nomi = ["Arco %d via Mestre" % (k + 1) for k in range(p)]
+    intervalli = args.intervalli
+    if intervalli is None:
+        riga = sum(len(c) for c in celle[0]) / len(celle[0]) + len("10;8100-9000;1000;Arco 100 via Mestre;") + len(a_capo)
+        intervalli = max(1, int((args.mb * 1e6 - len(testa)) / (riga * p * (runs + 4))))
+    with open(args.uscita, "w", newline="", encoding="ascii") as f:
+        f.write(testa)
+        for run in [str(r) for r in range(1, runs + 1)] + ["AVG", "STDDEV", "MIN", "MAX"]:
+            for i in range(intervalli):
+                tempo = "%d-%d" % (i * 900, (i + 1) * 900)
+                f.write("".join("%s;%s;%d;%s;%s%s" % (run, tempo, k + 1, nomi[k], celle[k][rnd.randrange(64)], a_capo)
+                                for k in range(p)))
+    return intervalli
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("tipo", choices=("mes", "rsz"))
+    parser.add_argument("tipo", choices=("mes", "rsz", "att"))
     parser.add_argument("uscita")
     parser.add_argument("--misure", type=int, default=500, help=".mes: measurements (P)")
     parser.add_argument("--sezioni", type=int, default=1000, help=".rsz: sections (P)")
@@ -169,9 +215,11 @@ def main():
     dimensione.add_argument("--mb", type=float, help="about this many megabytes")
     parser.add_argument("--seme", type=int, default=1, help="random seed")
     parser.add_argument("--rete", type=int, help=".rsz: seed of the network alone (the runs of a scenario)")
+    parser.add_argument("--run", type=int, default=10, help=".att: simulation runs in the list")
     parser.add_argument("--lf", action="store_true", help="LF line ends instead of CR LF")
     args = parser.parse_args()
-    intervalli = scrivi_mes(args) if args.tipo == "mes" else scrivi_rsz(args)
+    scrivi = {"mes": scrivi_mes, "rsz": scrivi_rsz, "att": scrivi_att}[args.tipo]
+    intervalli = scrivi(args)
     p = args.misure if args.tipo == "mes" else args.sezioni
     print("%s: P = %d, N = %d" % (args.uscita, p, intervalli), file=sys.stderr)
 

@@ -7,7 +7,7 @@
 #   bench/run.sh [BUILD_DIR] [RUNS]     (defaults: build-perf next to bench/, 5 runs)
 #
 # Missing files are generated first into bench/data (or $MARVENTO_BENCH_DATA). MARVENTO_BENCH_CASI
-# picks the sections (default "cli cartella core finestra run"); MARVENTO_CLI times another
+# picks the sections (default "cli cartella core finestra run lista"); MARVENTO_CLI times another
 # marvento-cli (an older build, say) in the cli section.
 set -euo pipefail
 QUI=$(cd "$(dirname "$0")" && pwd)
@@ -15,7 +15,7 @@ BUILD=$(cd "${1:-$QUI/../build-perf}" && pwd)
 VOLTE=${2:-5}
 DATI=${MARVENTO_BENCH_DATA:-$QUI/data}
 export MARVENTO_BENCH_DATA=$DATI
-CASI=${MARVENTO_BENCH_CASI:-cli cartella core finestra run}
+CASI=${MARVENTO_BENCH_CASI:-cli cartella core finestra run lista}
 CLI=${MARVENTO_CLI:-$BUILD/src/cli/marvento-cli}
 NUCLEO=$BUILD/bench/marvento_bench_core
 FINESTRA=$BUILD/bench/marvento_bench_finestra
@@ -144,4 +144,18 @@ for tipo in mes rsz; do
     dipinto=$(sed -n 's/.*dipinto \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
     printf '%-34s %5s MB  dipinto %6.0f ms\n' "finestra .$tipo 10 run" 100 "$dipinto"
 done
+fi
+
+if [[ " $CASI " == *" lista "* ]]; then
+echo "== a result list (.att) of travel times, 10 runs in 100 MB: marvento-cli rsz with both exports; the window"
+lista="$DATI/att-100.att"
+[ -f "$lista" ] || python3 "$QUI/genera.py" att "$lista" --sezioni 1000 --run 10 --mb 100
+misura "marvento-cli rsz .att 10 run" 100 "$CLI" rsz "$lista" --decimal-separator , \
+    --detail "$USCITA/d-att.txt" --summary "$USCITA/s-att.txt"
+: > "$USCITA/finestra"
+for _ in $(seq "$VOLTE"); do
+    "$FINESTRA" "$lista" --archi 2> /dev/null >> "$USCITA/finestra"
+done
+dipinto=$(sed -n 's/.*dipinto \([0-9.]*\) ms.*/\1/p' "$USCITA/finestra" | mediana)
+printf '%-34s %5s MB  dipinto %6.0f ms\n' "finestra .att 10 run" 100 "$dipinto"
 fi

@@ -29,6 +29,34 @@ marvento_installa_pacchetti() {
     echo "Could not install: ${missing[*]}" >&2; return 1; }
 }
 
+# apt-get source needs deb-src entries: when apt has no source of package $1, adds the release's
+# own (as root), beside its deb entries.
+marvento_deb_src() {
+  local list=/etc/apt/sources.list.d/marvento-deb-src.sources codename
+  apt-cache showsrc "$1" 2>/dev/null | grep -q '^Package:' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "apt has no deb-src entries: run this script once as root to add them" >&2
+    return 1
+  fi
+  # shellcheck disable=SC1091
+  codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
+  echo "== Adding deb-src entries for $codename ($list)" >&2
+  cat >"$list" <<EOF
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: $codename $codename-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: $codename-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+  apt-get update -qq
+}
+
 marvento_build() {
   local dir=$1; shift
   if [ ! -f "$dir/CMakeCache.txt" ]; then

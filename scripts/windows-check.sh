@@ -4,7 +4,8 @@
 # Programs and Features); Marvento.exe shows its main window with a file open (the screenshot
 # goes to dist/); marvento-cli.exe --version; the exports of marvento-cli.exe on the examples and
 # the test files byte for byte against the Linux build's; the zip unpacked runs the same; the
-# uninstaller leaves nothing behind. Run as root on Debian 12 the first time (installs wine).
+# uninstaller leaves nothing behind. Two runs in one table and a workbook, against the Linux
+# build's too. Run as root on Debian 12 the first time (installs wine).
 # Options: --dist DIR (default dist/), --linux-cli FILE (a Linux marvento-cli; default: built here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,7 +27,8 @@ zipfile=$dist/Marvento-$version-win64.zip
 SECONDS=0
 # shellcheck source=scripts/common.sh
 source "$root/scripts/common.sh"
-marvento_installa_pacchetti wine64 xvfb xauth xdotool imagemagick fonts-wine unzip cmake ninja-build
+marvento_installa_pacchetti wine64 xvfb xauth xdotool imagemagick fonts-wine unzip cmake ninja-build \
+  python3-openpyxl
 for f in "$setup" "$zipfile"; do
   [ -f "$f" ] || { echo "Missing $f: run scripts/windows-package.sh first" >&2; exit 1; }
 done
@@ -103,6 +105,11 @@ confronta_cli() {
   grep -qF "$version" <<<"$v" && ok "$nome: --version says \"$v\"" || ko "$nome: --version gave \"$v\""
   while IFS= read -r -d '' f; do
     tipo=${f##*.}
+    # A result list goes to the command of its table.
+    if [ "$tipo" = att ]; then
+      tipo=mes
+      grep -qa 'Vehicle Travel Time Results' "$f" && tipo=rsz
+    fi
     for sep in , .; do
       n=$((n + 1))
       dest=$out/cli/$nome/$n && mkdir -p "$dest/lin" "$dest/win"
@@ -120,12 +127,31 @@ confronta_cli() {
       fi
     done
   done < <(find "$root/examples" "$root/tests/fixtures" "$root/../shared/samples/real-en" \
-    -type f \( -name '*.mes' -o -name '*.rsz' \) -print0 2>/dev/null | sort -z)
+    -type f \( -name '*.mes' -o -name '*.rsz' -o -name '*.att' \) -print0 2>/dev/null | sort -z)
   if [ "$diversi" -eq 0 ] && [ "$scritti" -gt 0 ]; then
     ok "$nome: $n runs as on Linux, $scritti of them with both tables byte-identical"
   else
     ko "$nome: $diversi of $n runs differ from the Linux build's ($scritti wrote tables)"
   fi
+  # Two runs of one scenario, and a workbook of both grids: its cells read back the same as the
+  # Linux build's (the files differ in their timestamps).
+  local runs=("$root/examples/esempio.rsz" "$root/examples/esempio-en.rsz") r wr=() dest=$out/cli/$nome/runs
+  mkdir -p "$dest/lin" "$dest/win"
+  for r in "${runs[@]}"; do wr+=("$(zpath "$r")"); done
+  env -u DISPLAY QT_QPA_PLATFORM=offscreen "$linux_cli" rsz "${runs[@]}" --decimal-separator , \
+    --detail "$dest/lin/d.txt" --summary "$dest/lin/s.txt" --workbook "$dest/lin.xlsx" >/dev/null 2>&1 || true
+  "$wine" "$cartella/marvento-cli.exe" rsz "${wr[@]}" --decimal-separator , \
+    --detail "$(zpath "$dest/win/d.txt")" --summary "$(zpath "$dest/win/s.txt")" \
+    --workbook "$(zpath "$dest/win.xlsx")" >/dev/null 2>&1 || true
+  [ -s "$dest/lin/s.txt" ] && diff -r "$dest/lin" "$dest/win" >/dev/null &&
+    ok "$nome: two runs in one table as on Linux" || ko "$nome: two runs differ from the Linux build's"
+  /usr/bin/python3 - "$dest/lin.xlsx" "$dest/win.xlsx" <<'PY' && ok "$nome: workbook cells as on Linux" ||
+import sys, openpyxl
+def celle(nome):
+    return [[[c.value for c in riga] for riga in foglio.iter_rows()] for foglio in openpyxl.load_workbook(nome)]
+sys.exit(0 if celle(sys.argv[1]) == celle(sys.argv[2]) else 1)
+PY
+    ko "$nome: workbook differs from the Linux build's (or is missing)"
   local png=$out/cli/$nome/grafico.png
   "$wine" "$cartella/marvento-cli.exe" chart "$(zpath "$root/examples/esempio.mes")" --item 1 \
     --parameter "Vel [km/h]" --png "$(zpath "$png")" --decimal-separator , >/dev/null 2>&1 || true

@@ -25,48 +25,11 @@ if [ -f "$prefix/.fatto" ]; then
 fi
 
 packages=(cmake ninja-build make dpkg-dev g++-mingw-w64-x86-64 gcc-mingw-w64-x86-64-posix)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-# apt-get source needs deb-src entries; the release's own, beside its deb entries.
-src_list=/etc/apt/sources.list.d/marvento-deb-src.sources
-need_src=no
-apt-cache showsrc zlib >/dev/null 2>&1 && apt-cache showsrc libxlsxwriter 2>/dev/null | grep -q '^Package:' ||
-  need_src=yes
-
-if [ ${#missing[@]} -gt 0 ] || [ "$need_src" = yes ]; then
-  if [ "$(id -u)" -ne 0 ]; then
-    [ ${#missing[@]} -gt 0 ] && echo "Needs these Debian packages: ${missing[*]}" >&2
-    [ "$need_src" = yes ] && echo "apt has no deb-src entries: run this script once as root to add them" >&2
-    exit 1
-  fi
-  export DEBIAN_FRONTEND=noninteractive
-  if [ "$need_src" = yes ]; then
-    # shellcheck disable=SC1091
-    codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
-    echo "== Adding deb-src entries for $codename ($src_list)" >&2
-    cat >"$src_list" <<EOF
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: $codename $codename-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-
-Types: deb-src
-URIs: http://deb.debian.org/debian-security
-Suites: $codename-security
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
-  fi
-  apt-get update -qq
-  if [ ${#missing[@]} -gt 0 ]; then
-    echo "== Installing: ${missing[*]}" >&2
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  fi
-fi
+# shellcheck source=scripts/common.sh
+source "$root/scripts/common.sh"
+marvento_installa_pacchetti "${packages[@]}" >&2
+marvento_deb_src zlib
+marvento_deb_src libxlsxwriter
 
 mkdir -p "$cache"
 # Two callers at once (the cross test and the installer) wait for each other.
@@ -119,6 +82,12 @@ cmake -S "$xlsx_src" -B "$cache/build/libxlsxwriter" -G Ninja -DCMAKE_TOOLCHAIN_
   -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib >/dev/null
 cmake --build "$cache/build/libxlsxwriter" --parallel "$(nproc)" >/dev/null
 cmake --install "$cache/build/libxlsxwriter" >/dev/null
+
+# Their terms, shipped beside the programs that link them.
+mkdir -p "$prefix/licenses/zlib" "$prefix/licenses/libxlsxwriter"
+cp "$zlib_src/debian/copyright" "$prefix/licenses/zlib/copyright.txt"
+cp "$xlsx_src/debian/copyright" "$prefix/licenses/libxlsxwriter/copyright.txt"
+[ -f "$xlsx_src/License.txt" ] && cp "$xlsx_src/License.txt" "$prefix/licenses/libxlsxwriter/License.txt"
 
 [ -f "$prefix/lib/libxlsxwriter.a" ] && [ -f "$prefix/lib/libz.a" ] ||
   { echo "The libraries were not built into $prefix/lib" >&2; exit 1; }

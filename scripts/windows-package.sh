@@ -4,7 +4,7 @@
 # Run as root on Debian 12; installs what it needs with apt-get. Steps:
 #   1. Qt 6.4.2 for 64-bit Windows (qtbase from Debian's source package, Qt Charts from its
 #      tarball), cross-built once into a cache folder and reused;
-#   2. the other libraries, when scripts/windows-deps.sh is there;
+#   2. zlib and libxlsxwriter, from Debian's sources (scripts/windows-deps.sh);
 #   3. Marvento and marvento-cli, cross-built and stripped, in windeployqt's folder layout;
 #   4. the zip and the installer.
 # Options:
@@ -30,7 +30,6 @@ while [ $# -gt 0 ]; do
 done
 qt_version=6.4.2
 qt_prefix=$cache/qt6-mingw
-deps_prefix=$cache/mingw-deps
 toolchain=$cache/mingw-w64-qt.cmake
 triplet=x86_64-w64-mingw32
 out=$root/build-win64
@@ -49,29 +48,13 @@ installa_pacchetti() {
   marvento_installa_pacchetti "${packages[@]}"
 }
 
-# The deb-src entry that `apt-get source` needs, beside Debian's own list.
-aggiungi_deb_src() {
-  if grep -rqs "deb-src" /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    return 0
-  fi
-  echo "== Adding a deb-src entry (/etc/apt/sources.list.d/marvento-deb-src.sources)"
-  cat >/etc/apt/sources.list.d/marvento-deb-src.sources <<'SRC'
-Types: deb-src
-URIs: http://deb.debian.org/debian
-Suites: bookworm bookworm-updates
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-SRC
-  apt-get update -qq
-}
-
 # qtbase's orig tarball from Debian, unpacked into $1.
 sorgenti_qtbase() {
   local dir=$1 tar
   mkdir -p "$cache/src"
   tar=$(find "$cache/src" -maxdepth 1 -name "qt6-base_${qt_version}*.orig.tar.xz" | head -n 1)
   if [ -z "$tar" ]; then
-    aggiungi_deb_src
+    marvento_deb_src qt6-base
     (cd "$cache/src" && apt-get source --download-only qt6-base >/dev/null)
     tar=$(find "$cache/src" -maxdepth 1 -name "qt6-base_${qt_version}*.orig.tar.xz" | head -n 1)
   fi
@@ -152,16 +135,12 @@ prepara_qt() {
   echo "   Qt built in $(( (SECONDS - t0) / 60 )) min $(( (SECONDS - t0) % 60 )) s"
 }
 
-# Step 2: the other libraries the program links, cross-built by windows-deps.sh into $deps_prefix.
-# Without that script there are none.
+# Step 2: the other libraries the program links (zlib, libxlsxwriter), cross-built from Debian's
+# sources by windows-deps.sh into $cache/mingw-deps; its last line is their prefix.
 altre_librerie() {
-  prefissi=$qt_prefix
-  if [ ! -f "$root/scripts/windows-deps.sh" ]; then
-    echo "== Other libraries: none (no scripts/windows-deps.sh)"
-    return 0
-  fi
-  echo "== Other libraries (scripts/windows-deps.sh -> $deps_prefix)"
-  bash "$root/scripts/windows-deps.sh"
+  echo "== zlib and libxlsxwriter for Windows (scripts/windows-deps.sh)"
+  deps_prefix=$(MARVENTO_MINGW_DEPS=$cache/mingw-deps bash "$root/scripts/windows-deps.sh" | tail -n 1)
+  [ -d "$deps_prefix/lib" ] || { echo "windows-deps.sh gave no libraries" >&2; return 1; }
   prefissi="$qt_prefix;$deps_prefix"
 }
 
@@ -200,9 +179,6 @@ componi_cartella() {
   cp "$qt_prefix/plugins/platforms/qoffscreen.dll" "$dir/platforms/"
   cp "$qt_prefix/plugins/styles/qwindowsvistastyle.dll" "$dir/styles/"
   cp /usr/share/qt6/translations/qtbase_it.qm "$dir/translations/"
-  if [ -d "$deps_prefix/bin" ] && [ "$prefissi" != "$qt_prefix" ]; then
-    find "$deps_prefix/bin" -maxdepth 1 -iname '*.dll' -exec cp {} "$dir/" \;
-  fi
   local gcc_dir
   gcc_dir=$(dirname "$("$triplet-g++-posix" -print-libgcc-file-name)")
   cp "$gcc_dir/libstdc++-6.dll" "$gcc_dir/libgcc_s_seh-1.dll" "$dir/"
@@ -251,9 +227,8 @@ componi_licenze() {
   mkdir -p "$dir/licenses/mingw-w64"
   cp /usr/share/doc/gcc-mingw-w64-base/copyright "$dir/licenses/mingw-w64/gcc-runtime.txt"
   cp /usr/share/doc/mingw-w64-common/copyright "$dir/licenses/mingw-w64/mingw-w64.txt"
-  if [ -d "$deps_prefix/licenses" ] && [ "$prefissi" != "$qt_prefix" ]; then
-    cp -r "$deps_prefix/licenses/." "$dir/licenses/"
-  fi
+  # zlib and libxlsxwriter are linked statically: their terms go with the programs.
+  cp -r "$deps_prefix/licenses/." "$dir/licenses/"
 }
 
 # Step 4a: the zip, with one folder Marvento-<version>-win64 inside.

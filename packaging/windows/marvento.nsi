@@ -86,7 +86,7 @@ Section "Marvento" SezionePrincipale
   WriteRegStr HKCU "${CLASSI}\Applications\Marvento.exe\shell\open\command" "" '"$INSTDIR\Marvento.exe" "%1"'
   !insertmacro Associa ".mes" "Velocita' sezioni (Marvento)"
   !insertmacro Associa ".rsz" "Tempi archi (Marvento)"
-  !insertmacro Associa ".att" "Attributi (Marvento)"
+  !insertmacro Associa ".att" "Risultati (Marvento)"
   System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
   WriteRegStr HKCU "${CHIAVE_DISINSTALLA}" "DisplayName" "Marvento"

@@ -118,7 +118,7 @@ EsitoDisegno TDiagrammi::disegna()
         ~Mostra() { finestra->mostraModello(); }
     } mostra{this}; // what a failure left in the model shows as well
     return marvento::Disegna(modello_, tabella_, TestoScelto(ui_->Sezione_LST),
-                             TestoScelto(ui_->Parametro_LST), separatore_);
+                             TestoScelto(ui_->Parametro_LST), separatore_, celleVuoteSenzaVeicoli_);
 }
 
 void TDiagrammi::asseSinistroInZero()

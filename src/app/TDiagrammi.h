@@ -44,6 +44,11 @@ class TDiagrammi : public QWidget
     void RiempiListe();
     void Mostra();
 
+    // Whether an empty parameter cell of the detail table is an interval without vehicles (a result
+    // list's tables, Griglie::celleVuoteSenzaVeicoli): such a row then gives no point. The main
+    // window tells it at every import.
+    void impostaCelleVuoteSenzaVeicoli(bool valore) { celleVuoteSenzaVeicoli_ = valore; }
+
     QComboBox* Sezione_LST() const;
     QComboBox* Parametro_LST() const;
     VistaGrafico* Grafico() const;
@@ -79,6 +84,7 @@ class TDiagrammi : public QWidget
     const Griglia& tabella_;
     const Griglia& riepilogo_;
     char separatore_;
+    bool celleVuoteSenzaVeicoli_ = false;
     Piattaforma& piattaforma_;
     ModelloGrafico modello_;
     QMenu* MenuGrafico_;

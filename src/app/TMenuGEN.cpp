@@ -5,6 +5,7 @@
 #include "CartellaExcel.h"
 #include "Errore.h"
 #include "Esportazione.h"
+#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Rilievi.h"
 #include "TConfronto.h"
@@ -37,14 +38,14 @@ namespace {
 constexpr int AltezzaPannelloTabella = 5 + 384;
 constexpr int AltezzaPannelloRiepilogo = 187 + 5;
 
-const char* const TestoTrascinaFile = "Trascina un file .mes o .rsz";
+const char* const TestoTrascinaFile = "Trascina un file .mes, .rsz o .att";
 const char* const TestoOpzioniRun = "Confidenza e tolleranza dei run...";
 const char* const TestoConfrontaRilievi = "Confronta con i rilievi...";
 const char* const TestoGraficoRilievi = "Grafico simulati e rilevati...";
 const char* const TestoCriteriRilievi = "Criteri del confronto con i rilievi...";
 
-// The files a drop can carry: local .mes or .rsz files, one or the runs of a scenario; nothing
-// when any of them is not.
+// The files a drop can carry: local .mes, .rsz or .att files, one or the runs of a scenario;
+// nothing when any of them is not.
 std::vector<std::string> FileTrascinati(const QMimeData* dati)
 {
     if (dati == nullptr || !dati->hasUrls())
@@ -52,7 +53,7 @@ std::vector<std::string> FileTrascinati(const QMimeData* dati)
     std::vector<std::string> file;
     for (const QUrl& indirizzo : dati->urls()) {
         const std::string percorso = indirizzo.toLocalFile().toStdString();
-        if (!indirizzo.isLocalFile() || !TipoDalNome(percorso))
+        if (!indirizzo.isLocalFile() || (!TipoDalNome(percorso) && !ELista(percorso)))
             return {};
         file.push_back(percorso);
     }
@@ -198,6 +199,9 @@ void TMenuGEN::ApriFileDi(TipoFile tipo, DialogoFile& dialogo,
         tabella_ = std::move(nuove.tabella);
         riepilogo_ = std::move(nuove.riepilogo);
         righeRiepilogo_ = std::move(nuove.righe);
+        celleVuoteSenzaVeicoli_ = nuove.celleVuoteSenzaVeicoli;
+        if (Diagrammi_ != nullptr)
+            Diagrammi_->impostaCelleVuoteSenzaVeicoli(celleVuoteSenzaVeicoli_);
         tipoImportato_ = tipo;
         colonneImportate_ = riepilogo_.numeroColonne();
         graficoConfronto_.reset();
@@ -213,17 +217,34 @@ void TMenuGEN::ApriFile(const std::string& percorso)
     ApriFile(std::vector<std::string>{percorso});
 }
 
+void TMenuGEN::impostaDiagrammi(TDiagrammi* diagrammi)
+{
+    Diagrammi_ = diagrammi;
+    if (Diagrammi_ != nullptr)
+        Diagrammi_->impostaCelleVuoteSenzaVeicoli(celleVuoteSenzaVeicoli_);
+}
+
 void TMenuGEN::ApriFile(const std::vector<std::string>& percorsi)
 {
     if (percorsi.empty())
         return;
-    const std::optional<TipoFile> tipo = TipoDalNome(percorsi.front());
+    // A result list's table is read from its beginning; a failure there goes to the error box.
+    std::optional<TipoFile> tipo = TipoDalNome(percorsi.front());
+    bool letto = true;
+    if (ELista(percorsi.front()))
+        esegui([&] {
+            letto = false;
+            tipo = TipoDelFile(percorsi.front());
+            letto = true;
+        });
+    if (!letto)
+        return;
     if (tipo == TipoFile::Velocita)
         ApriFileVelocita(percorsi);
     else if (tipo == TipoFile::Archi)
         ApriFileArchi(percorsi);
     else
-        piattaforma_.messaggio("Il file \"" + percorsi.front() + "\" non e' un file .mes o .rsz");
+        piattaforma_.messaggio("Il file \"" + percorsi.front() + "\" non e' un file .mes, .rsz o .att");
 }
 
 void TMenuGEN::OpzioniRun_Click()

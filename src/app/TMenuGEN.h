@@ -50,15 +50,16 @@ class TMenuGEN : public QWidget
     void aggiornaGriglie();
 
     // The diagram window that "Diagrammi" fills and shows; it must outlive this window's use of it.
-    void impostaDiagrammi(TDiagrammi* diagrammi) { Diagrammi_ = diagrammi; }
+    void impostaDiagrammi(TDiagrammi* diagrammi);
 
     // Imports a file named outside the dialogs (a start-up argument, a dropped file) through the
-    // buttons' own path: a .mes or .rsz extension, in any letter case, picks the importer and the
-    // path stands for the dialog's answer. Any other extension is refused in the plain message
-    // box, the grids untouched. percorso is UTF-8; failures go to the error box as for a button.
+    // buttons' own path: a .mes or .rsz extension, in any letter case, picks the importer, and a
+    // result list (.att) its table; the path stands for the dialog's answer. Any other extension
+    // is refused in the plain message box, the grids untouched. percorso is UTF-8; failures (a
+    // list whose table is not ours among them) go to the error box as for a button.
     void ApriFile(const std::string& percorso);
-    // The same for several files, the runs of one scenario: the first one's extension picks the
-    // importer, which refuses files of another kind.
+    // The same for several files, the runs of one scenario: the first one picks the importer,
+    // which refuses files of another kind.
     void ApriFile(const std::vector<std::string>& percorsi);
 
     // The confidence and tolerance of the statistics over runs, used by the next import of several
@@ -116,6 +117,7 @@ class TMenuGEN : public QWidget
     Griglia tabella_;
     Griglia riepilogo_;
     std::vector<RigaRiepilogo> righeRiepilogo_;
+    bool celleVuoteSenzaVeicoli_ = false;
     OpzioniRun opzioniRun_;
     // The kind of the last import and its summary's own columns, which a comparison keeps.
     std::optional<TipoFile> tipoImportato_;
@@ -126,8 +128,11 @@ class TMenuGEN : public QWidget
     ModelloGriglia modelloTabella_;
     ModelloGriglia modelloRiepilogo_;
 
-    DialogoFile DialogoApri_Velocita_{"File velocita' sezioni", "*.mes", "mes", false, {}};
-    DialogoFile DialogoApri_TempiArchi_{"File tempi archi", "*.rsz", "rsz", false, {}};
+    // Each takes its own file first, selected, and a result list of its table as the second type.
+    DialogoFile DialogoApri_Velocita_{"File velocita' sezioni",        "*.mes", "mes", false, {},
+                                      {{"Risultati", "*.att", "att"}}, 0};
+    DialogoFile DialogoApri_TempiArchi_{
+        "File tempi archi", "*.rsz", "rsz", false, {}, {{"Risultati", "*.att", "att"}}, 0};
     // Both export buttons share this one, so the path chosen for one table is offered for the other.
     // The tab-delimited text comes first and is selected; a workbook is the second type.
     DialogoFile DialogoSalva_{"File di testo delimitato da tabulatura",

@@ -5,6 +5,7 @@
 #include "Comune.h"
 #include "Errore.h"
 #include "Griglia.h"
+#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Piattaforma.h"
 #include "TDiagrammi.h"
@@ -44,11 +45,13 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
         if (!parser.isSet(nome))
             return ErroreUso(parser, QStringLiteral("Manca l'opzione --%1.").arg(nome));
 
-    // The kind of the first file; the import refuses runs of another kind, naming both files.
-    const std::optional<TipoFile> tipo = TipoDalNome(PercorsoLocale(parser.positionalArguments().front()));
-    if (!tipo)
-        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
-    opzioni.tipo = *tipo;
+    // The kind of the first file; the import refuses runs of another kind, naming both files. A
+    // result list's kind is its table's, read with the import.
+    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
+    const std::optional<TipoFile> tipo = TipoDalNome(primo);
+    if (!tipo && !ELista(primo))
+        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
+    opzioni.tipo = tipo.value_or(TipoFile::Velocita);
     for (const QString& file : parser.positionalArguments())
         opzioni.file.push_back(PercorsoLocale(PercorsoAssoluto(file)));
     opzioni.png = PercorsoAssoluto(parser.value("png"));
@@ -77,12 +80,12 @@ int ComandoChart(const QStringList& argomenti)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Importa un file .mes o .rsz (o i run di uno scenario, una linea per run e la loro media), "
+        "Importa un file .mes, .rsz o .att (o i run di uno scenario, una linea per run e la loro media), "
         "disegna il parametro scelto della misura o sezione scelta come \"Disegna\" nella finestra "
         "Diagrammi, e salva il grafico come \"Salva\".");
     AggiungiAiutoEVersione(parser);
-    parser.addPositionalArgument("FILE", "Il file da importare (.mes o .rsz), o i run di uno scenario.",
-                                 "FILE...");
+    parser.addPositionalArgument(
+        "FILE", "Il file da importare (.mes, .rsz o una lista .att), o i run di uno scenario.", "FILE...");
     parser.addOption({"item", "La misura o sezione, come nell'elenco \"Misura/Sezione\".", "TEXT"});
     parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
     parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
@@ -93,6 +96,8 @@ int ComandoChart(const QStringList& argomenti)
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
+        if (ELista(opzioni.file.front()))
+            opzioni.tipo = TipoDellaLista(opzioni.file.front());
         Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore);
         Griglia& tabella = griglie.tabella;
         Griglia& riepilogo = griglie.riepilogo;
@@ -100,6 +105,7 @@ int ComandoChart(const QStringList& argomenti)
         PiattaformaRigaDiComando piattaforma;
         TDiagrammi finestra(tabella, riepilogo, opzioni.separatore, piattaforma);
         finestra.resize(opzioni.dimensione.width(), opzioni.dimensione.height() + kAltezzaStriscia);
+        finestra.impostaCelleVuoteSenzaVeicoli(griglie.celleVuoteSenzaVeicoli);
         finestra.RiempiListe();
         // Laid out at its size as when shown, without a window on any screen.
         finestra.setAttribute(Qt::WA_DontShowOnScreen);

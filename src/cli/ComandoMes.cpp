@@ -10,10 +10,12 @@ int ComandoMes(const QStringList& argomenti)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Importa un file di velocita' sezioni (.mes) come \"Apri File Velocita'\" e ne salva la tabella "
+        "Importa un file di velocita' sezioni (.mes), o una lista di risultati (.att) con la tabella Data "
+        "Collection Results, come \"Apri File Velocita'\" e ne salva la tabella "
         "e il riepilogo come \"Salva Tabella\" e \"Salva Riepilogo\"; senza --detail, --summary ne' "
-        "--workbook stampa il riepilogo. Piu' file sono i run di uno scenario: una tabella di tutti i "
-        "run e un riepilogo con le figure di tutti i run insieme e le statistiche tra i run.");
+        "--workbook stampa il riepilogo. Piu' file sono i run di uno scenario, come i run di una lista: "
+        "una tabella di tutti i run e un riepilogo con le figure di tutti i run insieme e le statistiche tra "
+        "i run.");
     AggiungiOpzioniImportazione(parser);
     OpzioniImportazione opzioni;
     if (const auto uscita = AnalizzaImportazione(parser, argomenti, opzioni))

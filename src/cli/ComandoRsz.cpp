@@ -35,11 +35,12 @@ int ComandoRsz(const QStringList& argomenti)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        "Importa un file di tempi archi (.rsz) come \"Apri File Archi\", con --real-lengths corregge i "
+        "Importa un file di tempi archi (.rsz), o una lista di risultati (.att) con la tabella Vehicle "
+        "Travel Time Results, come \"Apri File Archi\", con --real-lengths corregge i "
         "tempi come \"Correggi Tempi\", e ne salva la tabella e il riepilogo come \"Salva Tabella\" e "
         "\"Salva Riepilogo\"; senza --detail, --summary ne' --workbook stampa il riepilogo. Piu' file "
-        "sono i run di uno scenario: una tabella di tutti i run e un riepilogo con le figure di tutti "
-        "i run insieme e le statistiche tra i run.");
+        "sono i run di uno scenario, come i run di una lista: una tabella di tutti i run e un riepilogo "
+        "con le figure di tutti i run insieme e le statistiche tra i run.");
     AggiungiOpzioniImportazione(parser);
     parser.addOption({"real-lengths",
                       "Le lunghezze reali degli archi, una per riga del riepilogo separate da \";\" "

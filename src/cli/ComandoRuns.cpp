@@ -3,11 +3,14 @@
 #include "Comandi.h"
 
 #include "Comune.h"
+#include "Errore.h"
 #include "Griglia.h"
+#include "ImportaLista.h"
 #include "StatisticheRun.h"
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -19,7 +22,8 @@ namespace {
 void AggiungiOpzioni(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        "Confronta i run di uno stesso scenario (un file per seme, tutti .mes o tutti .rsz): per ogni "
+        "Confronta i run di uno stesso scenario (un file per seme, tutti .mes o tutti .rsz, o una lista "
+        ".att con tutti i run): per ogni "
         "misura o sezione media, deviazione standard, minimo, massimo, semiampiezza dell'intervallo "
         "di confidenza e run necessari; senza --summary stampa la tabella.");
     AggiungiAiutoEVersione(parser);
@@ -29,13 +33,21 @@ void AggiungiOpzioni(QCommandLineParser& parser)
          "OUT"});
     AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
-    parser.addPositionalArgument("FILE", "I file dei run, almeno due, tutti dello stesso tipo.", "FILE...");
+    parser.addPositionalArgument(
+        "FILE", "I file dei run, almeno due, tutti dello stesso tipo, o una lista .att di almeno due run.",
+        "FILE...");
 }
 
-// At least two files, all of one kind, told by their names.
+// At least two files, all of one kind, told by their names; or one result list, whose kind its table
+// tells when it is read.
 std::optional<int> LeggiFile(const QCommandLineParser& parser, QStringList& file, TipoFile& tipo)
 {
     file = parser.positionalArguments();
+    if (file.size() == 1 && ELista(PercorsoLocale(file.front())))
+        return std::nullopt;
+    if (std::any_of(file.begin(), file.end(), [](const QString& uno) { return ELista(PercorsoLocale(uno)); }))
+        return ErroreUso(parser,
+                         QStringLiteral("Una lista .att contiene gia' tutti i run: si indica da sola."));
     if (file.size() < 2)
         return ErroreUso(parser, QStringLiteral("Servono almeno due file di run."));
     const std::optional<TipoFile> primo = TipoDalNome(PercorsoLocale(file.front()));
@@ -52,8 +64,17 @@ std::optional<int> LeggiFile(const QCommandLineParser& parser, QStringList& file
 
 // Reads and imports each run as the window would, from the full path; messages name the file as the
 // user wrote it.
-std::vector<RiepilogoRun> ImportaTutti(const QStringList& file, TipoFile tipo, char separatore)
+std::vector<RiepilogoRun> ImportaTutti(const QStringList& file, TipoFile& tipo, char separatore)
 {
+    if (file.size() == 1) {
+        try {
+            return ImportaRunDellaLista(PercorsoLocale(PercorsoAssoluto(file.front())),
+                                        file.front().toStdString(), separatore, tipo);
+        } catch (const std::exception&) {
+            StampaMessaggio("Importazione non riuscita: " + file.front().toStdString());
+            throw;
+        }
+    }
     std::vector<RiepilogoRun> run;
     run.reserve(static_cast<std::size_t>(file.size()));
     for (const QString& uno : file) {
@@ -100,9 +121,11 @@ int ComandoRuns(const QStringList& argomenti)
                 return ErroreUso(parser, QStringLiteral("--summary indica uno dei file dei run."));
 
     return EseguiRiportando([&] {
+        const std::vector<RiepilogoRun> run = ImportaTutti(file, tipo, separatore);
+        if (run.size() < 2)
+            throw Errore("La lista ha un solo run: le statistiche tra i run ne vogliono almeno due.");
         const Griglia statistiche =
-            CalcolaStatisticheRun(ImportaTutti(file, tipo, separatore), tipo, opzioniRun.confidenza,
-                                  opzioniRun.tolleranza, separatore);
+            CalcolaStatisticheRun(run, tipo, opzioniRun.confidenza, opzioniRun.tolleranza, separatore);
         if (uscita.isEmpty())
             StampaTabella(statistiche);
         else

@@ -7,6 +7,7 @@
 #include "ConfrontoRilievi.h"
 #include "Errore.h"
 #include "Esportazione.h"
+#include "ImportaLista.h"
 #include "Rilievi.h"
 #include "TConfronto.h"
 #include "TDiagrammi.h"
@@ -40,7 +41,8 @@ struct OpzioniValida
 void AggiungiOpzioni(QCommandLineParser& parser)
 {
     parser.setApplicationDescription(
-        "Confronta la simulazione (un file .mes o .rsz, o i run di uno scenario: allora la media sui run) "
+        "Confronta la simulazione (un file .mes o .rsz, i run di uno scenario o una lista .att: allora la "
+        "media sui run) "
         "con i rilievi come \"Confronta con i rilievi...\" nel menu del riepilogo: il riepilogo con le "
         "colonne del confronto (GEH dei conteggi, velocita' o tempi entro la tolleranza, esito), poi il "
         "riassunto; senza --summary stampa il riepilogo.");
@@ -65,8 +67,8 @@ void AggiungiOpzioni(QCommandLineParser& parser)
                       "SECONDI", "60"});
     AggiungiOpzioniRun(parser);
     AggiungiSeparatore(parser);
-    parser.addPositionalArgument("FILE", "Il file della simulazione (.mes o .rsz), o i run di uno scenario.",
-                                 "FILE...");
+    parser.addPositionalArgument(
+        "FILE", "Il file della simulazione (.mes, .rsz o .att), o i run di uno scenario.", "FILE...");
 }
 
 // The criteria: each a number in its range.
@@ -126,10 +128,12 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
         return uscita;
     if (!parser.isSet("observed"))
         return ErroreUso(parser, QStringLiteral("Manca l'opzione --observed."));
-    const std::optional<TipoFile> tipo = TipoDalNome(PercorsoLocale(parser.positionalArguments().front()));
-    if (!tipo)
-        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes o .rsz."));
-    opzioni.tipo = *tipo;
+    // A result list's kind is its table's, read with the import.
+    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
+    const std::optional<TipoFile> tipo = TipoDalNome(primo);
+    if (!tipo && !ELista(primo))
+        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
+    opzioni.tipo = tipo.value_or(TipoFile::Velocita);
     const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
     for (const QString& file : parser.positionalArguments())
         opzioni.file.push_back(assoluto(file));
@@ -177,6 +181,8 @@ int ComandoValida(const QStringList& argomenti)
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
+        if (ELista(opzioni.file.front()))
+            opzioni.tipo = TipoDellaLista(opzioni.file.front());
         const Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore, opzioni.run);
         const Rilievi rilievi = LeggiRilievi(opzioni.rilievi);
         const EsitoConfronto esito = ConfrontaRilievi(griglie.tabella, griglie.riepilogo, griglie.righe,

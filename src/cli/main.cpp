@@ -49,9 +49,11 @@ bool ConPng(int argc, char** argv)
 }
 
 const Comando kComandi[] = {
-    {"mes", "importa un file di velocita' sezioni (.mes)", ComandoMes, nullptr},
-    {"rsz", "importa un file di tempi archi (.rsz) e ne corregge i tempi", ComandoRsz, nullptr},
-    {"runs", "statistiche su piu' run dello stesso scenario (.mes o .rsz)", ComandoRuns, nullptr},
+    {"mes", "importa un file di velocita' sezioni (.mes, o una lista .att)", ComandoMes, nullptr},
+    {"rsz", "importa un file di tempi archi (.rsz, o una lista .att) e ne corregge i tempi", ComandoRsz,
+     nullptr},
+    {"runs", "statistiche su piu' run dello stesso scenario (.mes, .rsz o una lista .att)", ComandoRuns,
+     nullptr},
     {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", ComandoChart, Sempre},
     {"validate", "confronta la simulazione con i rilievi (GEH dei conteggi, tempi e velocita')",
      ComandoValida, ConPng},

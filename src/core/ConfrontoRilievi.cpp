@@ -78,7 +78,22 @@ int Colonna(const Griglia& tabella, std::string_view intestazione, int da = 0, i
     return -1;
 }
 
-Disposizione DisposizioneDi(const Griglia& tabella, TipoFile tipo, int righeRiepilogo)
+// The speed's header: the summary's (a result list may measure in other units), when the detail
+// table has it.
+std::string IntestazioneValore(const Griglia& tabella, const Griglia& riepilogo, TipoFile tipo)
+{
+    if (tipo != TipoFile::Velocita)
+        return std::string(ParoleArchiItaliano().colonnaTempo);
+    if (riepilogo.numeroColonne() > riepilogo_velocita::kVelocita) {
+        const std::string& intestazione = riepilogo.intestazione(riepilogo_velocita::kVelocita);
+        if (Colonna(tabella, intestazione) >= 0)
+            return intestazione;
+    }
+    return std::string(ParoleVelocitaItaliano().colonnaVelocita);
+}
+
+Disposizione DisposizioneDi(const Griglia& tabella, const std::string& valore, TipoFile tipo,
+                            int righeRiepilogo)
 {
     Disposizione d;
     const bool velocita = tipo == TipoFile::Velocita;
@@ -94,7 +109,6 @@ Disposizione DisposizioneDi(const Griglia& tabella, TipoFile tipo, int righeRiep
         d.colonnaA = Colonna(tabella, pa.colonnaIntervallo);
     }
     const std::string_view marcatore = velocita ? pv.colonnaMisura : pa.colonnaSezione;
-    const std::string_view valore = velocita ? pv.colonnaVelocita : pa.colonnaTempo;
     std::vector<int> inizi;
     for (int c = 0; c < tabella.numeroColonne(); ++c)
         if (tabella.intestazione(c) == marcatore)
@@ -167,9 +181,11 @@ Simulazione LeggiSimulazione(const Griglia& tabella, const Disposizione& d, char
             const int i = s.indice(intervalli[j].da, intervalli[j].a);
             for (std::size_t m = 0; m < d.blocchi.size(); ++m) {
                 const auto [veicoli, valore] = d.blocchi[m];
-                s.dati[m][static_cast<std::size_t>(i)][k] =
-                    Dato{Cella(tabella, veicoli, run[k][j], separatore),
-                         Cella(tabella, valore, run[k][j], separatore)};
+                Dato dato{Cella(tabella, veicoli, run[k][j], separatore), 0.0};
+                // A result list leaves the value of an interval without vehicles empty.
+                if (dato.veicoli != 0 || !tabella.cella(valore, run[k][j]).empty())
+                    dato.valore = Cella(tabella, valore, run[k][j], separatore);
+                s.dati[m][static_cast<std::size_t>(i)][k] = dato;
             }
         }
     }
@@ -433,11 +449,13 @@ double Geh(double simulato, double rilevato)
     return std::sqrt(2.0 * differenza * differenza / somma);
 }
 
-std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto& criteri, char separatore)
+std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto& criteri, char separatore,
+                                          std::string unita)
 {
     const bool velocita = tipo == TipoFile::Velocita;
     const std::string valore = velocita ? "Vel" : "TdP";
-    const std::string unita = velocita ? " [km/h]" : " [s]";
+    if (unita.empty())
+        unita = velocita ? " [km/h]" : " [s]";
     return {"Veicoli rilevati",
             "Veicoli simulati",
             "GEH",
@@ -455,7 +473,8 @@ EsitoConfronto ConfrontaRilievi(const Griglia& tabella, const Griglia& riepilogo
                                 char separatore)
 {
     const int righe = riepilogoSimulato.numeroRighe();
-    const Disposizione disposizione = DisposizioneDi(tabella, tipo, righe);
+    const std::string valore = IntestazioneValore(tabella, riepilogoSimulato, tipo);
+    const Disposizione disposizione = DisposizioneDi(tabella, valore, tipo, righe);
     Simulazione s = LeggiSimulazione(tabella, disposizione, separatore);
     EsitoConfronto esito;
     const std::vector<RilieviMisura> abbinati =
@@ -468,7 +487,9 @@ EsitoConfronto ConfrontaRilievi(const Griglia& tabella, const Griglia& riepilogo
         vecchie.push_back(c);
     riepilogo.rimuoviColonne(vecchie);
     const int prima = riepilogo.numeroColonne();
-    for (const std::string& intestazione : ColonneConfronto(tipo, criteri, separatore)) {
+    const std::size_t unita = valore.rfind(" [");
+    for (const std::string& intestazione : ColonneConfronto(
+             tipo, criteri, separatore, unita == std::string::npos ? std::string() : valore.substr(unita))) {
         riepilogo.aggiungiColonna();
         riepilogo.impostaIntestazione(riepilogo.numeroColonne() - 1, intestazione);
     }

@@ -49,8 +49,10 @@ struct EsitoConfronto
     std::vector<RigaRilievo> senzaCorrispondenza;
 };
 
-// The comparison's columns that ConfrontaRilievi adds after the summary's own, for a kind of file.
-std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto& criteri, char separatore);
+// The comparison's columns that ConfrontaRilievi adds after the summary's own, for a kind of file;
+// unita (" [km/h]") is the value's, that of the kind when empty.
+std::vector<std::string> ColonneConfronto(TipoFile tipo, const CriteriConfronto& criteri, char separatore,
+                                          std::string unita = {});
 
 // Compares the grids of an import (detail table, summary and its rows; one file, or several runs behind a
 // "Run" column: then the mean over runs) with the field data. The summary's first colonneProprie columns are

@@ -55,7 +55,8 @@ Disposizione DisposizioneDi(const Griglia& tabella)
 
 // A line per run (the rows of one run follow each other), and their mean at each X as the model's
 // own line: the runs that have a point there, weighed alike.
-void LineePerRun(ModelloGrafico& modello, const Griglia& tabella, int colonnaX, int colonnaY, char separatore)
+void LineePerRun(ModelloGrafico& modello, const Griglia& tabella, int colonnaX, int colonnaY, char separatore,
+                 bool vuoteSenzaPunto)
 {
     std::map<double, std::pair<double, int>> somme;
     for (int r = 0; r < tabella.numeroRighe(); ++r) {
@@ -64,6 +65,8 @@ void LineePerRun(ModelloGrafico& modello, const Griglia& tabella, int colonnaX, 
             modello.serieRun.emplace_back();
             modello.serieRun.back().impostaTitolo(std::string(run));
         }
+        if (vuoteSenzaPunto && tabella.cella(colonnaY, r).empty())
+            continue;
         const double x = LeggiDecimale(tabella.cella(colonnaX, r), separatore);
         const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
         modello.serieRun.back().aggiungi(x, y);
@@ -79,7 +82,7 @@ void LineePerRun(ModelloGrafico& modello, const Griglia& tabella, int colonnaX, 
 
 EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
                      const std::optional<std::string>& sezione, const std::optional<std::string>& parametro,
-                     char separatore)
+                     char separatore, bool vuoteSenzaPunto)
 {
     const Disposizione disposizione = DisposizioneDi(tabella);
     if (!sezione || !parametro)
@@ -118,9 +121,11 @@ EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
 
     modello.serieRun.clear();
     if (disposizione.piuRun) {
-        LineePerRun(modello, tabella, disposizione.colonnaX, colonnaY, separatore);
+        LineePerRun(modello, tabella, disposizione.colonnaX, colonnaY, separatore, vuoteSenzaPunto);
     } else {
         for (int r = 0; r < tabella.numeroRighe(); ++r) {
+            if (vuoteSenzaPunto && tabella.cella(colonnaY, r).empty())
+                continue;
             const double x = LeggiDecimale(tabella.cella(disposizione.colonnaX, r), separatore);
             const double y = LeggiDecimale(tabella.cella(colonnaY, r), separatore);
             modello.serie.aggiungi(x, y);

@@ -37,9 +37,11 @@ extern const char* const MessaggioNienteDaDisegnare;
 //   column (model unchanged);
 // - "'%s' is not a valid floating point value" for a cell of the time or parameter column, with
 //   the series holding the rows before it and the left axis's lower end still fixed.
+// With vuoteSenzaPunto (a result list's tables, Griglie::celleVuoteSenzaVeicoli) a row whose
+// parameter cell is empty, an interval without vehicles, gives no point.
 EsitoDisegno Disegna(ModelloGrafico& modello, const Griglia& tabella,
                      const std::optional<std::string>& sezione, const std::optional<std::string>& parametro,
-                     char separatore);
+                     char separatore, bool vuoteSenzaPunto = false);
 
 // "Left axis from 0": fails as AsseGrafico::impostaMinimo when the left axis's maximum is below 0,
 // with the automatic minimum already off.

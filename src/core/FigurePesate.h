@@ -49,6 +49,16 @@ struct FigurePesate
         return FormattaDecimale(static_cast<long double>(somma) / static_cast<long double>(totale),
                                 separatore);
     }
+
+    // The harmonic mean when somma holds the sum of the vehicles over the speed: the vehicles over
+    // that sum, "0" without vehicles (and 0 when a speed of 0 made the sum infinite).
+    std::string mediaArmonica(char separatore) const
+    {
+        if (totale == 0)
+            return "0";
+        return FormattaDecimale(static_cast<long double>(totale) / static_cast<long double>(somma),
+                                separatore);
+    }
 };
 
 } // namespace marvento

@@ -1,6 +1,7 @@
 #include "Importazione.h"
 
 #include "ImportaArchi.h"
+#include "ImportaLista.h"
 #include "ImportaVelocita.h"
 #include "Testo.h"
 
@@ -71,7 +72,16 @@ Griglie ImportaRighe(const ListaRighe& righe, TipoFile tipo, char separatore)
 
 Griglie ImportaFile(const std::string& percorso, TipoFile tipo, char separatore)
 {
+    if (ELista(percorso))
+        return ImportaLista(CaricaRighe(percorso), tipo, separatore);
     return ImportaRighe(CaricaRighe(percorso), tipo, separatore);
+}
+
+std::optional<TipoFile> TipoDelFile(const std::string& percorso)
+{
+    if (ELista(percorso))
+        return TipoDellaLista(percorso);
+    return TipoDalNome(percorso);
 }
 
 } // namespace marvento

@@ -1,10 +1,13 @@
-// Several runs of one scenario in one pair of grids: each file is imported as it would be alone,
-// then the detail tables are put one after the other and the summaries pooled.
+// Several runs of one scenario in one pair of grids: each file (or each run of a result list) is
+// imported as it would be alone, then the detail tables are put one after the other and the
+// summaries pooled.
 #include "Errore.h"
+#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Numeri.h"
 #include "Parallelo.h"
 #include "StatisticheRun.h"
+#include "Testo.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -101,8 +104,11 @@ std::vector<RigaRiepilogo> RigheUnite(const std::vector<Run>& run)
 {
     std::vector<RigaRiepilogo> righe = run.front().righe;
     for (std::size_t i = 1; i < run.size(); ++i)
-        for (std::size_t r = 0; r < righe.size(); ++r)
+        for (std::size_t r = 0; r < righe.size(); ++r) {
             righe[r].figure.unisci(run[i].righe[r].figure);
+            if (righe[r].armonica && run[i].righe[r].armonica)
+                righe[r].armonica->unisci(*run[i].righe[r].armonica);
+        }
     return righe;
 }
 
@@ -138,6 +144,10 @@ Griglia RiepilogoUnito(const std::vector<Run>& run, const std::vector<RigaRiepil
                 FormattaDecimale(static_cast<long double>(insieme.totale) / quantiRun, separatore));
         if (!riepilogo.cella(colonnaFigura, r).empty())
             riepilogo.impostaCella(colonnaFigura, r, insieme.media(separatore));
+        const std::optional<FigurePesate>& armonica = righeUnite[static_cast<std::size_t>(r)].armonica;
+        if (velocita && armonica)
+            riepilogo.impostaCella(riepilogo_velocita::kVelocitaArmonica, r,
+                                   armonica->mediaArmonica(separatore));
     }
 
     const int prima = riepilogo.numeroColonne();
@@ -163,28 +173,27 @@ Griglia RiepilogoUnito(const std::vector<Run>& run, const std::vector<RigaRiepil
 
 } // namespace
 
-Griglie ImportaFile(const std::vector<std::string>& percorsi, TipoFile tipo, char separatore,
-                    const OpzioniRun& opzioni)
+namespace {
+
+// The runs of one scenario in one pair of grids: leggi(i) gives run i's grids (a few runs are read
+// at once, one per processor) and each run's table goes below the first one's as soon as it is
+// read, so that only a few runs are held twice at a time. nomi name the runs in messages,
+// etichette in the "Run" column. Failures are taken in the order of the runs.
+template <typename Leggi>
+Griglie UnisciRun(const std::vector<std::string>& nomi, const std::vector<std::string>& etichette,
+                  Leggi leggi, TipoFile tipo, char separatore, const OpzioniRun& opzioni)
 {
-    if (percorsi.empty())
-        throw Errore("Nessun file da importare");
-    if (percorsi.size() == 1)
-        return ImportaFile(percorsi.front(), tipo, separatore);
-    ControllaTipi(percorsi);
-    // The runs are read one per processor at a time, and each run's table goes below the first
-    // one's as soon as it is read: only a few runs are held twice at a time. Failures are taken in
-    // the order of the files.
     Griglie insieme;
     std::vector<Run> run;
     const std::size_t aOgniGiro = static_cast<std::size_t>(ProcessoriDisponibili());
-    for (std::size_t primo = 0; primo < percorsi.size(); primo += aOgniGiro) {
-        const std::size_t quanti = std::min(aOgniGiro, percorsi.size() - primo);
+    for (std::size_t primo = 0; primo < nomi.size(); primo += aOgniGiro) {
+        const std::size_t quanti = std::min(aOgniGiro, nomi.size() - primo);
         std::vector<Griglie> letti(quanti);
         std::vector<std::exception_ptr> errori(quanti);
         InParallelo(static_cast<int>(quanti), [&](int parte) {
             const std::size_t i = static_cast<std::size_t>(parte);
             try {
-                letti[i] = ImportaUno(percorsi[primo + i], tipo, separatore);
+                letti[i] = leggi(primo + i);
             } catch (...) {
                 errori[i] = std::current_exception();
             }
@@ -196,19 +205,57 @@ Griglie ImportaFile(const std::vector<std::string>& percorsi, TipoFile tipo, cha
             const int righeTabella = uno.tabella.numeroRighe();
             if (run.empty()) {
                 insieme.tabella = std::move(uno.tabella);
+                insieme.celleVuoteSenzaVeicoli = uno.celleVuoteSenzaVeicoli;
             } else {
                 ControllaStruttura(insieme.tabella, run.front().riepilogo.riepilogo.numeroRighe(), uno,
-                                   percorsi.front(), percorsi[primo + i], tipo);
+                                   nomi.front(), nomi[primo + i], tipo);
                 insieme.tabella.accodaRighe(uno.tabella);
             }
-            run.push_back(Tieni(percorsi[primo + i], uno, righeTabella));
+            run.push_back(Tieni(nomi[primo + i], uno, righeTabella));
             uno = Griglie();
         }
     }
-    ColonnaRun(run, EtichetteRun(percorsi), insieme.tabella);
+    ColonnaRun(run, etichette, insieme.tabella);
     insieme.righe = RigheUnite(run);
     insieme.riepilogo = RiepilogoUnito(run, insieme.righe, tipo, separatore, opzioni);
     return insieme;
+}
+
+} // namespace
+
+Griglie ImportaFile(const std::vector<std::string>& percorsi, TipoFile tipo, char separatore,
+                    const OpzioniRun& opzioni)
+{
+    if (percorsi.empty())
+        throw Errore("Nessun file da importare");
+    if (std::any_of(percorsi.begin(), percorsi.end(), ELista)) {
+        if (percorsi.size() > 1)
+            throw Errore("Una lista di risultati (.att) contiene gia' tutti i run dello scenario: si apre da "
+                         "sola, non insieme ad altri file");
+        return ImportaLista(CaricaRighe(percorsi.front()), tipo, separatore, opzioni);
+    }
+    if (percorsi.size() == 1)
+        return ImportaFile(percorsi.front(), tipo, separatore);
+    ControllaTipi(percorsi);
+    return UnisciRun(
+        percorsi, EtichetteRun(percorsi),
+        [&](std::size_t i) { return ImportaUno(percorsi[i], tipo, separatore); }, tipo, separatore, opzioni);
+}
+
+Griglie ImportaLista(const ListaRighe& righe, TipoFile tipo, char separatore, const OpzioniRun& opzioni)
+{
+    const ListaRisultati lista(righe, tipo, separatore);
+    if (lista.numeroRun() == 1)
+        return lista.run(0);
+    std::vector<std::string> nomi;
+    std::vector<std::string> etichette;
+    for (int r = 0; r < lista.numeroRun(); ++r) {
+        nomi.push_back("run " + lista.etichettaRun(r));
+        etichette.push_back(lista.etichettaRun(r));
+    }
+    return UnisciRun(
+        nomi, etichette, [&](std::size_t i) { return lista.run(static_cast<int>(i)); }, tipo, separatore,
+        opzioni);
 }
 
 } // namespace marvento

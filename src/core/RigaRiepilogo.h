@@ -4,6 +4,7 @@
 
 #include "FigurePesate.h"
 
+#include <optional>
 #include <string>
 
 namespace marvento {
@@ -17,6 +18,9 @@ struct RigaRiepilogo
     // Vehicles and vehicle-weighted sum over every interval: the summary's mean is their quotient,
     // and the runs of one scenario are pooled by adding them.
     FigurePesate figure;
+    // A result list's harmonic mean speed, where it has one: the vehicles and the sum of the
+    // vehicles over the speed, pooled over runs the same way.
+    std::optional<FigurePesate> armonica;
 };
 
 } // namespace marvento

@@ -1,6 +1,7 @@
 #include "StatisticheRun.h"
 
 #include "Errore.h"
+#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Numeri.h"
 #include "Testo.h"
@@ -130,6 +131,18 @@ Valori RaccogliValori(const std::vector<RiepilogoRun>& run, const ColonneRiepilo
 RiepilogoRun ImportaRun(const std::string& percorso, TipoFile tipo, char separatore)
 {
     return RiepilogoRun{percorso, ImportaFile(percorso, tipo, separatore).riepilogo};
+}
+
+std::vector<RiepilogoRun> ImportaRunDellaLista(const std::string& percorso, const std::string& nome,
+                                               char separatore, TipoFile& tipo)
+{
+    const ListaRighe righe = CaricaRighe(percorso);
+    tipo = TipoDellaLista(righe);
+    const ListaRisultati lista(righe, tipo, separatore);
+    std::vector<RiepilogoRun> run;
+    for (int r = 0; r < lista.numeroRun(); ++r)
+        run.push_back({nome + " (run " + lista.etichettaRun(r) + ")", lista.run(r).riepilogo});
+    return run;
 }
 
 double QuantileStudent(double confidenza, int gradi)

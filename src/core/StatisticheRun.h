@@ -22,6 +22,11 @@ struct RiepilogoRun
 // Fails with the messages of CaricaRighe and of the importer.
 RiepilogoRun ImportaRun(const std::string& percorso, TipoFile tipo, char separatore);
 
+// The runs of a result list (.att), each summed up as a file of one run would be; tipo receives
+// the list's table. The runs are named "NOME (run N)". Fails as CaricaRighe and ListaRisultati.
+std::vector<RiepilogoRun> ImportaRunDellaLista(const std::string& percorso, const std::string& nome,
+                                               char separatore, TipoFile& tipo);
+
 // Two-sided Student's t quantile: the t with gradi degrees of freedom (>= 1) that leaves
 // (1 - confidenza) / 2 in the upper tail; confidenza strictly between 0 and 1.
 double QuantileStudent(double confidenza, int gradi);

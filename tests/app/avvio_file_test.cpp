@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace marvento;
@@ -119,6 +120,9 @@ TEST_F(Finestra, IlFileDAvvioSiImportaComeDalSuoBottoneSenzaDialogo)
     } casi[] = {
         {Esempi + "/esempio.mes", true, 5},
         {rsz.toStdString(), false, 6},
+        // A result list by its table, its runs pooled: the summary, the statistics, number and name.
+        {Esempi + "/esempio-velocita.att", true, 6 + 7 + 2},
+        {Esempi + "/esempio-tempi.att", false, 6 + 7 + 2},
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.percorso);
@@ -182,7 +186,9 @@ TEST_F(Finestra, UnFileDAvvioCheNonSiApreLasciaLaFinestraVuotaEDiceIlPerche)
         {{manca},
          IconaBox::Errore,
          "Cannot open file \"" + manca.toStdString() + "\". No such file or directory."},
-        {{testo}, IconaBox::Nessuna, "Il file \"" + testo.toStdString() + "\" non e' un file .mes o .rsz"},
+        {{testo},
+         IconaBox::Nessuna,
+         "Il file \"" + testo.toStdString() + "\" non e' un file .mes, .rsz o .att"},
         {{QString::fromStdString(Esempi + "/esempio.mes"), QString::fromStdString(Esempi + "/esempio.rsz")},
          IconaBox::Errore,
          "I file \"" + Esempi + "/esempio.mes\" e \"" + Esempi +
@@ -212,18 +218,27 @@ TEST_F(Finestra, UnFileDAvvioCheNonSiApreLasciaLaFinestraVuotaEDiceIlPerche)
 
 TEST_F(Finestra, UnFileMesTrascinatoSullaTabellaSiImporta)
 {
-    const QString mes = InCartella("trascinato.mes");
-    ASSERT_TRUE(QFile::copy(QString::fromStdString(Esempi + "/esempio.mes"), mes));
-    QMimeData dati;
-    dati.setUrls({QUrl::fromLocalFile(mes)});
-    EXPECT_TRUE(Trascina(dati));
-    AttendiEsito();
-    EXPECT_TRUE(finta.box.empty());
-    EXPECT_TRUE(finta.dialoghi.empty());
+    // A result list of travel times goes where its table belongs.
+    for (const auto& [nome, esempio, velocita] :
+         {std::tuple{"trascinato.mes", "/esempio.mes", true},
+          std::tuple{"trascinata.Att", "/esempio-tempi.att", false}}) {
+        SCOPED_TRACE(nome);
+        finestra.tabella() = Griglia();
+        finestra.aggiornaGriglie();
+        const QString file = InCartella(nome);
+        ASSERT_TRUE(QFile::copy(QString::fromStdString(Esempi + esempio), file));
+        QMimeData dati;
+        dati.setUrls({QUrl::fromLocalFile(file)});
+        EXPECT_TRUE(Trascina(dati));
+        AttendiEsito();
+        EXPECT_TRUE(finta.box.empty());
+        EXPECT_TRUE(finta.dialoghi.empty());
 
-    std::vector<std::string> riepilogoAtteso;
-    EXPECT_EQ(Contenuto(finestra.tabella()), ImportatoDalBottone(mes.toStdString(), true, &riepilogoAtteso));
-    EXPECT_EQ(Contenuto(finestra.riepilogo()), riepilogoAtteso);
+        std::vector<std::string> riepilogoAtteso;
+        EXPECT_EQ(Contenuto(finestra.tabella()),
+                  ImportatoDalBottone(file.toStdString(), velocita, &riepilogoAtteso));
+        EXPECT_EQ(Contenuto(finestra.riepilogo()), riepilogoAtteso);
+    }
 }
 
 TEST_F(Finestra, OgniAltroTrascinamentoSiRifiutaConUnMessaggio)
@@ -258,7 +273,7 @@ TEST_F(Finestra, OgniAltroTrascinamentoSiRifiutaConUnMessaggio)
         EXPECT_TRUE(QTest::qWaitFor([this] { return !finta.box.empty(); }, 2000));
         ASSERT_EQ(finta.box.size(), 1u);
         EXPECT_EQ(finta.box[0].icona, IconaBox::Nessuna);
-        EXPECT_EQ(finta.box[0].testo, "Trascina un file .mes o .rsz");
+        EXPECT_EQ(finta.box[0].testo, "Trascina un file .mes, .rsz o .att");
         EXPECT_EQ(Contenuto(finestra.tabella()), tabellaPrima);
         EXPECT_EQ(Contenuto(finestra.riepilogo()), riepilogoPrima);
     }

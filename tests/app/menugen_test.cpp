@@ -4,6 +4,7 @@
 #include "PiattaformaFinta.h"
 #include "PiattaformaQt.h"
 #include "TConfronto.h"
+#include "TDiagrammi.h"
 #include "TMenuGEN.h"
 #include "TitoloProgramma.h"
 #include "VistaGriglia.h"
@@ -677,6 +678,14 @@ TEST_F(MenuGEN, UnImportazioneFallitaLasciaLeGriglieComErano)
          "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  "
          "TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
          "   600;  48.2;  35;\r\n  1200;  48.2\r\n"},
+        {"nodi.att", "ApriFile_Velocita_BTN",
+         "$VISION\r\n* Table: Node Results\r\n$MOVEMENTEVALUATION:SIMRUN;TIMEINT;MOVEMENT\r\n1;0-900;1\r\n"},
+        {"senza-veicoli.att", "ApriFile_Velocita_BTN",
+         "$VISION\r\n$DATACOLLECTIONMEASUREMENTEVALUATION:SIMRUN;TIMEINT;DATACOLLECTIONMEASUREMENT;"
+         "SPEEDAVGARITH(ALL)\r\n1;0-900;1;50.00\r\n"},
+        {"tagliata.att", "ApriFile_Archi",
+         "$VISION\r\n$VEHICLETRAVELTIMEMEASUREMENTEVALUATION:SIMRUN;TIMEINT;VEHICLETRAVELTIMEMEASUREMENT;"
+         "VEHS(ALL);TRAVTM(ALL)\r\n1;0-900;1;5;50.00\r\n1;0-900;2;5;5\r\n1;900-1800;1;5;50.00\r\n1;900-18"},
         {"tempo.rsz", "ApriFile_Archi",
          "\r\n\r\n\r\n\r\n\r\n\r\n\r\nNum.   1 (A): Distanza  512.3 m\r\n\r\nIntervallo;  "
          "TdP;#Veic.;\r\n;\r\n;\r\n;\r\n"
@@ -943,6 +952,46 @@ TEST_F(MenuGEN, ConfrontoConIRilieviDalMenuDelRiepilogo)
     finta.box.clear();
     grafico->trigger();
     EXPECT_EQ(finta.messaggi().size(), 1u);
+}
+
+// A result list through either button: its own type second in both dialogs, the other table
+// refused with the button that opens it, the row labels and the chart from the list's numbers.
+TEST_F(MenuGEN, UnaListaDiRisultatiDaiBottoni)
+{
+    const std::string tempi = std::string(MARVENTO_EXAMPLES_DIR) + "/esempio-tempi.att";
+    finta.risposteApri = {tempi, tempi};
+    QTest::mouseClick(Bottone("ApriFile_Velocita_BTN"), Qt::LeftButton);
+    ASSERT_EQ(finta.errori().size(), 1u);
+    EXPECT_NE(finta.errori()[0].find("si apre con \"Apri File Archi\""), std::string::npos)
+        << finta.errori()[0];
+    EXPECT_EQ(finestra.tabella().numeroColonne(), 0);
+    QTest::mouseClick(Bottone("ApriFile_Archi"), Qt::LeftButton);
+    EXPECT_EQ(finta.errori().size(), 1u);
+    for (const auto& mostrato : finta.dialoghi) {
+        ASSERT_EQ(mostrato.dialogo.altriTipi.size(), 1u);
+        EXPECT_EQ(mostrato.dialogo.altriTipi[0].descrizione, "Risultati");
+        EXPECT_EQ(mostrato.dialogo.altriTipi[0].modello, "*.att");
+        EXPECT_EQ(mostrato.dialogo.tipoScelto, 0);
+    }
+    EXPECT_EQ(finta.dialoghi[1].dialogo.modello, "*.rsz");
+
+    // Two runs of three sections, the second numbered 2 and named in the list.
+    EXPECT_EQ(finestra.tabella().intestazione(0), "Run");
+    EXPECT_EQ(finestra.riepilogo().numeroRighe(), 3);
+    EXPECT_EQ(finestra.righeRiepilogo().at(2).numero, "7");
+    EXPECT_EQ(finestra.Riepilogo_TXT()->model()->headerData(1, Qt::Vertical).toString().toStdString(),
+              "2 Tangenziale Est");
+    // Section 2 counted no vehicle from 1800 to 2400 s: that interval is no point of its line.
+    TDiagrammi diagrammi(finestra.tabella(), finestra.riepilogo(), ',', finta);
+    finestra.impostaDiagrammi(&diagrammi);
+    finestra.Diagrammi_BTNClick();
+    diagrammi.Sezione_LST()->setCurrentText("2");
+    diagrammi.Parametro_LST()->setCurrentText("TdP [s]");
+    diagrammi.Disegna_BTNClick();
+    EXPECT_EQ(finta.errori().size(), 1u);
+    ASSERT_EQ(diagrammi.modello().serieRun.size(), 2u);
+    EXPECT_EQ(diagrammi.modello().serieRun[0].punti().size(), 5u);
+    finestra.impostaDiagrammi(nullptr);
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -408,6 +409,53 @@ TEST_F(Cli, PiuRunDannoLeTabelleDellaFinestraOppureNienteSeNonVannoInsieme)
         EXPECT_EQ(rifiutato.uscita, 1);
         EXPECT_NE(UltimaRiga(rifiutato.err).find(messaggio), std::string::npos) << rifiutato.err;
         EXPECT_EQ(rifiutato.err.find('\n'), rifiutato.err.size() - 1) << rifiutato.err; // one line
+        EXPECT_FALSE(fs::exists(Percorso("d.txt")));
+        EXPECT_FALSE(fs::exists(Percorso("s.txt")));
+    }
+}
+
+// A result list through every command that reads a file: the bytes of the core's import, the
+// statistics of its runs, its chart; the other table and a list cut short refused, nothing written.
+TEST_F(Cli, ListeDiRisultatiInOgniComando)
+{
+    const std::string tempi = MARVENTO_EXAMPLES_DIR "/esempio-tempi.att";
+    const std::string velocita = MARVENTO_EXAMPLES_DIR "/esempio-velocita.att";
+    const std::string d = Q(Percorso("d.txt"));
+    const std::string s = Q(Percorso("s.txt"));
+    for (const auto& [comando, lista, tipo] :
+         {std::tuple{"rsz", tempi, TipoFile::Archi}, std::tuple{"mes", velocita, TipoFile::Velocita}}) {
+        SCOPED_TRACE(comando);
+        const Esito e = Esegui(std::string(comando) + " " + Q(lista) + " --detail " + d + " --summary " + s +
+                               " --decimal-separator ,");
+        ASSERT_EQ(e.uscita, 0) << e.err;
+        const Griglie attese = ImportaFile(std::vector<std::string>{lista}, tipo, ',');
+        EXPECT_EQ(Leggi(Percorso("d.txt")), TestoTabulato(attese.tabella));
+        EXPECT_EQ(Leggi(Percorso("s.txt")), TestoTabulato(attese.riepilogo));
+    }
+
+    const Esito statistiche = Esegui("runs " + Q(tempi) + " --decimal-separator ,");
+    ASSERT_EQ(statistiche.uscita, 0) << statistiche.err;
+    EXPECT_NE(statistiche.out.find("Run validi"), std::string::npos) << statistiche.out;
+    const Esito grafico =
+        Esegui("chart " + Q(tempi) + " --item 2 --parameter \"TdP [s]\" --png " + Q(Percorso("g.png")));
+    EXPECT_EQ(grafico.uscita, 0) << grafico.err;
+    EXPECT_TRUE(fs::exists(Percorso("g.png")));
+
+    fs::remove(Percorso("d.txt"));
+    fs::remove(Percorso("s.txt"));
+    std::string tagliata = Leggi(tempi);
+    tagliata.resize(tagliata.size() - 20);
+    const fs::path corta = Scrivi("tagliata.att", tagliata);
+    using Caso = std::pair<std::string, std::string>;
+    for (const auto& [argomenti, messaggio] :
+         {Caso{"mes " + Q(tempi), "si apre con \"Apri File Archi\" (marvento-cli rsz)"},
+          Caso{"rsz " + Q(velocita), "si apre con \"Apri File Velocita'\" (marvento-cli mes)"},
+          Caso{"rsz " + Q(corta), "la lista e' tagliata"},
+          Caso{"rsz " + Q(tempi) + " " + Q(tempi), "contiene gia' tutti i run"}}) {
+        SCOPED_TRACE(argomenti);
+        const Esito rifiutato = Esegui(argomenti + " --detail " + d + " --summary " + s);
+        EXPECT_EQ(rifiutato.uscita, 1);
+        EXPECT_NE(UltimaRiga(rifiutato.err).find(messaggio), std::string::npos) << rifiutato.err;
         EXPECT_FALSE(fs::exists(Percorso("d.txt")));
         EXPECT_FALSE(fs::exists(Percorso("s.txt")));
     }

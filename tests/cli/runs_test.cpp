@@ -515,4 +515,25 @@ TEST_F(Validate, FailuresWriteNothing)
     }
 }
 
+// A result list holds its runs itself; an interval without vehicles has an empty travel time.
+TEST_F(Validate, ResultList)
+{
+    const std::string riepilogo = (cartella_ / "riepilogo.txt").string();
+    // Section 1 from 0 to 600 s: (30 + 50) / 2 vehicles, (53.14 + 43.16) / 2 s. Section 2 from
+    // 1800 to 2400 s: no vehicle in either run, so 18 counted an hour give a GEH of 6 and the
+    // time has nothing to compare with.
+    const Esito esito =
+        Esegui({std::string(MARVENTO_EXAMPLES_DIR) + "/esempio-tempi.att", "--observed",
+                File("tempi.csv", "Sezione;Intervallo;Veicoli;TdP\n1;0-600;40;48.15\n2;1800-2400;3;90\n"),
+                "--summary", riepilogo, "--decimal-separator", ","},
+               "validate");
+    ASSERT_EQ(esito.codice, 0) << esito.err;
+    const auto righe = Celle(Leggi(riepilogo));
+    ASSERT_GE(righe.size(), 3u);
+    EXPECT_EQ(Coda(righe[1]), (std::vector<std::string>{"40,000", "40,000", "0,000", "100,000", "48,150",
+                                                        "48,150", "0,000", "0,000", "OK"}));
+    EXPECT_EQ(Coda(righe[2]),
+              (std::vector<std::string>{"3,000", "0,000", "6,000", "0,000", "90,000", "", "", "", "NO"}));
+}
+
 } // namespace

@@ -3,6 +3,8 @@
 #include "Grafico.h"
 #include "Importazione.h"
 
+#include "RigheGriglia.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -15,7 +17,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using Riga = std::vector<std::string>;
+using prova::Intestazioni;
+using prova::Riga;
+using prova::RigaDi;
 
 // Two measurements with numbers of their own (17 and 20), two intervals; the second of 20 in the
 // first run counted no vehicle.
@@ -48,22 +52,6 @@ std::string Rsz(const std::string& dati)
 
 const std::string kRsz1 = Rsz("   600;  48.2;  35;  98.7;  12;\n  1200;  50.1;  41; 101.3;  15;\n");
 const std::string kRsz2 = Rsz("   600;  60.0;  20;   0.0;   0;\n  1200;  40.0;  30; 100.0;  10;\n");
-
-Riga RigaDi(const Griglia& g, int r)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.emplace_back(g.cella(c, r));
-    return riga;
-}
-
-Riga Intestazioni(const Griglia& g)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.push_back(g.intestazione(c));
-    return riga;
-}
 
 class PiuRun : public ::testing::Test
 {

@@ -2,6 +2,8 @@
 
 #include "Errore.h"
 
+#include "RigheGriglia.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,7 +14,9 @@ using namespace marvento;
 
 namespace {
 
-using Riga = std::vector<std::string>;
+using prova::Intestazioni;
+using prova::Riga;
+using prova::RigaDi;
 
 // A summary laid out as the importers leave it, cells given row by row.
 RiepilogoRun Riepilogo(const std::string& nome, const std::vector<std::string>& intestazioni,
@@ -39,22 +43,6 @@ RiepilogoRun Rsz(const std::string& nome, const std::vector<Riga>& righe)
     return Riepilogo(
         nome, {"Sezione", "Lunghezza [m]", "TempoMedio [s]", "Veicoli", "Lung.Arco Reale", "Tempo Corretto"},
         righe);
-}
-
-Riga RigaDi(const Griglia& g, int r)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.emplace_back(g.cella(c, r));
-    return riga;
-}
-
-Riga Intestazioni(const Griglia& g)
-{
-    Riga riga;
-    for (int c = 0; c < g.numeroColonne(); ++c)
-        riga.push_back(g.intestazione(c));
-    return riga;
 }
 
 std::string MessaggioDi(const std::vector<RiepilogoRun>& run, TipoFile tipo)

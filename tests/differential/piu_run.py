@@ -135,10 +135,11 @@ def identita(righe, tipo):
     return esito
 
 
-def blocchi(det, marcatore):
-    """Per measurement or section, the columns of its vehicles and of its figure (or -1)."""
+def blocchi(det, marcatore, figura=None):
+    """Per measurement or section, the columns of its vehicles and of its figure (or -1); the
+    figure's header is the files' own unless given (a result list's speed may be in mph)."""
     inizi = [c for c, h in enumerate(det.intestazioni) if h == marcatore]
-    figura = "Vel [km/h]" if marcatore == "Misura" else "TdP [s]"
+    figura = figura or ("Vel [km/h]" if marcatore == "Misura" else "TdP [s]")
     esito = []
     for i, inizio in enumerate(inizi):
         fine = inizi[i + 1] if i + 1 < len(inizi) else len(det.intestazioni)
@@ -147,6 +148,30 @@ def blocchi(det, marcatore):
         esito.append((inizio + nomi.index("Veicoli") if "Veicoli" in nomi else -1,
                       inizio + nomi.index(figura) if figura in nomi else -1))
     return esito
+
+
+# The summary's columns after its own with several runs.
+COLONNE_RUN = ["Run validi", "Media", "Dev. std", "Minimo", "Massimo", "Semiampiezza IC", "Run necessari",
+               "Numero", "Nome"]
+
+
+def statistiche(figure, sep, confidenza, tolleranza):
+    """The cells of the statistics over the runs' figures: runs, mean, deviation, minimum, maximum,
+    half-width, runs needed."""
+    fmt = lambda x: rif.formatta_decimale(rif.esteso(Fraction(x)), sep)  # noqa: E731
+    n = len(figure)
+    celle = [str(n)] + [""] * 6
+    if n:
+        media = sum(Fraction(x) for x in figure) / n
+        celle[1], celle[3], celle[4] = fmt(media), fmt(min(figure)), fmt(max(figure))
+    if n >= 2:
+        dev = 0.0 if min(figure) == max(figure) else math.sqrt(
+            float(sum((Fraction(x) - media) ** 2 for x in figure) / (n - 1)))
+        celle[2] = fmt(dev)
+        celle[5] = fmt(quantile_t(confidenza, n - 1) * dev / math.sqrt(n))
+        necessari = run_necessari(n, float(media), dev, confidenza, tolleranza)
+        celle[6] = "" if necessari is None else str(necessari)
+    return celle
 
 
 def attese(percorsi, tipo, sep, confidenza=0.95, tolleranza=0.05):
@@ -165,9 +190,7 @@ def attese(percorsi, tipo, sep, confidenza=0.95, tolleranza=0.05):
             tabella.celle.append([etichetta] + riga)
 
     cv, cf = (1, 2) if tipo == "mes" else (3, 2)
-    rie = rif.Griglia(rie0.intestazioni + ["Run validi", "Media", "Dev. std", "Minimo", "Massimo",
-                                           "Semiampiezza IC", "Run necessari", "Numero", "Nome"], 0)
-    fmt = lambda x: rif.formatta_decimale(rif.esteso(Fraction(x)), sep)  # noqa: E731
+    rie = rif.Griglia(rie0.intestazioni + COLONNE_RUN, 0)
     for r, base in enumerate(rie0.celle):
         riga = list(base) + [""] * 9
         V, F = colonne[r]
@@ -190,20 +213,7 @@ def attese(percorsi, tipo, sep, confidenza=0.95, tolleranza=0.05):
             if figura == "" or (veicoli != "" and rif.leggi_intero(veicoli) == 0):
                 continue
             figure.append(rif.leggi_decimale(figura, sep))
-        n = len(figure)
-        o = len(base)
-        riga[o] = str(n)
-        if n:
-            media = sum(Fraction(x) for x in figure) / n
-            riga[o + 1], riga[o + 3], riga[o + 4] = fmt(media), fmt(min(figure)), fmt(max(figure))
-        if n >= 2:
-            dev = 0.0 if min(figure) == max(figure) else math.sqrt(
-                float(sum((Fraction(x) - media) ** 2 for x in figure) / (n - 1)))
-            riga[o + 2] = fmt(dev)
-            riga[o + 5] = fmt(quantile_t(confidenza, n - 1) * dev / math.sqrt(n))
-            necessari = run_necessari(n, float(media), dev, confidenza, tolleranza)
-            riga[o + 6] = "" if necessari is None else str(necessari)
-        riga[o + 7], riga[o + 8] = id0[r]
+        riga[len(base):] = statistiche(figure, sep, confidenza, tolleranza) + list(id0[r])
         rie.celle.append(riga)
     return rif.esporta(tabella), rif.esporta(rie)
 
@@ -266,20 +276,23 @@ def scrivi_rsz(rng, inglese, numeri, nomi, lunghezze, intervalli):
     return righe
 
 
-def confronta(cli, percorsi, tipo, verboso):
+def confronta(cli, percorsi, tipo, verboso, calcola=None):
+    """The tool's exports of the files against calcola(sep) (by default the tables of several runs,
+    attese); a rif.Errore from it means the tool must fail and write nothing."""
+    calcola = calcola or (lambda sep: attese(percorsi, tipo, sep))
     differenze = 0
     with tempfile.TemporaryDirectory() as uscite:
         for sep in (",", "."):
-            d, s = os.path.join(uscite, "d.txt"), os.path.join(uscite, "s.txt")
+            d, s = os.path.join(uscite, "d%s.txt" % sep), os.path.join(uscite, "s%s.txt" % sep)
             esito = subprocess.run([cli, tipo] + percorsi + ["--detail", d, "--summary", s,
                                                             "--decimal-separator", sep],
                                    capture_output=True, env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
             try:
-                atteso = attese(percorsi, tipo, sep)
+                atteso = calcola(sep)
             except rif.Errore as e:
                 atteso = e
             if isinstance(atteso, rif.Errore):
-                if esito.returncode != 1:
+                if esito.returncode != 1 or os.path.exists(d) or os.path.exists(s):
                     differenze += 1
                     print("DIFF %s %s: atteso un errore, uscita %d" % (percorsi[0], sep, esito.returncode))
                 continue
@@ -299,14 +312,14 @@ def confronta(cli, percorsi, tipo, verboso):
     return differenze
 
 
-def argomenti(descrizione, altri):
-    """The command line of a differential script: the CLI, --seed, -v and the pairs (name, options)
-    of its own. None when the CLI is missing (the script then exits with 77)."""
+def argomenti(descrizione, conteggio, quanti):
+    """The command line of the scripts that generate cases: CLI, --seed, how many cases, --cartella, -v;
+    None when the CLI is missing."""
     parser = argparse.ArgumentParser(description=descrizione, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("cli")
     parser.add_argument("--seed", type=int, default=1)
-    for nome, opzioni in altri:
-        parser.add_argument(nome, **opzioni)
+    parser.add_argument("--" + conteggio, type=int, default=quanti)
+    parser.add_argument("--cartella", nargs="*", default=[])
     parser.add_argument("-v", action="store_true")
     args = parser.parse_args()
     if not os.path.exists(args.cli):
@@ -316,8 +329,7 @@ def argomenti(descrizione, altri):
 
 
 def main():
-    args = argomenti(__doc__, [("--insiemi", {"type": int, "default": 40}),
-                               ("--cartella", {"nargs": "*", "default": []})])
+    args = argomenti(__doc__, "insiemi", 40)
     if args is None:
         return 77
     rng = random.Random(args.seed)

@@ -4,7 +4,7 @@
   rilievi.py CLI [--seed N] [--casi N] [-v]
 
 Generates simulations (one file or the runs of a scenario, .mes or .rsz, Italian or English, by
-piu_run.py's generator) and field files of every form the README allows (";", tab or ","
+piu_run.py's generator, or a result list by liste.py's) and field files of every form the README allows (";", tab or ","
 separated, decimal "," or ".", Windows-1252, UTF-8 with or without its mark, Italian or English
 names in any order, intervals as "da"/"a", "start-end" or the end, rows for the whole period,
 rows of numbers the simulation lacks), runs `marvento-cli validate FILE... --observed FIELD
@@ -25,6 +25,7 @@ import tempfile
 from fractions import Fraction
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import liste  # noqa: E402
 import piu_run  # noqa: E402
 import riferimento as rif  # noqa: E402
 from confronta import prima_differenza  # noqa: E402
@@ -32,12 +33,9 @@ from confronta import prima_differenza  # noqa: E402
 
 # --- the simulation as the reference reads it ----------------------------------------------------
 
-def leggi_run(percorso, tipo, sep):
+def leggi_run(det, identita, tipo, sep, figura=None):
     """(intervals, per measurement per interval (vehicles, value), identities) of one run."""
-    with open(percorso, "rb") as f:
-        righe = rif.carica_righe(f.read())
-    det, _ = (rif.importa_mes if tipo == "mes" else rif.importa_rsz)(righe, sep)
-    colonne = piu_run.blocchi(det, "Misura" if tipo == "mes" else "Sezione")
+    colonne = piu_run.blocchi(det, "Misura" if tipo == "mes" else "Sezione", figura)
     if tipo == "mes":
         intervalli = [(rif.leggi_decimale(r[1], sep), rif.leggi_decimale(r[2], sep)) for r in det.celle]
     else:
@@ -47,13 +45,29 @@ def leggi_run(percorso, tipo, sep):
         if len(fini) >= 2:
             inizi[0] = fini[0] - (fini[1] - fini[0])
         intervalli = list(zip(inizi, fini))
-    dati = [[(rif.leggi_decimale(r[v], sep), rif.leggi_decimale(r[f], sep)) for r in det.celle] for v, f in colonne]
-    return intervalli, dati, piu_run.identita(righe, tipo)
+
+    def dato(r, v, f):
+        veicoli = rif.leggi_decimale(r[v], sep)
+        # a result list leaves the mean of an interval without vehicles empty
+        return veicoli, 0.0 if veicoli == 0 and r[f] == "" else rif.leggi_decimale(r[f], sep)
+    return intervalli, [[dato(r, v, f) for r in det.celle] for v, f in colonne], identita
+
+
+def leggi_file(percorso, tipo, sep):
+    """The runs of a simulation file, or of a result list (.att), as the reference reads them."""
+    with open(percorso, "rb") as f:
+        righe = rif.carica_righe(f.read())
+    if percorso.endswith(".att"):
+        run = liste.leggi_lista(righe, tipo, sep)[0]
+        return [leggi_run(det, [(m, nome) for m, nome, _, _, _ in figure], tipo, sep,
+                          rie.intestazioni[2] if tipo == "mes" else None) for _, det, rie, figure in run]
+    det, _ = (rif.importa_mes if tipo == "mes" else rif.importa_rsz)(righe, sep)
+    return [leggi_run(det, piu_run.identita(righe, tipo), tipo, sep)]
 
 
 class Simulazione:
     def __init__(self, percorsi, tipo, sep):
-        self.run = [leggi_run(p, tipo, sep) for p in percorsi]
+        self.run = [run for p in percorsi for run in leggi_file(p, tipo, sep)]
         self.intervalli = []
         for intervalli, _, _ in self.run:
             for iv in intervalli:
@@ -107,8 +121,8 @@ def testo_legenda(x, sep):
     return t.replace(".", sep)
 
 
-def colonne(tipo, criteri, sep):
-    v, u = ("Vel", " [km/h]") if tipo == "mes" else ("TdP", " [s]")
+def colonne(tipo, criteri, sep, unita):
+    v, u = ("Vel", unita) if tipo == "mes" else ("TdP", " [s]")
     ril, sim = (" rilevata", " simulata") if tipo == "mes" else (" rilevato", " simulato")
     return ["Veicoli rilevati", "Veicoli simulati", "GEH", "GEH<%s [%%]" % testo_legenda(criteri["geh"], sep),
             v + ril + u, v + sim + u, "Diff. " + v + u, "Diff. " + v + " [%]", "Esito"]
@@ -169,7 +183,10 @@ def quota_testo(parte, tutto, criteri, sep):
 
 def attesi(percorsi, tipo, sep, campo, criteri):
     """(summary bytes, summing-up) that validate should give, or an Errore."""
-    if len(percorsi) == 1:
+    if percorsi[0].endswith(".att"):
+        with open(percorsi[0], "rb") as f:
+            base = liste.attese(rif.carica_righe(f.read()), tipo, sep)[1]
+    elif len(percorsi) == 1:
         with open(percorsi[0], "rb") as f:
             _, rie = (rif.importa_mes if tipo == "mes" else rif.importa_rsz)(rif.carica_righe(f.read()), sep)
         base = rif.esporta(rie)
@@ -201,7 +218,8 @@ def attesi(percorsi, tipo, sep, campo, criteri):
         else:
             intervalli.setdefault(m, []).append((riga, chiave[1]))
 
-    griglia = rif.Griglia(righe[0] + colonne(tipo, criteri, sep), 0)
+    velocita = righe[0][2]  # the summary's speed header, with its unit
+    griglia = rif.Griglia(righe[0] + colonne(tipo, criteri, sep, velocita[velocita.rfind(" ["):]), 0)
     casi = ok = confrontate = sotto = 0
     for m, riga in enumerate(righe[1:]):
         celle = riga + [""] * 9
@@ -342,9 +360,15 @@ def criteri_a_caso(rng):
 
 
 def un_caso(cli, rng, cartella, indice, verboso):
-    tipo, percorsi = piu_run.genera_insieme(rng, cartella, indice)
-    if rng.random() < 0.4:
-        percorsi = percorsi[:1]
+    if rng.random() < 0.25:
+        tipo, dati = liste.genera(rng)
+        percorsi = [os.path.join(cartella, "lista.att")]
+        with open(percorsi[0], "wb") as f:
+            f.write(dati)
+    else:
+        tipo, percorsi = piu_run.genera_insieme(rng, cartella, indice)
+        if rng.random() < 0.4:
+            percorsi = percorsi[:1]
     sep = rng.choice((",", "."))
     s = Simulazione(percorsi, tipo, sep)
     righe = genera_campo(rng, s, tipo)
@@ -385,7 +409,7 @@ def un_caso(cli, rng, cartella, indice, verboso):
 
 
 def main():
-    args = piu_run.argomenti(__doc__, [("--casi", {"type": int, "default": 60})])
+    args = piu_run.argomenti(__doc__, "casi", 60)
     if args is None:
         return 77
     rng = random.Random(args.seed)
