@@ -5,7 +5,6 @@
 #include "Comune.h"
 #include "Errore.h"
 #include "Griglia.h"
-#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Piattaforma.h"
 #include "TDiagrammi.h"
@@ -47,11 +46,8 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
 
     // The kind of the first file; the import refuses runs of another kind, naming both files. A
     // result list's kind is its table's, read with the import.
-    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
-    const std::optional<TipoFile> tipo = TipoDalNome(primo);
-    if (!tipo && !ELista(primo))
-        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
-    opzioni.tipo = tipo.value_or(TipoFile::Velocita);
+    if (const auto uscita = LeggiTipoDalNome(parser, opzioni.tipo))
+        return uscita;
     for (const QString& file : parser.positionalArguments())
         opzioni.file.push_back(PercorsoLocale(PercorsoAssoluto(file)));
     opzioni.png = PercorsoAssoluto(parser.value("png"));
@@ -96,8 +92,7 @@ int ComandoChart(const QStringList& argomenti)
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
-        if (ELista(opzioni.file.front()))
-            opzioni.tipo = TipoDellaLista(opzioni.file.front());
+        opzioni.tipo = TipoDaImportare(opzioni.file, opzioni.tipo);
         Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore);
         Griglia& tabella = griglie.tabella;
         Griglia& riepilogo = griglie.riepilogo;

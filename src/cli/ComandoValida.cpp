@@ -7,7 +7,6 @@
 #include "ConfrontoRilievi.h"
 #include "Errore.h"
 #include "Esportazione.h"
-#include "ImportaLista.h"
 #include "Rilievi.h"
 #include "TConfronto.h"
 #include "TDiagrammi.h"
@@ -129,11 +128,8 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
     if (!parser.isSet("observed"))
         return ErroreUso(parser, QStringLiteral("Manca l'opzione --observed."));
     // A result list's kind is its table's, read with the import.
-    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
-    const std::optional<TipoFile> tipo = TipoDalNome(primo);
-    if (!tipo && !ELista(primo))
-        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
-    opzioni.tipo = tipo.value_or(TipoFile::Velocita);
+    if (const auto uscita = LeggiTipoDalNome(parser, opzioni.tipo))
+        return uscita;
     const auto assoluto = [](const QString& percorso) { return PercorsoLocale(PercorsoAssoluto(percorso)); };
     for (const QString& file : parser.positionalArguments())
         opzioni.file.push_back(assoluto(file));
@@ -181,8 +177,7 @@ int ComandoValida(const QStringList& argomenti)
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
-        if (ELista(opzioni.file.front()))
-            opzioni.tipo = TipoDellaLista(opzioni.file.front());
+        opzioni.tipo = TipoDaImportare(opzioni.file, opzioni.tipo);
         const Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore, opzioni.run);
         const Rilievi rilievi = LeggiRilievi(opzioni.rilievi);
         const EsitoConfronto esito = ConfrontaRilievi(griglie.tabella, griglie.riepilogo, griglie.righe,

@@ -4,6 +4,7 @@
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Griglia.h"
+#include "ImportaLista.h"
 #include "SeparatoreSistema.h"
 
 #include <QCoreApplication>
@@ -82,6 +83,21 @@ std::optional<double> NumeroOpzione(QString testo)
     if (!ok)
         return std::nullopt;
     return valore;
+}
+
+std::optional<int> LeggiTipoDalNome(const QCommandLineParser& parser, TipoFile& tipo)
+{
+    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
+    const std::optional<TipoFile> dalNome = TipoDalNome(primo);
+    if (!dalNome && !ELista(primo))
+        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
+    tipo = dalNome.value_or(TipoFile::Velocita);
+    return std::nullopt;
+}
+
+TipoFile TipoDaImportare(const std::vector<std::string>& file, TipoFile tipo)
+{
+    return ELista(file.front()) ? TipoDellaLista(file.front()) : tipo;
 }
 
 std::optional<int> LeggiOpzioniRun(const QCommandLineParser& parser, OpzioniRun& opzioni)

@@ -54,6 +54,14 @@ std::optional<int> LeggiSeparatore(const QCommandLineParser& parser, char& separ
 // for a text that is no number.
 std::optional<double> NumeroOpzione(QString testo);
 
+// The kind of the files by the first one's name (.mes, .rsz); a result list (.att) gets Velocita
+// here and its table's kind from TipoDaImportare. Returns kUscitaUso for any other name.
+std::optional<int> LeggiTipoDalNome(const QCommandLineParser& parser, TipoFile& tipo);
+
+// The kind to import the files as: a result list's table's, read from the file (failing as
+// TipoDellaLista), else tipo.
+TipoFile TipoDaImportare(const std::vector<std::string>& file, TipoFile tipo);
+
 // --confidence and --tolerance of the statistics over runs.
 void AggiungiOpzioniRun(QCommandLineParser& parser);
 
