@@ -7,6 +7,8 @@
 #include "Esportazione.h"
 #include "ImportaLista.h"
 #include "Importazione.h"
+#include "Rilievi.h"
+#include "TConfronto.h"
 #include "TDiagrammi.h"
 #include "VistaGriglia.h"
 
@@ -38,6 +40,9 @@ constexpr int AltezzaPannelloRiepilogo = 187 + 5;
 
 const char* const TestoTrascinaFile = "Trascina un file .mes, .rsz o .att";
 const char* const TestoOpzioniRun = "Confidenza e tolleranza dei run...";
+const char* const TestoConfrontaRilievi = "Confronta con i rilievi...";
+const char* const TestoGraficoRilievi = "Grafico simulati e rilevati...";
+const char* const TestoCriteriRilievi = "Criteri del confronto con i rilievi...";
 
 // The files a drop can carry: local .mes, .rsz or .att files, one or the runs of a scenario;
 // nothing when any of them is not.
@@ -101,10 +106,21 @@ TMenuGEN::TMenuGEN(char separatore, Piattaforma& piattaforma, QWidget* parent)
     connect(ui_->SalvaTabella_BTN, &QPushButton::clicked, this, &TMenuGEN::SalvaTabella_BTNClick);
     connect(ui_->SalvaRiepilogo_BTN, &QPushButton::clicked, this, &TMenuGEN::SalvaRiepilogo_BTNClick);
 
-    auto* opzioniRun = new QAction(QString::fromUtf8(TestoOpzioniRun), ui_->Riepilogo_TXT);
-    opzioniRun->setObjectName("OpzioniRun_ACT");
-    connect(opzioniRun, &QAction::triggered, this, &TMenuGEN::OpzioniRun_Click);
-    ui_->Riepilogo_TXT->addAction(opzioniRun);
+    const struct
+    {
+        const char* testo;
+        const char* nome;
+        void (TMenuGEN::*gestore)();
+    } voci[] = {{TestoOpzioniRun, "OpzioniRun_ACT", &TMenuGEN::OpzioniRun_Click},
+                {TestoConfrontaRilievi, "ConfrontaRilievi_ACT", &TMenuGEN::ConfrontaRilievi_Click},
+                {TestoCriteriRilievi, "CriteriRilievi_ACT", &TMenuGEN::CriteriRilievi_Click},
+                {TestoGraficoRilievi, "GraficoRilievi_ACT", &TMenuGEN::GraficoRilievi_Click}};
+    for (const auto& voce : voci) {
+        auto* azione = new QAction(QString::fromUtf8(voce.testo), ui_->Riepilogo_TXT);
+        azione->setObjectName(voce.nome);
+        connect(azione, &QAction::triggered, this, voce.gestore);
+        ui_->Riepilogo_TXT->addAction(azione);
+    }
     ui_->Riepilogo_TXT->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
@@ -186,6 +202,9 @@ void TMenuGEN::ApriFileDi(TipoFile tipo, DialogoFile& dialogo,
         celleVuoteSenzaVeicoli_ = nuove.celleVuoteSenzaVeicoli;
         if (Diagrammi_ != nullptr)
             Diagrammi_->impostaCelleVuoteSenzaVeicoli(celleVuoteSenzaVeicoli_);
+        tipoImportato_ = tipo;
+        colonneImportate_ = riepilogo_.numeroColonne();
+        graficoConfronto_.reset();
         std::vector<std::string> etichette;
         for (const RigaRiepilogo& riga : righeRiepilogo_)
             etichette.push_back(riga.nome.empty() ? riga.numero : riga.numero + " " + riga.nome);
@@ -239,6 +258,61 @@ void TMenuGEN::OpzioniRun_Click()
     opzioniRun_.confidenza = campi[0].valore;
     opzioniRun_.tolleranza = campi[1].valore;
     piattaforma_.messaggio("Confidenza e tolleranza valgono dalla prossima apertura di piu' run.");
+}
+
+void TMenuGEN::ConfrontaRilievi_Click()
+{
+    esegui([this] {
+        if (!tipoImportato_) {
+            piattaforma_.messaggio(
+                "Prima apri un file .mes o .rsz: i rilievi si confrontano con la tabella a video");
+            return;
+        }
+        const std::vector<std::string> percorsi = piattaforma_.apriFile(DialogoApri_Rilievi_);
+        if (percorsi.empty())
+            return;
+        // The summary on screen is replaced only by a complete comparison.
+        EsitoConfronto esito =
+            ConfrontaRilievi(tabella_, riepilogo_, righeRiepilogo_, colonneImportate_, *tipoImportato_,
+                             LeggiRilievi(percorsi.front()), criteri_, separatore_);
+        riepilogo_ = std::move(esito.riepilogo);
+        graficoConfronto_ = ModelloGraficoConfronto(esito, criteri_, separatore_);
+        if (Confronto_ != nullptr)
+            Confronto_->mostraGrafico(*graficoConfronto_);
+        aggiornaGriglie();
+        piattaforma_.messaggio(TestoEsitoConfronto(esito, criteri_, separatore_));
+    });
+}
+
+void TMenuGEN::CriteriRilievi_Click()
+{
+    std::vector<CampoNumero> campi = {
+        {"Soglia del GEH", criteri_.sogliaGeh, 0.1, 100.0, 1},
+        {"Quota richiesta dei casi e delle righe [%]", criteri_.quotaMinima, 0.0, 100.0, 1},
+        {"Tolleranza di velocita' e tempi [%]", criteri_.tolleranzaPercento, 0.0, 100.0, 1},
+        {"Tolleranza dei tempi di percorrenza [s]", criteri_.tolleranzaSecondi, 0.0, 3600.0, 0},
+    };
+    if (!piattaforma_.chiediNumeri(TestoCriteriRilievi, campi))
+        return;
+    criteri_ = {campi[0].valore, campi[1].valore, campi[2].valore, campi[3].valore};
+    piattaforma_.messaggio("I criteri valgono dal prossimo confronto con i rilievi.");
+}
+
+void TMenuGEN::GraficoRilievi_Click()
+{
+    esegui([this] {
+        if (!graficoConfronto_) {
+            piattaforma_.messaggio("Prima confronta la simulazione con i rilievi (\"" +
+                                   std::string(TestoConfrontaRilievi) + "\")");
+            return;
+        }
+        if (Confronto_ == nullptr)
+            Confronto_ = std::make_unique<TConfronto>(separatore_, piattaforma_, this);
+        Confronto_->mostraGrafico(*graficoConfronto_);
+        Confronto_->show();
+        Confronto_->raise();
+        Confronto_->activateWindow();
+    });
 }
 
 void TMenuGEN::dragEnterEvent(QDragEnterEvent* evento)

@@ -2,6 +2,7 @@
 // The main window: six buttons in a strip, the detail table above the splitter and the summary
 // below it. It owns the program's two grids, the only store of data of the run.
 
+#include "ConfrontoRilievi.h"
 #include "Griglia.h"
 #include "Importazione.h"
 #include "ModelloGriglia.h"
@@ -21,6 +22,7 @@ class TMenuGEN;
 
 namespace marvento {
 
+class TConfronto;
 class TDiagrammi;
 class VistaGriglia;
 
@@ -63,9 +65,12 @@ class TMenuGEN : public QWidget
     // The confidence and tolerance of the statistics over runs, used by the next import of several
     // files; the user sets them from the summary's context menu.
     const OpzioniRun& opzioniRun() const { return opzioniRun_; }
+    const CriteriConfronto& criteriConfronto() const { return criteri_; }
     void impostaOpzioniRun(const OpzioniRun& opzioni) { opzioniRun_ = opzioni; }
     // What identifies each row of the summary in the network, from the last import.
     const std::vector<RigaRiepilogo>& righeRiepilogo() const { return righeRiepilogo_; }
+    // The chart window of the last comparison with the field data; none before the first.
+    TConfronto* Confronto() const { return Confronto_.get(); }
 
   public slots:
     void ApriFile_Velocita_BTNClick();
@@ -76,6 +81,14 @@ class TMenuGEN : public QWidget
     void SalvaRiepilogo_BTNClick();
     // The summary's context menu: "Confidenza e tolleranza dei run...".
     void OpzioniRun_Click();
+    // "Confronta con i rilievi...": the field file against the grids on screen; the summary
+    // gains the comparison's columns and a message sums it up.
+    void ConfrontaRilievi_Click();
+    // "Criteri del confronto con i rilievi...": the GEH threshold, the share asked for and the
+    // tolerances of the next comparisons, for the rest of the program's run.
+    void CriteriRilievi_Click();
+    // "Grafico simulati e rilevati...": the chart of the last comparison.
+    void GraficoRilievi_Click();
 
   protected:
     // A single local .mes or .rsz file dropped on the window is imported once the drop is over;
@@ -106,6 +119,12 @@ class TMenuGEN : public QWidget
     std::vector<RigaRiepilogo> righeRiepilogo_;
     bool celleVuoteSenzaVeicoli_ = false;
     OpzioniRun opzioniRun_;
+    // The kind of the last import and its summary's own columns, which a comparison keeps.
+    std::optional<TipoFile> tipoImportato_;
+    int colonneImportate_ = 0;
+    CriteriConfronto criteri_;
+    std::optional<GraficoConfronto> graficoConfronto_;
+    std::unique_ptr<TConfronto> Confronto_;
     ModelloGriglia modelloTabella_;
     ModelloGriglia modelloRiepilogo_;
 
@@ -123,6 +142,8 @@ class TMenuGEN : public QWidget
                               {},
                               {{"Cartella di lavoro di Excel", "*.xlsx", "xlsx"}},
                               0};
+    DialogoFile DialogoApri_Rilievi_{
+        "File dei rilievi", "*.csv", "csv", false, {}, {{"File di testo", "*.txt", "txt"}}, 0};
     TDiagrammi* Diagrammi_ = nullptr;
 };
 

@@ -73,20 +73,10 @@ VistaGrafico::VistaGrafico(QWidget* parent)
     : QChartView(parent), serie_(new QLineSeries), asseInferiore_(new QValueAxis),
       asseSinistro_(new QValueAxis)
 {
-    auto* grafico = new QChart;
-    grafico->setBackgroundRoundness(0);
-    grafico->setBackgroundBrush(Qt::white);
-    grafico->setBackgroundPen(Qt::NoPen);
-    grafico->setDropShadowEnabled(false);
-    grafico->setMargins(QMargins(Margine, Margine, Margine, Margine));
+    QChart* grafico = GraficoBianco();
     // Ours lists the points of one line; Qt's lists the runs when there are several.
     grafico->legend()->hide();
     grafico->legend()->setAlignment(Qt::AlignRight);
-    QFont fontTitolo = grafico->titleFont();
-    fontTitolo.setBold(true);
-    fontTitolo.setPointSizeF(22.46987915039062);
-    grafico->setTitleFont(fontTitolo);
-    grafico->setTitleBrush(Qt::black);
 
     serie_->setPen(QPen(ColoreSerie, 2));
     serie_->setPointsVisible(false);
@@ -95,12 +85,7 @@ VistaGrafico::VistaGrafico(QWidget* parent)
     grafico->addAxis(asseSinistro_, Qt::AlignLeft);
     serie_->attachAxis(asseInferiore_);
     serie_->attachAxis(asseSinistro_);
-    for (QValueAxis* asse : {asseInferiore_, asseSinistro_}) {
-        asse->setTitleBrush(Qt::black);
-        asse->setLabelsBrush(Qt::black);
-        // Also after a zoom, which changes the range behind our back.
-        connect(asse, &QValueAxis::rangeChanged, this, [asse] { AdattaDecimali(asse); });
-    }
+    PreparaAssi(this, {asseInferiore_, asseSinistro_});
 
     legenda_ = new LegendaPunti(grafico);
     legenda_->setZValue(10);
@@ -132,10 +117,7 @@ void VistaGrafico::applica(ModelloGrafico& modello, char separatore)
     asseSinistro_->setTitleText(TestoHtml(modello.asseSinistro.titolo()));
     serie_->setName(QString::fromStdString(modello.serie.titolo()));
 
-    QLocale numeri = separatore == ',' ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c();
-    numeri.setNumberOptions(QLocale::OmitGroupSeparator);
-    grafico->setLocale(numeri);
-    grafico->setLocalizeNumbers(true);
+    ImpostaLocaleNumeri(grafico, separatore);
 
     QList<QPointF> punti;
     punti.reserve(static_cast<qsizetype>(modello.serie.punti().size()));
@@ -220,12 +202,51 @@ void VistaGrafico::disponiLegenda()
 
 QImage VistaGrafico::immagine()
 {
-    QImage immagine(size(), QImage::Format_RGB32);
+    return ImmagineDellaVista(*this);
+}
+
+QChart* GraficoBianco()
+{
+    auto* grafico = new QChart;
+    grafico->setBackgroundRoundness(0);
+    grafico->setBackgroundBrush(Qt::white);
+    grafico->setBackgroundPen(Qt::NoPen);
+    grafico->setDropShadowEnabled(false);
+    grafico->setMargins(QMargins(Margine, Margine, Margine, Margine));
+    QFont fontTitolo = grafico->titleFont();
+    fontTitolo.setBold(true);
+    fontTitolo.setPointSizeF(22.46987915039062);
+    grafico->setTitleFont(fontTitolo);
+    grafico->setTitleBrush(Qt::black);
+    return grafico;
+}
+
+void PreparaAssi(QObject* contesto, std::initializer_list<QValueAxis*> assi)
+{
+    for (QValueAxis* asse : assi) {
+        asse->setTitleBrush(Qt::black);
+        asse->setLabelsBrush(Qt::black);
+        // Also after a zoom, which changes the range behind our back.
+        QObject::connect(asse, &QValueAxis::rangeChanged, contesto, [asse] { AdattaDecimali(asse); });
+    }
+}
+
+void ImpostaLocaleNumeri(QChart* grafico, char separatore)
+{
+    QLocale numeri = separatore == ',' ? QLocale(QLocale::Italian, QLocale::Italy) : QLocale::c();
+    numeri.setNumberOptions(QLocale::OmitGroupSeparator);
+    grafico->setLocale(numeri);
+    grafico->setLocalizeNumbers(true);
+}
+
+QImage ImmagineDellaVista(QGraphicsView& vista)
+{
+    QImage immagine(vista.size(), QImage::Format_RGB32);
     immagine.fill(Qt::white);
     QPainter pittore(&immagine);
     pittore.setRenderHint(QPainter::Antialiasing);
     pittore.setRenderHint(QPainter::TextAntialiasing);
-    render(&pittore);
+    vista.render(&pittore);
     return immagine;
 }
 

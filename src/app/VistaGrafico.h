@@ -7,9 +7,12 @@
 #include <QImage>
 #include <QPointF>
 
+#include <initializer_list>
 #include <vector>
 
 class QGraphicsRectItem;
+class QChart;
+class QGraphicsView;
 class QLineSeries;
 class QValueAxis;
 
@@ -71,5 +74,13 @@ class VistaGrafico : public QChartView
     qreal altezzaUsataLegenda_ = -1;
     double estremi_[4] = {0, 1, 0, 1}; // bottom min, max, left min, max
 };
+
+// What the charts of the program share: a flat white chart with the bold title, axes in black
+// with as many decimals as their step needs, numbers with the run's decimal separator, and the
+// image of a view as on screen, at its size in logical pixels whatever the screen's scale.
+QChart* GraficoBianco();
+void PreparaAssi(QObject* contesto, std::initializer_list<QValueAxis*> assi);
+void ImpostaLocaleNumeri(QChart* grafico, char separatore);
+QImage ImmagineDellaVista(QGraphicsView& vista);
 
 } // namespace marvento

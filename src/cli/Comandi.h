@@ -20,4 +20,10 @@ int ComandoRuns(const QStringList& argomenti);
 // Draws with the window's widgets: the application object must be a QApplication.
 int ComandoChart(const QStringList& argomenti);
 
+// validate FILE... --observed FIELD [--summary OUT] [--png OUT] [--geh-threshold 5] [--geh-share 85]
+//          [--time-tolerance 15] [--time-tolerance-seconds 60] [--confidence] [--tolerance]
+//          [--decimal-separator SEP]
+// With --png it draws with the window's widgets, and needs a QApplication.
+int ComandoValida(const QStringList& argomenti);
+
 } // namespace marvento::cli

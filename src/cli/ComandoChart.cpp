@@ -5,14 +5,12 @@
 #include "Comune.h"
 #include "Errore.h"
 #include "Griglia.h"
-#include "ImportaLista.h"
 #include "Importazione.h"
 #include "Piattaforma.h"
 #include "TDiagrammi.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QSize>
 
 #include <optional>
@@ -24,23 +22,6 @@ namespace marvento::cli {
 namespace {
 
 constexpr int kAltezzaStriscia = 41; // the window's strip above the chart
-
-// No dialog ever opens in a batch run; a message of the window goes to stderr.
-class PiattaformaRigaDiComando : public Piattaforma
-{
-  public:
-    PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
-
-  protected:
-    std::vector<std::string> mostraDialogoApri(const DialogoFile&) override { return {}; }
-    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
-    void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
-    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
-                                                           const std::vector<CampoNumero>&) override
-    {
-        return std::nullopt;
-    }
-};
 
 struct OpzioniChart
 {
@@ -65,11 +46,8 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
 
     // The kind of the first file; the import refuses runs of another kind, naming both files. A
     // result list's kind is its table's, read with the import.
-    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
-    const std::optional<TipoFile> tipo = TipoDalNome(primo);
-    if (!tipo && !ELista(primo))
-        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
-    opzioni.tipo = tipo.value_or(TipoFile::Velocita);
+    if (const auto uscita = LeggiTipoDalNome(parser, opzioni.tipo))
+        return uscita;
     for (const QString& file : parser.positionalArguments())
         opzioni.file.push_back(PercorsoLocale(PercorsoAssoluto(file)));
     opzioni.png = PercorsoAssoluto(parser.value("png"));
@@ -77,16 +55,8 @@ std::optional<int> Analizza(QCommandLineParser& parser, const QStringList& argom
     opzioni.parametro = parser.value("parameter");
     opzioni.asseInZero = parser.isSet("left-axis-zero");
 
-    if (parser.isSet("size")) {
-        static const QRegularExpression formato(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
-        const QRegularExpressionMatch trovato = formato.match(parser.value("size"));
-        const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
-        const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
-        if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
-            return ErroreUso(parser,
-                             QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
-        opzioni.dimensione = QSize(larghezza, altezza);
-    }
+    if (const auto uscita = LeggiDimensione(parser, opzioni.dimensione))
+        return uscita;
     return LeggiSeparatore(parser, opzioni.separatore);
 }
 
@@ -116,14 +86,13 @@ int ComandoChart(const QStringList& argomenti)
     parser.addOption({"parameter", "Il parametro, come nell'elenco \"Parametro\".", "TEXT"});
     parser.addOption({"png", "Il file dell'immagine; il formato segue l'estensione (.png).", "OUT"});
     parser.addOption({"left-axis-zero", "Dopo il disegno, \"Left axis from 0\"."});
-    parser.addOption({"size", "Dimensione del grafico in pixel (predefinita 674x439).", "WxH"});
+    AggiungiDimensione(parser, "674x439");
     AggiungiSeparatore(parser);
     OpzioniChart opzioni;
     if (const auto uscita = Analizza(parser, argomenti, opzioni))
         return *uscita;
     return EseguiRiportando([&] {
-        if (ELista(opzioni.file.front()))
-            opzioni.tipo = TipoDellaLista(opzioni.file.front());
+        opzioni.tipo = TipoDaImportare(opzioni.file, opzioni.tipo);
         Griglie griglie = ImportaFile(opzioni.file, opzioni.tipo, opzioni.separatore);
         Griglia& tabella = griglie.tabella;
         Griglia& riepilogo = griglie.riepilogo;

@@ -4,12 +4,14 @@
 #include "Errore.h"
 #include "Esportazione.h"
 #include "Griglia.h"
+#include "ImportaLista.h"
 #include "SeparatoreSistema.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -73,9 +75,6 @@ void AggiungiOpzioniRun(QCommandLineParser& parser)
                       "FRAZIONE", "0.05"});
 }
 
-namespace {
-
-// A figure typed on the command line: "," or "." as its decimal point, whatever the locale.
 std::optional<double> NumeroOpzione(QString testo)
 {
     testo.replace(QLatin1Char(','), QLatin1Char('.'));
@@ -86,7 +85,20 @@ std::optional<double> NumeroOpzione(QString testo)
     return valore;
 }
 
-} // namespace
+std::optional<int> LeggiTipoDalNome(const QCommandLineParser& parser, TipoFile& tipo)
+{
+    const std::string primo = PercorsoLocale(parser.positionalArguments().front());
+    const std::optional<TipoFile> dalNome = TipoDalNome(primo);
+    if (!dalNome && !ELista(primo))
+        return ErroreUso(parser, QStringLiteral("Il file deve avere estensione .mes, .rsz o .att."));
+    tipo = dalNome.value_or(TipoFile::Velocita);
+    return std::nullopt;
+}
+
+TipoFile TipoDaImportare(const std::vector<std::string>& file, TipoFile tipo)
+{
+    return ELista(file.front()) ? TipoDellaLista(file.front()) : tipo;
+}
 
 std::optional<int> LeggiOpzioniRun(const QCommandLineParser& parser, OpzioniRun& opzioni)
 {
@@ -331,6 +343,27 @@ void StampaTabella(const Griglia& griglia)
     // A full disk must not pass for a table printed.
     if (!(std::cout << TabellaAllineata(griglia) << std::flush))
         throw Errore("Stream write error");
+}
+
+void AggiungiDimensione(QCommandLineParser& parser, const char* predefinita)
+{
+    parser.addOption({"size",
+                      QStringLiteral("Dimensione del grafico in pixel (predefinita %1).").arg(predefinita),
+                      "WxH"});
+}
+
+std::optional<int> LeggiDimensione(const QCommandLineParser& parser, QSize& dimensione)
+{
+    if (!parser.isSet("size"))
+        return std::nullopt;
+    static const QRegularExpression formato(QStringLiteral("^(\\d{1,5})[xX](\\d{1,5})$"));
+    const QRegularExpressionMatch trovato = formato.match(parser.value("size"));
+    const int larghezza = trovato.hasMatch() ? trovato.captured(1).toInt() : 0;
+    const int altezza = trovato.hasMatch() ? trovato.captured(2).toInt() : 0;
+    if (larghezza < 100 || altezza < 100 || larghezza > 10000 || altezza > 10000)
+        return ErroreUso(parser, QStringLiteral("--size vuole LARGHEZZAxALTEZZA in pixel, da 100 a 10000."));
+    dimensione = QSize(larghezza, altezza);
+    return std::nullopt;
 }
 
 void StampaMessaggio(const std::string& messaggio)

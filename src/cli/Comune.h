@@ -4,8 +4,10 @@
 // outputs of the two import commands, and the report of a failure.
 
 #include "Importazione.h"
+#include "Piattaforma.h"
 
 #include <QCommandLineParser>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -47,6 +49,18 @@ std::optional<int> AnalizzaComuni(QCommandLineParser& parser, const QStringList&
 
 // --decimal-separator: "," or ".", without it the locale's. Returns kUscitaUso for any other text.
 std::optional<int> LeggiSeparatore(const QCommandLineParser& parser, char& separatore);
+
+// A figure typed on the command line: "," or "." as its decimal point, whatever the locale; none
+// for a text that is no number.
+std::optional<double> NumeroOpzione(QString testo);
+
+// The kind of the files by the first one's name (.mes, .rsz); a result list (.att) gets Velocita
+// here and its table's kind from TipoDaImportare. Returns kUscitaUso for any other name.
+std::optional<int> LeggiTipoDalNome(const QCommandLineParser& parser, TipoFile& tipo);
+
+// The kind to import the files as: a result list's table's, read from the file (failing as
+// TipoDellaLista), else tipo.
+TipoFile TipoDaImportare(const std::vector<std::string>& file, TipoFile tipo);
 
 // --confidence and --tolerance of the statistics over runs.
 void AggiungiOpzioniRun(QCommandLineParser& parser);
@@ -101,6 +115,31 @@ void StampaTabella(const Griglia& griglia);
 
 // One line on stderr.
 void StampaMessaggio(const std::string& messaggio);
+
+// The platform of the windows that the drawing commands use: no dialog ever opens in a batch
+// run; a message of the window goes to stderr.
+class PiattaformaRigaDiComando : public Piattaforma
+{
+  public:
+    PiattaformaRigaDiComando() : Piattaforma("marvento-cli") {}
+
+  protected:
+    std::vector<std::string> mostraDialogoApri(const DialogoFile&) override { return {}; }
+    std::string mostraDialogoSalva(const DialogoFile&, int&) override { return {}; }
+    void mostraBox(const BoxMessaggio& box) override { StampaMessaggio(box.testo); }
+    std::optional<std::vector<double>> mostraDialogoNumeri(const std::string&,
+                                                           const std::vector<CampoNumero>&) override
+    {
+        return std::nullopt;
+    }
+};
+
+// --size WxH of a chart, predefinita as its default in the help.
+void AggiungiDimensione(QCommandLineParser& parser, const char* predefinita);
+
+// Reads --size into dimensione when given; returns kUscitaUso for anything but two whole numbers
+// of pixels from 100 to 10000.
+std::optional<int> LeggiDimensione(const QCommandLineParser& parser, QSize& dimensione);
 
 // Runs lavoro; a failure prints the error box's text as the last line on stderr. Returns the exit
 // status.

@@ -29,16 +29,34 @@ struct Comando
     const char* nome;
     const char* descrizione;
     int (*esegui)(const QStringList& argomenti);
-    bool grafico; // draws with the window's widgets, so needs a GUI application
+    // Whether the command, with these arguments, draws with the window's widgets and so needs a
+    // GUI application; none for a command that never draws.
+    bool (*grafico)(int argc, char** argv);
 };
 
+bool Sempre(int, char**)
+{
+    return true;
+}
+
+// validate draws only for --png.
+bool ConPng(int argc, char** argv)
+{
+    for (int i = 2; i < argc; ++i)
+        if (std::strcmp(argv[i], "--png") == 0 || std::strncmp(argv[i], "--png=", 6) == 0)
+            return true;
+    return false;
+}
+
 const Comando kComandi[] = {
-    {"mes", "importa un file di velocita' sezioni (.mes, o una lista .att)", ComandoMes, false},
+    {"mes", "importa un file di velocita' sezioni (.mes, o una lista .att)", ComandoMes, nullptr},
     {"rsz", "importa un file di tempi archi (.rsz, o una lista .att) e ne corregge i tempi", ComandoRsz,
-     false},
+     nullptr},
     {"runs", "statistiche su piu' run dello stesso scenario (.mes, .rsz o una lista .att)", ComandoRuns,
-     false},
-    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", ComandoChart, true},
+     nullptr},
+    {"chart", "disegna un parametro di una misura o sezione e lo salva come immagine", ComandoChart, Sempre},
+    {"validate", "confronta la simulazione con i rilievi (GEH dei conteggi, tempi e velocita')",
+     ComandoValida, ConPng},
 };
 
 // From the raw arguments: the application object depends on it and must exist before Qt reads them.
@@ -74,7 +92,7 @@ void SoloErroriGravi(QtMsgType tipo, const QMessageLogContext&, const QString& t
 // starting the graphics. argc must outlive the object.
 std::unique_ptr<QCoreApplication> CreaApplicazione(int& argc, char** argv, const Comando* comando)
 {
-    if (comando != nullptr && comando->grafico) {
+    if (comando != nullptr && comando->grafico != nullptr && comando->grafico(argc, argv)) {
         qInstallMessageHandler(SoloErroriGravi);
         if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

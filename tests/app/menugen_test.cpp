@@ -3,6 +3,7 @@
 #include "ModelloGriglia.h"
 #include "PiattaformaFinta.h"
 #include "PiattaformaQt.h"
+#include "TConfronto.h"
 #include "TDiagrammi.h"
 #include "TMenuGEN.h"
 #include "TitoloProgramma.h"
@@ -11,6 +12,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QChartView>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -18,8 +20,10 @@
 #include <QFileDialog>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScatterSeries>
 #include <QSplitter>
 #include <QTemporaryDir>
 #include <QTest>
@@ -841,6 +845,113 @@ TEST_F(MenuGEN, ConfidenzaETolleranzaDalMenuDelRiepilogo)
               Istantanea(ImportaFile(file, TipoFile::Archi, ',').riepilogo));
     EXPECT_EQ(finestra.riepilogo().intestazione(finestra.riepilogo().numeroColonne() - 1), "Nome");
     EXPECT_EQ(finestra.righeRiepilogo().at(0).nome, "Via Roma NB");
+}
+
+TEST_F(MenuGEN, ConfrontoConIRilieviDalMenuDelRiepilogo)
+{
+    auto* confronta = finestra.Riepilogo_TXT()->findChild<QAction*>("ConfrontaRilievi_ACT");
+    auto* grafico = finestra.Riepilogo_TXT()->findChild<QAction*>("GraficoRilievi_ACT");
+    ASSERT_NE(confronta, nullptr);
+    ASSERT_NE(grafico, nullptr);
+    EXPECT_EQ(confronta->text(), "Confronta con i rilievi...");
+    EXPECT_TRUE(finestra.Riepilogo_TXT()->actions().contains(confronta));
+    EXPECT_TRUE(finestra.Riepilogo_TXT()->actions().contains(grafico));
+
+    // Nothing on screen yet: no dialog, a message.
+    confronta->trigger();
+    grafico->trigger();
+    ASSERT_EQ(finta.messaggi().size(), 2u);
+    EXPECT_TRUE(finta.dialoghi.empty());
+    EXPECT_EQ(finestra.Confronto(), nullptr);
+
+    finta.risposteApri = {std::string(MARVENTO_EXAMPLES_DIR) + "/esempio.mes"};
+    QTest::mouseClick(Bottone("ApriFile_Velocita_BTN"), Qt::LeftButton);
+    const int proprie = finestra.riepilogo().numeroColonne();
+    // A typed cell of the summary stays: the comparison is an edit of the summary.
+    QAbstractItemModel* modello = finestra.Riepilogo_TXT()->model();
+    ASSERT_TRUE(modello->setData(modello->index(2, 4), "rampa"));
+    const std::vector<std::string> tabellaPrima = Istantanea(finestra.tabella());
+
+    // Failures: the grids stay as they were, one error box each.
+    const struct
+    {
+        const char* nome;
+        const char* contenuto;
+        const char* messaggio;
+    } fallimenti[] = {
+        {"manca.csv", nullptr, "Il file dei rilievi \""},
+        {"numero.csv", "Misura;Veicoli\n1;10\nuno;20\n", "Riga 3 del file dei rilievi: \"uno\""},
+        {"intervallo.csv", "Misura;da;a;Veicoli\n1;0;450;10\n",
+         "Riga 2 del file dei rilievi: l'intervallo 0-450"},
+    };
+    finta.box.clear();
+    for (const auto& caso : fallimenti) {
+        SCOPED_TRACE(caso.nome);
+        const std::string file = Percorso(caso.nome);
+        if (caso.contenuto)
+            ScriviFile(file, caso.contenuto);
+        const std::vector<std::string> riepilogoPrima = Istantanea(finestra.riepilogo());
+        finta.risposteApri = {file};
+        confronta->trigger();
+        ASSERT_EQ(finta.errori().size(), 1u);
+        EXPECT_EQ(finta.errori()[0].rfind(caso.messaggio, 0), 0u) << finta.errori()[0];
+        EXPECT_EQ(Istantanea(finestra.riepilogo()), riepilogoPrima);
+        EXPECT_EQ(Istantanea(finestra.tabella()), tabellaPrima);
+        finta.box.clear();
+    }
+    EXPECT_EQ(finta.dialoghi.back().dialogo.descrizione, "File dei rilievi");
+    EXPECT_EQ(finta.dialoghi.back().dialogo.modello, "*.csv");
+
+    const std::string rilievi = Percorso("rilievi.csv");
+    ScriviFile(rilievi, "Misura;da;a;Veicoli;Vel\r\n1;0;300;60;85,0\r\n2;;;400;60\r\n7;;;5;\r\n");
+    finta.risposteApri = {rilievi};
+    confronta->trigger();
+    ASSERT_TRUE(finta.errori().empty()) << finta.errori()[0];
+    ASSERT_EQ(finta.messaggi().size(), 1u);
+    EXPECT_NE(finta.messaggi()[0].find("Righe con esito OK: 2 su 2 (100,000 %)"), std::string::npos);
+    EXPECT_NE(finta.messaggi()[0].find("riga 4 (numero 7)"), std::string::npos);
+    ASSERT_EQ(finestra.riepilogo().numeroColonne(), proprie + 9);
+    EXPECT_EQ(finestra.riepilogo().cella(4, 2), "rampa");
+    EXPECT_EQ(finestra.riepilogo().cella(proprie + 8, 0), "OK");
+    EXPECT_EQ(finestra.riepilogo().cella(proprie + 8, 2), "");
+    EXPECT_EQ(modello->columnCount(), proprie + 9);
+    EXPECT_EQ(Istantanea(finestra.tabella()), tabellaPrima);
+
+    // Again, with a GEH threshold of 0.5 from the menu: the columns are replaced, not added twice.
+    auto* criteri = finestra.Riepilogo_TXT()->findChild<QAction*>("CriteriRilievi_ACT");
+    ASSERT_NE(criteri, nullptr);
+    finta.risposteNumeri = {{}, {0.5, 85, 15, 60}};
+    criteri->trigger(); // cancelled
+    EXPECT_EQ(finestra.criteriConfronto().sogliaGeh, 5.0);
+    criteri->trigger();
+    EXPECT_EQ(finestra.criteriConfronto().sogliaGeh, 0.5);
+    finta.risposteApri = {rilievi};
+    confronta->trigger();
+    EXPECT_EQ(finestra.riepilogo().numeroColonne(), proprie + 9);
+    EXPECT_EQ(finestra.riepilogo().intestazione(proprie + 3), "GEH<0,5 [%]");
+    EXPECT_EQ(finestra.riepilogo().cella(proprie + 8, 0), "NO");
+
+    // The chart: a point per case, saved as an image.
+    grafico->trigger();
+    TConfronto* finestraGrafico = finestra.Confronto();
+    ASSERT_NE(finestraGrafico, nullptr);
+    EXPECT_TRUE(finestraGrafico->isVisible());
+    ASSERT_EQ(finestraGrafico->punti()->count(), 2);
+    EXPECT_EQ(finestraGrafico->punti()->at(0), QPointF(720, 648));
+    EXPECT_EQ(finestraGrafico->diagonale()->count(), 2);
+    const std::string png = Percorso("grafico.png");
+    finta.risposteSalva = {png};
+    QTest::mouseClick(finestraGrafico->Salva_BTN(), Qt::LeftButton);
+    EXPECT_EQ(LeggiFile(png).substr(1, 3), "PNG");
+    EXPECT_TRUE(finta.errori().empty());
+
+    // A new import forgets the comparison.
+    finta.risposteApri = {std::string(MARVENTO_EXAMPLES_DIR) + "/esempio.mes"};
+    QTest::mouseClick(Bottone("ApriFile_Velocita_BTN"), Qt::LeftButton);
+    EXPECT_EQ(finestra.riepilogo().numeroColonne(), proprie);
+    finta.box.clear();
+    grafico->trigger();
+    EXPECT_EQ(finta.messaggi().size(), 1u);
 }
 
 // A result list through either button: its own type second in both dialogs, the other table

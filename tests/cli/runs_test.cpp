@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -374,6 +375,165 @@ TEST_F(Runs, RealFileTwiceGivesItsOwnFigures)
             EXPECT_EQ(riga[9], veicoli ? "2" : "");
         }
     }
+}
+
+// validate on the runs of a scenario: the comparison uses the mean over runs.
+class Validate : public Runs
+{
+  protected:
+    // Two runs of two sections (intervals ending at 600 and 1200); section 2 saw no vehicle in run b.
+    std::vector<std::string> DueRun()
+    {
+        return {
+            Rsz("a.rsz", {{"512.3", {"75.3", "75.3"}, {20, 25}}, {"250.0", {"120.0", "120.0"}, {10, 20}}}),
+            Rsz("b.rsz", {{"512.3", {"80.1", "80.1"}, {25, 25}}, {"250.0", {"0.0", "0.0"}, {0, 0}}})};
+    }
+    // Section 1: 22 and 30 counted against the means 22.5 and 25 (hourly 132/135, 180/150), 70 s in
+    // the second interval against (75.3 + 80.1) / 2; section 2 over the whole period, 20 against
+    // (10 + 0) / 2 + (20 + 0) / 2.
+    std::string Rilievi()
+    {
+        return File("rilievi.csv",
+                    "Sezione;Intervallo;Veicoli;TdP\r\n1;0-600;22;\r\n1;1200;30;70\r\n2;;20;\r\n");
+    }
+
+    static std::vector<std::string> Coda(const std::vector<std::string>& riga)
+    {
+        return {riga.end() - 9, riga.end()};
+    }
+};
+
+TEST_F(Validate, SummaryChartAndCriteria)
+{
+    std::vector<std::string> argomenti = DueRun();
+    const std::string riepilogo = (cartella_ / "riepilogo.txt").string();
+    const std::string png = (cartella_ / "confronto.png").string();
+    argomenti.insert(argomenti.end(), {"--observed", Rilievi(), "--summary", riepilogo, "--png", png,
+                                       "--size", "500x400", "--decimal-separator", ","});
+    const Esito esito = Esegui(argomenti, "validate");
+    ASSERT_EQ(esito.codice, 0) << esito.err;
+    const auto righe = Celle(Leggi(riepilogo));
+    ASSERT_EQ(righe.size(), 3u);
+    EXPECT_EQ(Coda(righe[0]), (std::vector<std::string>{"Veicoli rilevati", "Veicoli simulati", "GEH",
+                                                        "GEH<5 [%]", "TdP rilevato [s]", "TdP simulato [s]",
+                                                        "Diff. TdP [s]", "Diff. TdP [%]", "Esito"}));
+    EXPECT_EQ(Coda(righe[1]), (std::vector<std::string>{"52,000", "47,500", "1,105", "100,000", "70,000",
+                                                        "77,700", "7,700", "11,000", "OK"}));
+    EXPECT_EQ(Coda(righe[2]),
+              (std::vector<std::string>{"20,000", "15,000", "2,070", "100,000", "", "", "", "", "OK"}));
+    EXPECT_EQ(esito.out,
+              "Casi (misura o sezione, intervallo) con GEH < 5: 3 su 3 (100,000 %): raggiunge la quota "
+              "richiesta (85 %).\nRighe con esito OK: 2 su 2 (100,000 %): raggiunge la quota richiesta "
+              "(85 %).\n");
+    // A PNG of the size asked for: width and height stand in its header.
+    const std::string immagine = Leggi(png);
+    ASSERT_GT(immagine.size(), 24u);
+    EXPECT_EQ(immagine.substr(1, 3), "PNG");
+    const auto numero = [&](std::size_t da) {
+        return (static_cast<unsigned char>(immagine[da + 2]) << 8) |
+               static_cast<unsigned char>(immagine[da + 3]);
+    };
+    EXPECT_EQ(numero(16), 500);
+    EXPECT_EQ(numero(20), 400);
+
+    // A GEH threshold of 2 fails section 2 and the second interval of section 1; the table is printed.
+    argomenti = DueRun();
+    argomenti.insert(argomenti.end(),
+                     {"--observed", Rilievi(), "--geh-threshold", "2", "--decimal-separator", "."});
+    const Esito stretto = Esegui(argomenti, "validate");
+    ASSERT_EQ(stretto.codice, 0) << stretto.err;
+    const auto tabella = Parole(stretto.out);
+    ASSERT_GE(tabella.size(), 3u);
+    EXPECT_EQ(tabella[0].back(), "Esito");
+    EXPECT_EQ(tabella[1].back(), "OK");
+    EXPECT_EQ(tabella[2].back(), "NO");
+    EXPECT_NE(stretto.out.find(
+                  "\nCasi (misura o sezione, intervallo) con GEH < 2: 1 su 3 (33.333 %): non raggiunge"),
+              std::string::npos)
+        << stretto.out;
+    EXPECT_NE(stretto.out.find("Righe con esito OK: 1 su 2 (50.000 %)"), std::string::npos);
+}
+
+TEST_F(Validate, FailuresWriteNothing)
+{
+    const std::vector<std::string> run = DueRun();
+    const std::string rilievi = Rilievi();
+    const std::string riepilogo = (cartella_ / "riepilogo.txt").string();
+    const std::string png = (cartella_ / "confronto.png").string();
+    const struct
+    {
+        std::string rilievi;
+        std::vector<std::string> altri;
+        int uscita;
+        std::string messaggio; // the one line on stderr, for a failure of the work
+    } casi[] = {
+        {File("numero.csv", "Sezione;Veicoli\r\n1;10\r\n2;dieci\r\n"),
+         {},
+         1,
+         "Riga 3 del file dei rilievi: \"dieci\" nella colonna \"Veicoli\" non e' un numero."},
+        {File("intervallo.csv", "Sezione;da;a;Veicoli\r\n1;0;900;10\r\n"),
+         {},
+         1,
+         "Riga 2 del file dei rilievi: l'intervallo 0-900 non e' un intervallo della simulazione."},
+        {File("velocita.csv", "Sezione;Vel\r\n1;50\r\n"),
+         {},
+         1,
+         "Riga 2 del file dei rilievi: una velocita' non si confronta con i tempi di percorrenza di un file "
+         ".rsz."},
+        {File("intestazione.csv", "Numero;Nome\r\n1;x\r\n"),
+         {},
+         1,
+         "Riga 1 del file dei rilievi: l'intestazione non ha nessuna colonna di valori rilevati "
+         "(Veicoli/Count, "
+         "Vel/Speed o TdP/Travel time)"},
+        {(cartella_ / "manca.csv").string(), {}, 1, ""},
+        {rilievi, {"--geh-threshold", "0"}, 2, ""},
+        {rilievi, {"--geh-share", "120"}, 2, ""},
+        {rilievi, {"--time-tolerance", "-1"}, 2, ""},
+        {rilievi, {"--summary", rilievi}, 2, ""},
+        {"", {}, 2, ""}, // no --observed
+    };
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.rilievi + " " + std::to_string(caso.uscita));
+        std::vector<std::string> argomenti = run;
+        if (!caso.rilievi.empty())
+            argomenti.insert(argomenti.end(), {"--observed", caso.rilievi});
+        argomenti.insert(argomenti.end(), caso.altri.begin(), caso.altri.end());
+        if (caso.altri.empty())
+            argomenti.insert(argomenti.end(), {"--summary", riepilogo, "--png", png});
+        const Esito esito = Esegui(argomenti, "validate");
+        EXPECT_EQ(esito.codice, caso.uscita) << esito.err;
+        EXPECT_FALSE(fs::exists(riepilogo));
+        EXPECT_FALSE(fs::exists(png));
+        if (caso.uscita == 1) {
+            EXPECT_EQ(esito.out, "");
+            EXPECT_EQ(std::count(esito.err.begin(), esito.err.end(), '\n'), 1) << esito.err;
+            if (!caso.messaggio.empty()) {
+                EXPECT_EQ(esito.err, caso.messaggio + "\n");
+            }
+        }
+    }
+}
+
+// A result list holds its runs itself; an interval without vehicles has an empty travel time.
+TEST_F(Validate, ResultList)
+{
+    const std::string riepilogo = (cartella_ / "riepilogo.txt").string();
+    // Section 1 from 0 to 600 s: (30 + 50) / 2 vehicles, (53.14 + 43.16) / 2 s. Section 2 from
+    // 1800 to 2400 s: no vehicle in either run, so 18 counted an hour give a GEH of 6 and the
+    // time has nothing to compare with.
+    const Esito esito =
+        Esegui({std::string(MARVENTO_EXAMPLES_DIR) + "/esempio-tempi.att", "--observed",
+                File("tempi.csv", "Sezione;Intervallo;Veicoli;TdP\n1;0-600;40;48.15\n2;1800-2400;3;90\n"),
+                "--summary", riepilogo, "--decimal-separator", ","},
+               "validate");
+    ASSERT_EQ(esito.codice, 0) << esito.err;
+    const auto righe = Celle(Leggi(riepilogo));
+    ASSERT_GE(righe.size(), 3u);
+    EXPECT_EQ(Coda(righe[1]), (std::vector<std::string>{"40,000", "40,000", "0,000", "100,000", "48,150",
+                                                        "48,150", "0,000", "0,000", "OK"}));
+    EXPECT_EQ(Coda(righe[2]),
+              (std::vector<std::string>{"3,000", "0,000", "6,000", "0,000", "90,000", "", "", "", "NO"}));
 }
 
 } // namespace

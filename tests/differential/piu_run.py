@@ -135,10 +135,11 @@ def identita(righe, tipo):
     return esito
 
 
-def blocchi(det, marcatore):
-    """Per measurement or section, the columns of its vehicles and of its figure (or -1)."""
+def blocchi(det, marcatore, figura=None):
+    """Per measurement or section, the columns of its vehicles and of its figure (or -1); the
+    figure's header is the files' own unless given (a result list's speed may be in mph)."""
     inizi = [c for c, h in enumerate(det.intestazioni) if h == marcatore]
-    figura = "Vel [km/h]" if marcatore == "Misura" else "TdP [s]"
+    figura = figura or ("Vel [km/h]" if marcatore == "Misura" else "TdP [s]")
     esito = []
     for i, inizio in enumerate(inizi):
         fine = inizi[i + 1] if i + 1 < len(inizi) else len(det.intestazioni)
