@@ -200,7 +200,8 @@ controlla_dll() {
         advapi32.dll|comdlg32.dll|uxtheme.dll|dwmapi.dll|imm32.dll|winmm.dll|ws2_32.dll|\
         version.dll|netapi32.dll|userenv.dll|shlwapi.dll|msvcrt.dll|d3d9.dll|dxgi.dll|\
         d3d11.dll|d3d12.dll|dwrite.dll|d2d1.dll|setupapi.dll|wtsapi32.dll|authz.dll|\
-        mpr.dll|crypt32.dll|secur32.dll|bcrypt.dll|ntdll.dll|comctl32.dll|dcomp.dll) ;;
+        mpr.dll|crypt32.dll|secur32.dll|bcrypt.dll|ntdll.dll|comctl32.dll|dcomp.dll|shcore.dll|\
+        winspool.drv|runtimeobject.dll) ;;
         *) mancanti+=("$(basename "$f"): $d") ;;
       esac
     done

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -87,7 +86,6 @@ void ProvaOgniPrefisso(const fs::path& percorso, const Importatore& importa, std
 {
     const std::string intero = Leggi(percorso);
     ASSERT_FALSE(intero.empty()) << percorso;
-    const auto inizio = std::chrono::steady_clock::now();
     for (const std::string& byte : {intero, ComeUtf16(intero)}) {
         int riuscite = 0;
         // Every byte for the small files; for larger ones every passo-th byte and both sides of
@@ -103,7 +101,6 @@ void ProvaOgniPrefisso(const fs::path& percorso, const Importatore& importa, std
         // The whole file, at least, imports with one of the separators.
         EXPECT_GT(riuscite, 0) << percorso;
     }
-    EXPECT_LT(std::chrono::steady_clock::now() - inizio, std::chrono::seconds(30)) << percorso;
 }
 
 const Importatore kVelocita = [](const ListaRighe& r, Griglia& t, Griglia& s, char sep) {
