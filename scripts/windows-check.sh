@@ -78,7 +78,8 @@ schermata=$dist/Marvento-$version-win64-screenshot.png
 rm -f "$schermata"
 (cd "$dir_inst" && "$wine" Marvento.exe "$(zpath "$root/examples/esempio.mes")" >/dev/null 2>&1) &
 gui_pid=$!
-if timeout 60 xdotool search --sync --onlyvisible --name "Marvento" >/dev/null 2>&1; then
+# Wine names the window class after the program; the title is the program's own.
+if timeout 60 xdotool search --sync --onlyvisible --class "marvento.exe" >/dev/null 2>&1; then
   sleep 3
   import -window root "$schermata"
   ok "main window shown ($schermata)"
