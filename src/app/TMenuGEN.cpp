@@ -265,7 +265,7 @@ void TMenuGEN::ConfrontaRilievi_Click()
     esegui([this] {
         if (!tipoImportato_) {
             piattaforma_.messaggio(
-                "Prima apri un file .mes o .rsz: i rilievi si confrontano con la tabella a video");
+                "Prima apri un file .mes, .rsz o .att: i rilievi si confrontano con la tabella a video");
             return;
         }
         const std::vector<std::string> percorsi = piattaforma_.apriFile(DialogoApri_Rilievi_);
@@ -275,8 +275,9 @@ void TMenuGEN::ConfrontaRilievi_Click()
         EsitoConfronto esito =
             ConfrontaRilievi(tabella_, riepilogo_, righeRiepilogo_, colonneImportate_, *tipoImportato_,
                              LeggiRilievi(percorsi.front()), criteri_, separatore_);
+        GraficoConfronto grafico = ModelloGraficoConfronto(esito, criteri_, separatore_);
         riepilogo_ = std::move(esito.riepilogo);
-        graficoConfronto_ = ModelloGraficoConfronto(esito, criteri_, separatore_);
+        graficoConfronto_ = std::move(grafico);
         if (Confronto_ != nullptr)
             Confronto_->mostraGrafico(*graficoConfronto_);
         aggiornaGriglie();
